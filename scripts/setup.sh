@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the run command need, from
+# Debian's packages only. Safe to run again: it does nothing that is done.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(wine wine32:i386 wine64 g++-mingw-w64-i686 xvfb cmake make
+          googletest dpkg-dev fp-utils imagemagick fonts-dejavu-core nsis
+          x11-apps file)
+
+missing=()
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  missing=("${packages[@]}")
+else
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+fi
+
+# libjpeg-turbo is built from Debian's own source package, so deb-src must be on.
+src_list=/etc/apt/sources.list.d/instal-deb-src.sources
+if [ ! -f "$src_list" ]; then
+  cat >"$src_list" <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  need_update=1
+fi
+
+if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
+  apt-get update -q
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+deps="$root/.deps"
+if [ ! -f "$deps/libjpeg-turbo/jpeglib.h" ]; then
+  rm -rf "$deps" && mkdir -p "$deps"
+  (cd "$deps" && apt-get source -q libjpeg-turbo 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
+  src=$(find "$deps" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
+  [ -n "$src" ] && [ -f "$src/jpeglib.h" ] || { echo "setup: libjpeg-turbo source missing" >&2; exit 1; }
+  mv "$src" "$deps/libjpeg-turbo"
+fi

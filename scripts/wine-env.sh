@@ -1,0 +1,53 @@
+# Sourced by the test and run commands: a private 32-bit Wine prefix, a
+# scratch HOME, and one virtual X server, all stopped again by wine_env_stop.
+# Usage: wine_env_start BUILD_DIR NAME   (NAME: a folder under BUILD_DIR)
+
+wine_env_start() {
+  local build=$1 name=$2
+  local template="$build/wine-template"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  # No menu entries for shortcuts, no debugger that would wait on a crash.
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree=d;mshtml=d"
+  export HOME="$build/$name/home"
+  export TMPDIR="$build/$name/tmp"
+  export WINEPREFIX="$build/$name/prefix"
+  rm -rf "${build:?}/$name"
+  mkdir -p "$HOME" "$TMPDIR"
+
+  if [ -z "${DISPLAY:-}" ] || [ -n "${WINE_ENV_OWN_X:-}" ]; then
+    local n=$(( 90 + RANDOM % 400 ))
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 "${WINE_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
+    WINE_ENV_XVFB=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+
+  if [ ! -f "$template/.ready" ]; then
+    echo "wine-env: making the Wine prefix template (once per build directory)"
+    rm -rf "$template"
+    ( export WINEPREFIX="$template" HOME="$build/wine-template-home"
+      mkdir -p "$HOME"
+      wineboot --init >/dev/null 2>&1
+      # Windows close at once: no wait for a window manager that is not there.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      wineserver -w )
+    touch "$template/.ready"
+  fi
+  cp -a "$template" "$WINEPREFIX"
+  # Started persistent, with its output away from the caller's pipes.
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
+
+wine_env_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "${WINE_ENV_XVFB:-}" ]; then
+    kill "$WINE_ENV_XVFB" 2>/dev/null || true
+    wait "$WINE_ENV_XVFB" 2>/dev/null || true
+    WINE_ENV_XVFB=
+  fi
+}

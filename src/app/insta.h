@@ -1,0 +1,49 @@
+#pragma once
+// The main window of setup: a wizard of four pages over one fixed set of
+// controls, and the program's procedures that install and remove.
+#include "../window/form.h"
+#include "pacing.h"
+#include <string>
+
+// Program-wide state, owned by the GUI thread.
+namespace insta {
+extern unsigned char page_index;       // 0 licence, 1 choice, 2 path, 3 progress, 4 close
+extern std::string install_directory;  // ends in a backslash once set for an install
+extern unsigned char self_removal_pending; // set by a completed uninstall, never reset
+} // namespace insta
+
+class TForm1 : public ui::Form {
+public:
+    TForm1();
+
+    ui::Control *Image1, *Bevel1, *Label1, *Image2, *Label2, *Label3, *Label4, *Image3, *Image4,
+        *Bevel2, *Button1, *Button2, *Button3, *rb1, *rb2, *Memo1, *Button4, *pb1, *Edit1;
+
+    void FormCreate() override;
+    void FormClose(CloseAction &action) override;
+    void Button2Click(ui::Control &sender);
+    void rb1Click(ui::Control &sender);
+    void Button3Click(ui::Control &sender);
+    void Button4Click(ui::Control &sender);
+
+    void docopy();
+    void dodel();
+    void makeicon();
+    void MakeLink(const std::string &target, const std::string &link_name,
+                  const std::string &description);
+    void DeleteMe();
+
+private:
+    void apply_page();
+    void show_progress_page(const char *heading);
+    // What the procedures show, through the pacing seam.
+    void set_status(const std::string &text);
+    void set_position(int position);
+};
+
+extern TForm1 *Form1;
+
+// The short (8.3) form of a path; empty text when the system has none.
+std::string GetShortPath(const std::string &long_path);
+// The lines of the script that deletes program_path once it is free, then itself.
+std::string self_removal_script(const std::string &short_program_path);

@@ -1,0 +1,67 @@
+// makeicon and MakeLink: the six shortcuts, then a nudge for the desktop.
+#include "../platform/paths.h"
+#include "../platform/registry.h"
+#include "../platform/shell.h"
+#include "insta.h"
+#include "manifest.h"
+
+using insta::install_directory;
+
+namespace {
+
+// One shortcut on the desktop or in the Start menu: properties first, then
+// the folder lookup, then the save.
+void make_folder_link(const std::string &target, int csidl, const char *link_name) {
+    const auto shortcut = platform::create_shell_link();
+    shortcut.link->SetPath(target.c_str());
+    shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
+    const std::string link_path = platform::special_folder_path(csidl) + link_name;
+    shortcut.file->Save(platform::ansi_to_wide(link_path).c_str(), FALSE);
+}
+
+// Makes the desktop redraw its icons: F5 posted to its icon view. Where
+// there is no such window the messages go to this thread's own queue,
+// where nothing handles them.
+void refresh_desktop() {
+    const HWND program_manager = ::FindWindowA("Progman", "Program Manager");
+    const HWND view = ::FindWindowExA(program_manager, nullptr, "SHELLDLL_DefView", "");
+    const HWND icons = ::FindWindowExA(view, nullptr, "SysListView32", "");
+    ::PostMessageA(icons, WM_KEYDOWN, VK_F5, 0);
+    ::PostMessageA(icons, WM_KEYUP, VK_F5, static_cast<LPARAM>(0x80000000u));
+}
+
+} // namespace
+
+void TForm1::makeicon() {
+    const std::string application = install_directory + manifest::kApplicationFile;
+    const std::string help = install_directory + manifest::kHelpFile;
+    const std::string uninstaller = install_directory + manifest::kUninstallerFile;
+
+    make_folder_link(application, manifest::kDesktopFolder, manifest::kDesktopAppLink);
+    make_folder_link(help, manifest::kDesktopFolder, manifest::kDesktopHelpLink);
+    make_folder_link(application, manifest::kStartMenuFolder, manifest::kStartMenuAppLink);
+    MakeLink(application, manifest::kProgramsAppLink, " ");
+    MakeLink(help, manifest::kProgramsHelpLink, " ");
+    MakeLink(uninstaller, manifest::kProgramsUninstallLink, " ");
+    refresh_desktop();
+}
+
+void TForm1::MakeLink(const std::string &target, const std::string &link_name,
+                      const std::string &description) {
+    const std::string programs =
+        platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
+            .read_text(manifest::kProgramsValue);
+    // Without a Programs folder the path would start at the root of the
+    // current drive: such shortcuts are not made.
+    if (programs.empty()) return;
+    const std::string link_path = programs + "\\" + link_name;
+
+    const auto shortcut = platform::create_shell_link();
+    shortcut.link->SetShowCmd(SW_SHOWNORMAL);
+    shortcut.link->SetArguments("");
+    shortcut.link->SetDescription(description.c_str());
+    shortcut.link->SetPath(target.c_str());
+    shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
+    ::CreateDirectoryA(platform::directory_part(link_path).c_str(), nullptr); // one level only
+    shortcut.file->Save(platform::ansi_to_wide(link_path).c_str(), FALSE);
+}

@@ -1,0 +1,80 @@
+// dodel: the uninstall sequence. Deletions are attempted once each and their
+// outcomes are not reported; nothing outside the recorded places is touched.
+#include "../platform/registry.h"
+#include "insta.h"
+#include "manifest.h"
+
+using insta::install_directory;
+
+namespace {
+
+void delete_file(const std::string &path) { ::DeleteFileA(path.c_str()); }
+
+} // namespace
+
+void TForm1::dodel() {
+    set_position(90);
+    {
+        const auto key =
+            platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
+        install_directory = key.read_text(manifest::kInstalledLocationValue);
+        key.delete_value(manifest::kInstalledLocationValue);
+        platform::delete_key_tree(manifest::kMachineRoot, manifest::kInstalledLocationKey);
+    }
+    const std::string &dir = install_directory;
+    set_status("delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera");
+    pacing().process_messages();
+    pacing().pause(400);
+    set_position(90);
+    set_position(20);
+
+    set_status("delete Files from " + dir);
+    pacing().process_messages();
+    // With no recorded location the names would be bare file names in the
+    // current directory, which may hold anybody's files.
+    if (!dir.empty())
+        for (const auto &payload : manifest::kPayloads) delete_file(dir + payload.file);
+    pacing().pause(400);
+    set_position(90);
+    set_position(30);
+
+    set_status("delete Desktop icon and  links");
+    pacing().process_messages();
+    {
+        const auto key = platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
+        const std::string desktop = key.read_text(manifest::kDesktopValue);
+        if (!desktop.empty()) {
+            delete_file(desktop + manifest::kDesktopAppLink);
+            delete_file(desktop + manifest::kDesktopHelpLink);
+        }
+        const std::string start_menu = key.read_text(manifest::kStartMenuValue);
+        if (!start_menu.empty()) delete_file(start_menu + manifest::kStartMenuAppLink);
+        const std::string programs = key.read_text(manifest::kProgramsValue);
+        if (!programs.empty()) {
+            const std::string folder = programs + "\\";
+            delete_file(folder + manifest::kProgramsAppLink);
+            delete_file(folder + manifest::kProgramsUninstallLink);
+            delete_file(folder + manifest::kProgramsHelpLink);
+            ::RemoveDirectoryA((folder + manifest::kProgramsSubFolder).c_str());
+        }
+    }
+    pacing().pause(400);
+    set_position(90);
+    set_position(40);
+
+    if (const auto key =
+            platform::RegistryKey::open(manifest::kMachineRoot, manifest::kUninstallKey);
+        key.is_open()) {
+        key.delete_value(manifest::kDisplayNameValue);
+        key.delete_value(manifest::kUninstallStringValue);
+        platform::delete_key_tree(manifest::kMachineRoot, manifest::kUninstallKey);
+    }
+
+    insta::self_removal_pending = 1;
+    set_position(80);
+    pacing().pause(1500);
+    set_position(100);
+    set_status("unstall has finish!");
+    Button2->set_text("finish");
+    Button2->set_enabled(true);
+}

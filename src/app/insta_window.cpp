@@ -1,0 +1,80 @@
+// The main window as designed: the licence page as the user first sees it.
+#include "../platform/resources.h"
+#include "../window/application.h"
+#include "insta.h"
+
+namespace {
+using ui::ControlKind;
+using ui::handler;
+using ui::kFormBackground;
+using ui::kNoBackground;
+using ui::kWindowTextColour;
+
+constexpr ui::FontSpec kWindowFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
+constexpr ui::FontSpec kRadioFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
+constexpr ui::FontSpec kStatusFont = {"MS Sans Serif", 13, DEFAULT_CHARSET};
+constexpr ui::FontSpec kLicenceFont = {"Verdana", 13, ANSI_CHARSET};
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kMarkGrey = RGB(160, 160, 164);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kOrange = RGB(255, 147, 38);
+
+constexpr ui::FormSpec kForm = {
+    "Setup-Corvanta 1.21", 341, 197, 514, 367, RGB(221, 221, 221), kWindowFont, true};
+
+// Labels, pictures and bevels are painted in this order beneath the child
+// windows; tab order runs through the child windows.
+const ui::ControlSpec kControls[] = {
+    // name      kind                      left top  width height text  visible enabled tab
+    {"Image1", ControlKind::JpegPicture, 0, 0, 513, 73, "BANNER", true, true, -1},
+    {"Bevel1", ControlKind::Bevel, 72, 323, 433, 2, nullptr, true, true, -1},
+    {"Label1", ControlKind::Label, 64, 168, 3, 16, "", true, true, -1, nullptr, &kStatusFont,
+     kWindowTextColour, kFormBackground},
+    {"Image2", ControlKind::IconPicture, 40, 96, 41, 41, "#101", true, true, -1},
+    {"Label2", ControlKind::Label, 104, 104, 41, 16, "Label2", false, true, -1, nullptr,
+     &kStatusFont, kWindowTextColour, kFormBackground},
+    {"Label3", ControlKind::Label, 24, 319, 42, 13, "KESTRA", true, true, -1, nullptr, nullptr,
+     kWhite, kNoBackground},
+    {"Label4", ControlKind::Label, 23, 319, 42, 13, "KESTRA", true, true, -1, nullptr, nullptr,
+     kMarkGrey, kNoBackground},
+    {"Image3", ControlKind::IconPicture, 24, 80, 41, 41, "#102", false, true, -1},
+    {"Image4", ControlKind::IconPicture, 24, 248, 41, 41, "#103", false, true, -1},
+    {"Bevel2", ControlKind::Bevel, 0, 72, 513, 2, nullptr, true, true, -1},
+    {"Button1", ControlKind::Button, 248, 336, 73, 25, "<<Back", true, false, 0,
+     handler(&TForm1::Button2Click)},
+    {"Button2", ControlKind::Button, 328, 336, 73, 25, "Next>>", true, false, 1,
+     handler(&TForm1::Button2Click)},
+    {"Button3", ControlKind::Button, 408, 336, 73, 25, "Cancel", true, true, 2,
+     handler(&TForm1::Button3Click)},
+    {"rb1", ControlKind::RadioButton, 24, 272, 481, 33, "Yes,I Accept", true, true, 3,
+     handler(&TForm1::rb1Click), &kRadioFont},
+    {"rb2", ControlKind::RadioButton, 24, 296, 473, 25, "NO,I Do'nt Accept", true, true, 4, nullptr,
+     &kRadioFont},
+    {"Memo1", ControlKind::Memo, 8, 88, 497, 177, "", true, true, 5, nullptr, &kLicenceFont, kYellow,
+     kOrange},
+    {"Button4", ControlKind::Button, 392, 136, 81, 25, "Change Path", false, true, 6,
+     handler(&TForm1::Button4Click)},
+    {"pb1", ControlKind::ProgressBar, 64, 192, 385, 25, nullptr, false, true, 7},
+    {"Edit1", ControlKind::Edit, 104, 136, 265, 21, "C:\\Program Files\\Tolmera", false, true, 8},
+};
+
+// The licence box's 38 lines, carried as text.
+std::string licence_text() {
+    const auto text =
+        platform::find_resource(ui::Application::get().instance(), "TEXT", "LICENCE");
+    return std::string(static_cast<const char *>(text.data), text.size);
+}
+} // namespace
+
+TForm1 *Form1 = nullptr;
+
+TForm1::TForm1() : Form(kForm, kControls, std::size(kControls)) {
+    Form1 = this;
+    create();
+    ui::Control **const members[] = {&Image1, &Bevel1, &Label1, &Image2,  &Label2,  &Label3, &Label4,
+                                     &Image3, &Image4, &Bevel2, &Button1, &Button2, &Button3, &rb1,
+                                     &rb2,    &Memo1,  &Button4, &pb1,    &Edit1};
+    for (std::size_t i = 0; i < std::size(members); ++i) *members[i] = controls()[i].get();
+    Memo1->set_text(licence_text());
+    created();
+}

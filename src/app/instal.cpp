@@ -1,0 +1,40 @@
+// Start-up: COM, the two windows, the message loop.
+#include "../platform/owners.h"
+#include "../window/application.h"
+#include "contiu.h"
+#include "insta.h"
+#include <commctrl.h>
+
+namespace {
+
+// DLLs come from the system directory only, never from the directory the
+// setup program was downloaded to nor the current one. Where the system
+// cannot restrict the search (before the update that brought
+// SetDefaultDllDirectories) the current directory is at least taken out.
+void restrict_dll_search() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI *)(DWORD);
+    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const auto set_default_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void *>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (set_default_directories) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ::SetDllDirectoryA("");
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    restrict_dll_search();
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    const platform::ComApartment com; // shortcuts need it on this thread
+    ui::Application &application = ui::Application::get();
+    application.initialize(instance);
+    {
+        TForm1 main_form;
+        application.set_main_form(&main_form);
+        TForm2 cancel_dialog;
+        application.run();
+        application.set_main_form(nullptr);
+    } // both windows go here, without any close handler
+    return 0;
+}

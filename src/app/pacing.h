@@ -1,0 +1,19 @@
+#pragma once
+// The one seam of the install and uninstall sequences: their pauses and
+// their handling of waiting messages, and a view of what they show. The
+// program uses the real thing; tests may put a recorder in its place.
+#include <windows.h>
+#include <string>
+
+class Pacing {
+public:
+    virtual ~Pacing() = default;
+    virtual void pause(DWORD milliseconds);
+    virtual void process_messages();
+    virtual void status_shown(const std::string &text) { (void)text; }
+    virtual void position_shown(int position) { (void)position; }
+};
+
+Pacing &pacing();
+// nullptr restores the real pacing.
+void set_pacing(Pacing *replacement);

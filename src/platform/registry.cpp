@@ -1,0 +1,66 @@
+#include "registry.h"
+#include "setup_error.h"
+#include <vector>
+
+namespace platform {
+
+RegistryKey RegistryKey::create(HKEY root, const std::string &path) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                          nullptr, &key, &disposition) != ERROR_SUCCESS)
+        raise_error(format_message("Failed to create key %s", path));
+    return RegistryKey(key);
+}
+
+RegistryKey RegistryKey::open(HKEY root, const std::string &path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        key = nullptr;
+    return RegistryKey(key);
+}
+
+std::string RegistryKey::read_text(const std::string &name) const {
+    if (!is_open()) return {};
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return {};
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        raise_error(format_message("Invalid data type for '%s'", name));
+    if (size == 0) return {};
+    std::vector<char> data(size + 1, '\0');
+    if (::RegQueryValueExA(get(), name.c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE *>(data.data()), &size) != ERROR_SUCCESS)
+        return {};
+    return std::string(data.data()); // up to the first NUL
+}
+
+void RegistryKey::write_text(const std::string &name, const std::string &text) const {
+    const auto size = static_cast<DWORD>(text.size() + 1);
+    if (::RegSetValueExA(get(), name.c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE *>(text.c_str()), size) != ERROR_SUCCESS)
+        raise_error(format_message("Failed to set data for '%s'", name));
+}
+
+void RegistryKey::delete_value(const std::string &name) const {
+    if (is_open()) ::RegDeleteValueA(get(), name.c_str());
+}
+
+void delete_key_tree(HKEY root, const std::string &path) {
+    if (const auto key = RegistryKey::open(root, path); key.is_open()) {
+        DWORD count = 0;
+        ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr);
+        for (DWORD index = count; index-- > 0;) {
+            char name[256];
+            DWORD length = sizeof name;
+            if (::RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr,
+                                nullptr) == ERROR_SUCCESS)
+                delete_key_tree(root, path + "\\" + name);
+        }
+    }
+    ::RegDeleteKeyA(root, path.c_str());
+}
+
+} // namespace platform

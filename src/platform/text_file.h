@@ -1,0 +1,22 @@
+#pragma once
+// A text file written line by line, each line ended by CR LF. Every failure
+// raises at once with the runtime's text for its code ("File access denied").
+#include "owners.h"
+#include <string>
+
+namespace platform {
+
+std::string io_error_text(DWORD code);
+
+class TextFileWriter {
+public:
+    // Creates or replaces the file.
+    explicit TextFileWriter(const std::string &path);
+    void write_line(const std::string &line);
+    void close();
+
+private:
+    UniqueHandle file_;
+};
+
+} // namespace platform

@@ -1,0 +1,116 @@
+#include "application.h"
+#include "form.h"
+#include <algorithm>
+#include <cstring>
+
+namespace ui {
+
+std::string application_title(const std::string &module_path) {
+    std::string name = module_path.substr(module_path.find_last_of("\\/:") + 1);
+    name = name.substr(0, name.find('.'));
+    if (name.size() > 1) ::CharLowerBuffA(&name[1], static_cast<DWORD>(name.size() - 1));
+    return name;
+}
+
+std::string error_box_text(const std::string &message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+    return message;
+}
+
+Application &Application::get() {
+    static Application application;
+    return application;
+}
+
+namespace {
+const char kApplicationClass[] = "InstalApplication";
+
+LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE) {
+        if (Form *main = Application::get().main_form()) main->close();
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, w, l);
+}
+} // namespace
+
+void Application::initialize(HINSTANCE instance) {
+    instance_ = instance;
+    char path[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    title_ = application_title(path);
+
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = application_procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = ::LoadIconA(instance, "MAINICON");
+    window_class.lpszClassName = kApplicationClass;
+    ::RegisterClassA(&window_class);
+    // A zero-sized window in the middle of the screen: never seen itself, it
+    // gives the program one taskbar button however many forms it shows.
+    window_ = ::CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
+                                    WS_MINIMIZEBOX,
+                                ::GetSystemMetrics(SM_CXSCREEN) / 2,
+                                ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
+                                instance, nullptr);
+}
+
+void Application::run() {
+    if (main_form_) main_form_->show();
+    while (!terminated_) handle_message();
+}
+
+void Application::dispatch(MSG &message) {
+    if (Form::dispatch_dialog_key(message)) return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+}
+
+void Application::handle_message() {
+    MSG message;
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        terminated_ = true;
+        return;
+    }
+    dispatch(message);
+}
+
+void Application::process_messages() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            terminated_ = true;
+        else
+            dispatch(message);
+    }
+}
+
+void Application::terminate() { ::PostQuitMessage(0); }
+
+void Application::show_error(const std::string &message) {
+    const TaskWindowsDisabled disabled;
+    ::MessageBoxA(window_, error_box_text(message).c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+TaskWindowsDisabled::TaskWindowsDisabled(HWND except)
+    : except_(except), active_(::GetActiveWindow()) {
+    ::EnumThreadWindows(::GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(this));
+    for (int i = 0; i < count_; ++i) ::EnableWindow(windows_[i], FALSE);
+}
+
+BOOL CALLBACK TaskWindowsDisabled::collect(HWND window, LPARAM self_pointer) {
+    auto *self = reinterpret_cast<TaskWindowsDisabled *>(self_pointer);
+    if (window != self->except_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window) &&
+        self->count_ < static_cast<int>(std::size(self->windows_)))
+        self->windows_[self->count_++] = window;
+    return TRUE;
+}
+
+TaskWindowsDisabled::~TaskWindowsDisabled() {
+    for (int i = 0; i < count_; ++i) ::EnableWindow(windows_[i], TRUE);
+    if (active_ && ::IsWindow(active_)) ::SetActiveWindow(active_);
+}
+
+} // namespace ui

@@ -1,0 +1,82 @@
+#pragma once
+// The application: its own hidden top-level window (title and icon of the
+// taskbar button, owner of every form and message box), the message loop,
+// and the standard error box.
+#include <windows.h>
+#include <string>
+
+namespace ui {
+
+class Form;
+
+// "install.exe" -> "install": the file name cut before its first '.', every
+// character after the first in lower case.
+std::string application_title(const std::string &module_path);
+// The error text with a full stop added when its last character sorts after '.'.
+std::string error_box_text(const std::string &message);
+
+class Application {
+public:
+    static Application &get();
+
+    void initialize(HINSTANCE instance);
+    HINSTANCE instance() const { return instance_; }
+    HWND handle() const { return window_; }
+    const std::string &title() const { return title_; }
+
+    void set_main_form(Form *form) { main_form_ = form; }
+    Form *main_form() const { return main_form_; }
+
+    // Shows the main form and handles messages until the application terminates.
+    void run();
+    // Waits for one message and handles it; a quit marks the application as terminating.
+    void handle_message();
+    // Handles every waiting message, then returns; a quit only marks termination.
+    void process_messages();
+    // Posts the quit message that ends the loop.
+    void terminate();
+    bool terminated() const { return terminated_; }
+
+    // The standard error box: owned by the application, titled with its
+    // title, with the error icon; the other windows are disabled meanwhile.
+    void show_error(const std::string &message);
+
+private:
+    Application() = default;
+    void dispatch(MSG &message);
+
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    std::string title_;
+    Form *main_form_ = nullptr;
+    bool terminated_ = false;
+};
+
+// Disables the thread's visible, enabled top-level windows but one, and
+// enables them again when it goes, as modal windows do.
+class TaskWindowsDisabled {
+public:
+    explicit TaskWindowsDisabled(HWND except = nullptr);
+    TaskWindowsDisabled(const TaskWindowsDisabled &) = delete;
+    TaskWindowsDisabled &operator=(const TaskWindowsDisabled &) = delete;
+    ~TaskWindowsDisabled();
+
+private:
+    static BOOL CALLBACK collect(HWND window, LPARAM self);
+    HWND except_;
+    HWND windows_[32] = {};
+    int count_ = 0;
+    HWND active_;
+};
+
+// Runs an event handler at the edge of the window layer: an error that
+// leaves it is shown in the standard error box and goes no further.
+template <typename F> void guarded(F &&handler) {
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        Application::get().show_error(error.what());
+    }
+}
+
+} // namespace ui

@@ -1,0 +1,210 @@
+#include "control.h"
+#include "../platform/resources.h"
+#include "application.h"
+#include "form.h"
+#include <commctrl.h>
+
+namespace ui {
+
+Control::Control(Form &form, const ControlSpec &spec)
+    : form_(form), spec_(spec),
+      bounds_{form.scale(spec.left), form.scale(spec.top), form.scale(spec.left + spec.width),
+              form.scale(spec.top + spec.height)},
+      visible_(spec.visible), enabled_(spec.enabled), text_(spec.text ? spec.text : "") {
+    if (spec.font) font_.reset(form.create_font(*spec.font));
+    if (spec.kind == ControlKind::Memo && spec.background != kNoBackground)
+        brush_.reset(::CreateSolidBrush(spec.background));
+    const HINSTANCE instance = Application::get().instance();
+    switch (spec.kind) {
+    case ControlKind::JpegPicture: {
+        const auto jpeg = platform::find_resource(instance, "JPEG", text_);
+        bitmap_ = decode_jpeg(jpeg.data, jpeg.size);
+        break;
+    }
+    case ControlKind::IconPicture: icon_ = load_icon(instance, text_.c_str()); break;
+    case ControlKind::Label: fit_label_to_text(); break;
+    case ControlKind::Bevel: break;
+    default: create_window(); break;
+    }
+}
+
+void Control::create_window() {
+    const char *window_class = "BUTTON";
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD extended = 0;
+    switch (spec_.kind) {
+    case ControlKind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
+    case ControlKind::RadioButton: style |= BS_RADIOBUTTON; break;
+    case ControlKind::Memo:
+        window_class = "EDIT";
+        // No horizontal scrolling: long lines wrap at the box's width.
+        style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::Edit:
+        window_class = "EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+    case ControlKind::ProgressBar: window_class = PROGRESS_CLASSA; break;
+    default: break;
+    }
+    if (visible_) style |= WS_VISIBLE;
+    if (!enabled_) style |= WS_DISABLED;
+    window_.reset(::CreateWindowExA(extended, window_class, text_.c_str(), style, bounds_.left,
+                                    bounds_.top, bounds_.right - bounds_.left,
+                                    bounds_.bottom - bounds_.top, form_.handle(), nullptr,
+                                    Application::get().instance(), nullptr));
+    ::SetWindowLongPtrA(handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SendMessageA(handle(), WM_SETFONT,
+                   reinterpret_cast<WPARAM>(font_ ? static_cast<HFONT>(font_.get()) : form_.font()),
+                   FALSE);
+    if (spec_.kind == ControlKind::ProgressBar) {
+        ::SendMessageA(handle(), PBM_SETRANGE32, 0, 100);
+        ::SendMessageA(handle(), PBM_SETSTEP, 10, 0);
+        ::SendMessageA(handle(), PBM_SETPOS, 0, 0);
+    }
+}
+
+void Control::invalidate() const {
+    if (!windowed()) form_.invalidate(bounds_);
+}
+
+void Control::fit_label_to_text() {
+    HDC dc = ::GetDC(nullptr);
+    const HGDIOBJ previous =
+        ::SelectObject(dc, font_ ? static_cast<HFONT>(font_.get()) : form_.font());
+    // An empty caption measures as one blank, so the label keeps a height.
+    const std::string measured = text_.empty() ? " " : text_;
+    RECT area = {0, 0, 0, 0};
+    ::DrawTextA(dc, measured.c_str(), -1, &area, DT_CALCRECT | DT_LEFT | DT_NOPREFIX);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(nullptr, dc);
+    bounds_.right = bounds_.left + (area.right - area.left);
+    bounds_.bottom = bounds_.top + (area.bottom - area.top);
+}
+
+void Control::set_top(int design_top) {
+    invalidate();
+    const int height = bounds_.bottom - bounds_.top;
+    bounds_.top = form_.scale(design_top);
+    bounds_.bottom = bounds_.top + height;
+    if (windowed())
+        ::SetWindowPos(handle(), nullptr, bounds_.left, bounds_.top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    invalidate();
+}
+
+void Control::set_visible(bool visible) {
+    if (visible_ == visible) return;
+    visible_ = visible;
+    if (windowed())
+        ::ShowWindow(handle(), visible ? SW_SHOWNA : SW_HIDE);
+    else
+        invalidate();
+}
+
+void Control::set_enabled(bool enabled) {
+    enabled_ = enabled;
+    if (windowed()) ::EnableWindow(handle(), enabled);
+}
+
+std::string Control::text() const {
+    if (!windowed()) return text_;
+    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(handle())) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextA(handle(), text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Control::set_text(const std::string &text) {
+    if (windowed()) {
+        ::SetWindowTextA(handle(), text.c_str());
+        return;
+    }
+    invalidate();
+    text_ = text;
+    if (spec_.kind == ControlKind::Label) fit_label_to_text();
+    invalidate();
+}
+
+bool Control::checked() const {
+    return windowed() && ::SendMessageA(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Control::set_checked(bool checked) {
+    if (spec_.kind != ControlKind::RadioButton || this->checked() == checked) return;
+    if (checked)
+        for (const auto &other : form_.controls())
+            if (other.get() != this && other->kind() == ControlKind::RadioButton)
+                ::SendMessageA(other->handle(), BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SendMessageA(handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (checked) click();
+}
+
+void Control::set_position(int position) {
+    ::SendMessageA(handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+int Control::position() const {
+    return static_cast<int>(::SendMessageA(handle(), PBM_GETPOS, 0, 0));
+}
+
+bool Control::is_tab_stop() const {
+    if (!windowed() || !visible_ || !enabled_ || spec_.tab_order < 0) return false;
+    switch (spec_.kind) {
+    case ControlKind::RadioButton: return checked();
+    case ControlKind::ProgressBar: return false;
+    default: return true;
+    }
+}
+
+void Control::set_focus() { form_.focus(*this); }
+
+void Control::click() {
+    if (spec_.on_click) (form_.*spec_.on_click)(*this);
+}
+
+void Control::paint(HDC dc) const {
+    if (!visible_) return;
+    const int width = bounds_.right - bounds_.left;
+    const int height = bounds_.bottom - bounds_.top;
+    switch (spec_.kind) {
+    case ControlKind::JpegPicture:
+        draw_bitmap(dc, bitmap_, bounds_.left, bounds_.top, width, height);
+        break;
+    case ControlKind::IconPicture:
+        if (icon_) ::DrawIconEx(dc, bounds_.left, bounds_.top, icon_.get(), 0, 0, 0, nullptr, DI_NORMAL);
+        break;
+    case ControlKind::Bevel: {
+        // A lowered box: shadow along the top and left, highlight along the
+        // bottom and right, drawn last so that it wins at the corners.
+        const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
+        const COLORREF highlight = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+        const int right = bounds_.right - 1, bottom = bounds_.bottom - 1;
+        for (int x = bounds_.left; x < right; ++x) ::SetPixel(dc, x, bounds_.top, shadow);
+        for (int y = bounds_.top; y <= bottom; ++y) ::SetPixel(dc, bounds_.left, y, shadow);
+        for (int y = bounds_.top; y <= bottom; ++y) ::SetPixel(dc, right, y, highlight);
+        for (int x = bounds_.left; x <= right; ++x) ::SetPixel(dc, x, bottom, highlight);
+        break;
+    }
+    case ControlKind::Label: {
+        if (spec_.background != kNoBackground) {
+            RECT area = bounds_;
+            ::FillRect(dc, &area, form_.brush());
+        }
+        const HGDIOBJ previous =
+            ::SelectObject(dc, font_ ? static_cast<HFONT>(font_.get()) : form_.font());
+        ::SetTextColor(dc, spec_.text_colour == kWindowTextColour ? ::GetSysColor(COLOR_WINDOWTEXT)
+                                                                  : spec_.text_colour);
+        ::SetBkMode(dc, TRANSPARENT);
+        RECT area = bounds_;
+        ::DrawTextA(dc, text_.c_str(), -1, &area, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
+        ::SelectObject(dc, previous);
+        break;
+    }
+    default: break;
+    }
+}
+
+} // namespace ui

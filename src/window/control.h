@@ -1,0 +1,69 @@
+#pragma once
+// One control of a form: a child window (buttons, radio buttons, text boxes,
+// progress bar) or an element the form paints (labels, pictures, bevels).
+#include "control_spec.h"
+#include "pictures.h"
+#include <string>
+
+namespace ui {
+
+class Control {
+public:
+    Control(Form &form, const ControlSpec &spec);
+    Control(const Control &) = delete;
+    Control &operator=(const Control &) = delete;
+
+    const char *name() const { return spec_.name; }
+    ControlKind kind() const { return spec_.kind; }
+    const ControlSpec &spec() const { return spec_; }
+    Form &form() const { return form_; }
+    HWND handle() const { return window_.get(); }
+    bool windowed() const { return window_.valid(); }
+
+    // Client rectangle in pixels (scaled for the display).
+    RECT bounds() const { return bounds_; }
+    void set_top(int design_top);
+
+    bool visible() const { return visible_; }
+    void set_visible(bool visible);
+    bool enabled() const { return enabled_; }
+    void set_enabled(bool enabled);
+    std::string text() const;
+    void set_text(const std::string &text);
+
+    // Radio buttons: checking one unchecks the others of the form and runs
+    // the click handler when it becomes checked.
+    bool checked() const;
+    void set_checked(bool checked);
+
+    void set_position(int position);
+    int position() const;
+
+    // Only visible, enabled tab stops take part in keyboard navigation; a
+    // radio button is one only while it is checked.
+    bool is_tab_stop() const;
+    void set_focus();
+    void click();
+
+    void paint(HDC dc) const;
+    HBRUSH background_brush() const { return static_cast<HBRUSH>(brush_.get()); }
+
+private:
+    void create_window();
+    void fit_label_to_text();
+    void invalidate() const;
+
+    Form &form_;
+    const ControlSpec &spec_;
+    RECT bounds_;
+    bool visible_;
+    bool enabled_;
+    std::string text_; // painted controls only
+    platform::UniqueWindow window_;
+    platform::GdiObject font_;
+    platform::GdiObject brush_;
+    Bitmap bitmap_;
+    platform::UniqueIcon icon_;
+};
+
+} // namespace ui

@@ -1,0 +1,63 @@
+#pragma once
+// A window is described as data: a table of these rows, in creation order,
+// that Form turns into windows and painted elements.
+#include <windows.h>
+
+namespace ui {
+
+class Form;
+class Control;
+
+enum class ControlKind {
+    JpegPicture, // a JPEG resource, drawn unscaled and clipped
+    IconPicture, // an icon resource, drawn through its masks
+    Bevel,       // a lowered 3-D box, here always an etched line
+    Label,       // painted text, sized to its caption
+    Button,
+    RadioButton,
+    Memo,
+    Edit,
+    ProgressBar,
+};
+
+struct FontSpec {
+    const char *face;
+    int height; // character height in pixels at 96 dots per inch
+    BYTE charset;
+};
+
+inline constexpr COLORREF kWindowTextColour = 0xFF000000; // the system's colour
+inline constexpr COLORREF kNoBackground = 0xFFFFFFFF;       // transparent
+inline constexpr COLORREF kFormBackground = 0xFE000000;    // filled with the form's colour
+
+using ClickHandler = void (Form::*)(Control &sender);
+
+struct ControlSpec {
+    const char *name;
+    ControlKind kind;
+    int left, top, width, height;
+    const char *text; // caption, initial text, or the picture's resource name
+    bool visible;
+    bool enabled;
+    int tab_order; // -1: not in the tab order
+    ClickHandler on_click = nullptr;
+    const FontSpec *font = nullptr; // nullptr: the form's font
+    COLORREF text_colour = kWindowTextColour;
+    COLORREF background = kNoBackground; // labels: fill colour; memo: box colour
+};
+
+struct FormSpec {
+    const char *caption;
+    int design_left, design_top;
+    int client_width, client_height;
+    COLORREF colour;
+    FontSpec font;
+    bool centre_when_first_shown;
+};
+
+// Lets a table name a handler of a derived form class.
+template <typename F> constexpr ClickHandler handler(void (F::*method)(Control &)) {
+    return static_cast<ClickHandler>(method);
+}
+
+} // namespace ui

@@ -1,0 +1,333 @@
+#include "form.h"
+#include "application.h"
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace ui {
+
+namespace {
+const char kFormClass[] = "InstalForm";
+
+void register_form_class(HINSTANCE instance, LRESULT(CALLBACK *procedure)(HWND, UINT, WPARAM, LPARAM)) {
+    WNDCLASSA existing;
+    if (::GetClassInfoA(instance, kFormClass, &existing)) return;
+    WNDCLASSA window_class = {};
+    window_class.style = CS_DBLCLKS;
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = instance;
+    window_class.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    window_class.lpszClassName = kFormClass;
+    ::RegisterClassA(&window_class);
+}
+
+// A fixed dialog frame with a close box only and no window icon.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExtendedStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+
+Form *form_of_window(HWND window) {
+    char name[32] = {};
+    if (!window || !::GetClassNameA(window, name, sizeof name) || std::strcmp(name, kFormClass))
+        return nullptr;
+    return reinterpret_cast<Form *>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+} // namespace
+
+Form::Form(const FormSpec &spec, const ControlSpec *controls, std::size_t count)
+    : spec_(spec), specs_(controls), spec_count_(count) {
+    HDC screen = ::GetDC(nullptr);
+    dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    font_.reset(create_font(spec.font));
+    brush_.reset(::CreateSolidBrush(spec.colour));
+}
+
+Form::~Form() = default;
+
+int Form::scale(int design_pixels) const { return ::MulDiv(design_pixels, dpi_, 96); }
+
+HFONT Form::create_font(const FontSpec &font) const {
+    LOGFONTA description = {};
+    description.lfHeight = -scale(font.height);
+    description.lfWeight = FW_NORMAL;
+    description.lfCharSet = font.charset;
+    description.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    description.lfQuality = DEFAULT_QUALITY;
+    description.lfPitchAndFamily = DEFAULT_PITCH;
+    std::strncpy(description.lfFaceName, font.face, LF_FACESIZE - 1);
+    return ::CreateFontIndirectA(&description);
+}
+
+void Form::create() {
+    Application &application = Application::get();
+    register_form_class(application.instance(), procedure);
+    RECT outer = {0, 0, scale(spec_.client_width), scale(spec_.client_height)};
+    ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExtendedStyle);
+    // The window procedure takes ownership of the handle at WM_NCCREATE.
+    ::CreateWindowExA(kFormExtendedStyle, kFormClass, spec_.caption, kFormStyle, spec_.design_left,
+                      spec_.design_top, outer.right - outer.left, outer.bottom - outer.top,
+                      application.handle(), nullptr, application.instance(), this);
+    for (std::size_t i = 0; i < spec_count_; ++i)
+        controls_.push_back(std::make_unique<Control>(*this, specs_[i]));
+    // Among the child windows a later one lies above an earlier one.
+    for (const auto &control : controls_)
+        if (control->windowed())
+            ::SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::created() {
+    guarded([this] { FormCreate(); });
+}
+
+Control &Form::control(const char *name) const {
+    for (const auto &control : controls_)
+        if (std::strcmp(control->name(), name) == 0) return *control;
+    throw std::logic_error(std::string("no control ") + name);
+}
+
+Control *Form::control_of(HWND window) const {
+    for (const auto &control : controls_)
+        if (control->handle() == window && window) return control.get();
+    return nullptr;
+}
+
+RECT Form::outer_rect() const {
+    RECT rect = {};
+    ::GetWindowRect(handle(), &rect);
+    return rect;
+}
+
+void Form::set_left(int left) {
+    const RECT rect = outer_rect();
+    ::SetWindowPos(handle(), nullptr, left, rect.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::set_top(int top) {
+    const RECT rect = outer_rect();
+    ::SetWindowPos(handle(), nullptr, rect.left, top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::show() {
+    if (!shown_before_ && spec_.centre_when_first_shown) {
+        const RECT rect = outer_rect();
+        const int left = (::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2;
+        const int top = (::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2;
+        ::SetWindowPos(handle(), nullptr, std::max(left, 0), std::max(top, 0), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    shown_before_ = true;
+    if (this == Application::get().main_form())
+        ::ShowWindow(Application::get().handle(), SW_SHOWNA);
+    ::ShowWindow(handle(), SW_SHOW);
+    ::SetForegroundWindow(handle());
+}
+
+void Form::hide() { ::ShowWindow(handle(), SW_HIDE); }
+
+bool Form::visible() const { return ::IsWindowVisible(handle()) != FALSE; }
+
+int Form::show_modal() {
+    Application &application = Application::get();
+    modal_result_ = 0;
+    modal_ = true;
+    {
+        const TaskWindowsDisabled disabled(handle());
+        show();
+        while (modal_result_ == 0) {
+            if (application.terminated()) {
+                modal_result_ = IDCANCEL;
+                break;
+            }
+            application.handle_message();
+        }
+        hide();
+    }
+    modal_ = false;
+    return modal_result_;
+}
+
+void Form::close() {
+    if (modal_) {
+        modal_result_ = IDCANCEL;
+        return;
+    }
+    CloseAction action = CloseAction::Hide;
+    FormClose(action);
+    if (this == Application::get().main_form())
+        Application::get().terminate();
+    else
+        hide();
+}
+
+void Form::invalidate(const RECT &area) const { ::InvalidateRect(handle(), &area, TRUE); }
+
+void Form::focus(Control &control) {
+    focus_ = control.handle();
+    if (::GetActiveWindow() == handle()) ::SetFocus(focus_);
+}
+
+void Form::restore_focus() {
+    if (focus_ && ::IsWindowVisible(focus_) && ::IsWindowEnabled(focus_)) {
+        ::SetFocus(focus_);
+        return;
+    }
+    // No control has had the focus yet: the first tab stop in tab order.
+    Control *first = nullptr;
+    for (const auto &control : controls_)
+        if (control->is_tab_stop() &&
+            (!first || control->spec().tab_order < first->spec().tab_order))
+            first = control.get();
+    if (first) {
+        focus_ = first->handle();
+        ::SetFocus(focus_);
+    }
+}
+
+void Form::select_next(HWND from, bool forward) {
+    std::vector<Control *> order;
+    for (const auto &control : controls_)
+        if (control->spec().tab_order >= 0 && control->windowed()) order.push_back(control.get());
+    std::sort(order.begin(), order.end(), [](const Control *a, const Control *b) {
+        return a->spec().tab_order < b->spec().tab_order;
+    });
+    if (order.empty()) return;
+    const auto count = static_cast<int>(order.size());
+    int at = -1;
+    for (int i = 0; i < count; ++i)
+        if (order[static_cast<std::size_t>(i)]->handle() == from) at = i;
+    for (int step = 1; step <= count; ++step) {
+        const int start = at < 0 ? (forward ? -1 : count) : at;
+        const int index = ((start + (forward ? step : -step)) % count + count) % count;
+        Control *candidate = order[static_cast<std::size_t>(index)];
+        if (candidate->is_tab_stop()) {
+            candidate->set_focus();
+            return;
+        }
+    }
+}
+
+bool Form::dialog_key(HWND from, WPARAM key) {
+    Control *control = control_of(from);
+    switch (key) {
+    case VK_TAB:
+        if (::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0) return false;
+        select_next(from, ::GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    case VK_RETURN:
+        if (control && control->kind() == ControlKind::Button) {
+            guarded([control] { control->click(); });
+            return true;
+        }
+        return false;
+    case VK_ESCAPE: return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        if (control && control->kind() == ControlKind::RadioButton) {
+            for (const auto &other : controls_)
+                if (other.get() != control && other->kind() == ControlKind::RadioButton &&
+                    other->visible() && other->enabled()) {
+                    other->set_focus();
+                    Control *next = other.get();
+                    guarded([next] { next->set_checked(true); });
+                    return true;
+                }
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+bool Form::dispatch_dialog_key(const MSG &message) {
+    if (message.message != WM_KEYDOWN || !message.hwnd) return false;
+    Form *form = form_of_window(::GetAncestor(message.hwnd, GA_ROOT));
+    if (!form || message.hwnd == form->handle()) return false;
+    return form->dialog_key(message.hwnd, message.wParam);
+}
+
+LRESULT Form::colour_control(HDC dc, HWND child, bool is_edit) {
+    const Control *control = control_of(child);
+    if (control && control->background_brush()) {
+        ::SetTextColor(dc, control->spec().text_colour);
+        ::SetBkColor(dc, control->spec().background);
+        return reinterpret_cast<LRESULT>(control->background_brush());
+    }
+    if (is_edit) return ::DefWindowProcA(handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                         reinterpret_cast<LPARAM>(child));
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkColor(dc, spec_.colour);
+    return reinterpret_cast<LRESULT>(brush());
+}
+
+void Form::paint() {
+    PAINTSTRUCT paint_info;
+    HDC dc = ::BeginPaint(handle(), &paint_info);
+    for (const auto &control : controls_)
+        if (!control->windowed()) control->paint(dc);
+    ::EndPaint(handle(), &paint_info);
+}
+
+LRESULT CALLBACK Form::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto *self = static_cast<Form *>(reinterpret_cast<CREATESTRUCTA *>(l)->lpCreateParams);
+        self->window_.reset(window);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto *self = reinterpret_cast<Form *>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcA(window, message, w, l);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        self->window_.release();
+        return ::DefWindowProcA(window, message, w, l);
+    }
+    return self->handle(message, w, l);
+}
+
+LRESULT Form::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT client;
+        ::GetClientRect(handle(), &client);
+        ::FillRect(reinterpret_cast<HDC>(w), &client, brush());
+        return 1;
+    }
+    case WM_PAINT: paint(); return 0;
+    case WM_COMMAND:
+        if (HIWORD(w) == BN_CLICKED) {
+            if (Control *control = control_of(reinterpret_cast<HWND>(l)))
+                guarded([control] {
+                    if (control->kind() == ControlKind::RadioButton)
+                        control->set_checked(true);
+                    else
+                        control->click();
+                });
+            return 0;
+        }
+        break;
+    case WM_CTLCOLOREDIT:
+        return colour_control(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l), true);
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return colour_control(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l), false);
+    case WM_ACTIVATE:
+        if (LOWORD(w) == WA_INACTIVE) {
+            const HWND focused = ::GetFocus();
+            if (focused && ::IsChild(handle(), focused)) focus_ = focused;
+        } else {
+            restore_focus();
+        }
+        return 0;
+    case WM_SETFOCUS: restore_focus(); return 0;
+    case WM_CLOSE: guarded([this] { close(); }); return 0;
+    default: break;
+    }
+    return ::DefWindowProcA(handle(), message, w, l);
+}
+
+} // namespace ui

@@ -1,0 +1,88 @@
+#pragma once
+// A top-level window with a fixed dialog frame, built from its description:
+// the form paints its labels, pictures and bevels in creation order beneath
+// its child windows, routes clicks to handlers, keeps its keyboard focus
+// across activations and can be shown modally.
+#include "control.h"
+#include <memory>
+#include <vector>
+
+namespace ui {
+
+class Form {
+public:
+    Form(const FormSpec &spec, const ControlSpec *controls, std::size_t count);
+    Form(const Form &) = delete;
+    Form &operator=(const Form &) = delete;
+    virtual ~Form();
+
+    HWND handle() const { return window_.get(); }
+    Control &control(const char *name) const;
+    const std::vector<std::unique_ptr<Control>> &controls() const { return controls_; }
+
+    // Outer coordinates, frame included.
+    void set_left(int left);
+    void set_top(int top);
+    RECT outer_rect() const;
+
+    void show();
+    void hide();
+    bool visible() const;
+    // Shows the form with the program's other windows disabled and returns
+    // its modal result once it closes or the application terminates.
+    int show_modal();
+    void set_modal_result(int result) { modal_result_ = result; }
+    // Closing a modal form sets its result; the main form runs its close
+    // handler and ends the application; any other form hides.
+    void close();
+
+    // Keyboard handling a dialog does itself: Tab and Shift+Tab through the
+    // tab order, Enter on the focused button, arrow keys between radio
+    // buttons; Esc does nothing.
+    static bool dispatch_dialog_key(const MSG &message);
+
+    int scale(int design_pixels) const;
+    HFONT create_font(const FontSpec &font) const;
+    HFONT font() const { return static_cast<HFONT>(font_.get()); }
+    COLORREF colour() const { return spec_.colour; }
+    HBRUSH brush() const { return static_cast<HBRUSH>(brush_.get()); }
+    HWND focused_control() const { return focus_; }
+    void focus(Control &control);
+    void invalidate(const RECT &area) const;
+
+protected:
+    // Creates the window and its controls as described, hidden.
+    void create();
+    // Runs the creation handler; an error in it is shown and creation goes on.
+    void created();
+    virtual void FormCreate() {}
+    // The close handler; the action is passed in and out as the platform
+    // convention has it, and this program never changes it.
+    enum class CloseAction { Hide, Free };
+    virtual void FormClose(CloseAction &action) { (void)action; }
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+    void paint();
+    void restore_focus();
+    bool dialog_key(HWND from, WPARAM key);
+    void select_next(HWND from, bool forward);
+    Control *control_of(HWND window) const;
+    LRESULT colour_control(HDC dc, HWND child, bool is_edit);
+
+    const FormSpec &spec_;
+    const ControlSpec *specs_;
+    std::size_t spec_count_;
+    int dpi_ = 96;
+    platform::UniqueWindow window_;
+    platform::GdiObject font_;
+    platform::GdiObject brush_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    HWND focus_ = nullptr;
+    bool shown_before_ = false;
+    bool modal_ = false;
+    int modal_result_ = 0;
+};
+
+} // namespace ui

@@ -1,0 +1,27 @@
+#pragma once
+// Pictures carried as resources: a JPEG decoded with libjpeg into a bitmap
+// the window can draw, and icons.
+#include "../platform/owners.h"
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// A 24-bit top-down bitmap.
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> pixels; // BGR rows, each padded to 4 bytes
+    int stride() const { return (width * 3 + 3) & ~3; }
+};
+
+// Decodes JPEG bytes; an empty bitmap when they are not a JPEG libjpeg reads.
+Bitmap decode_jpeg(const void *bytes, unsigned long size);
+
+// Draws the bitmap unscaled at (left, top), cut to width x height.
+void draw_bitmap(HDC dc, const Bitmap &bitmap, int left, int top, int width, int height);
+
+// The icon's image that fits the system's icon size, with the most colours.
+platform::UniqueIcon load_icon(HINSTANCE instance, const char *name);
+
+} // namespace ui
