@@ -36,8 +36,11 @@ wine_env_start() {
     touch "$template/.ready"
   fi
   cp -a "$template" "$WINEPREFIX"
-  # Started persistent, with its output away from the caller's pipes.
+  # Started persistent, with its output away from the caller's pipes; the
+  # first program started also starts Wine's services, which would otherwise
+  # inherit the caller's pipes (and CTest waits for those to close).
   wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
 wine_env_stop() {

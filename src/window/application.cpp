@@ -35,6 +35,7 @@ LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPAR
 } // namespace
 
 void Application::initialize(HINSTANCE instance) {
+    if (window_) return;
     instance_ = instance;
     char path[MAX_PATH + 1] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -88,6 +89,13 @@ void Application::process_messages() {
 }
 
 void Application::terminate() { ::PostQuitMessage(0); }
+
+void Application::clear_termination() {
+    MSG quit;
+    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    terminated_ = false;
+}
 
 void Application::show_error(const std::string &message) {
     const TaskWindowsDisabled disabled;

@@ -36,6 +36,8 @@ public:
     // Posts the quit message that ends the loop.
     void terminate();
     bool terminated() const { return terminated_; }
+    // Forgets a termination, for a program (a test) that runs its windows again.
+    void clear_termination();
 
     // The standard error box: owned by the application, titled with its
     // title, with the error icon; the other windows are disabled meanwhile.

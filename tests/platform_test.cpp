@@ -1,0 +1,392 @@
+// The platform layer and the program file itself, against Wine's real
+// registry, files, resources and shell.
+#include "app/insta.h"
+#include "app/manifest.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "platform/resources.h"
+#include "platform/setup_error.h"
+#include "platform/shell.h"
+#include "platform/text_file.h"
+#include "support/environment.h"
+#include "support/registry_state.h"
+#include "window/application.h"
+#include "window/pictures.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <set>
+
+using namespace testing_support;
+
+namespace {
+
+std::string error_of(const std::function<void()> &action) {
+    try {
+        action();
+    } catch (const platform::SetupError &error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+// --- The program file ---------------------------------------------------
+
+struct PeFacts {
+    WORD machine = 0;
+    WORD subsystem = 0;
+    std::set<std::string> imports;
+};
+
+PeFacts read_pe(const std::string &bytes) {
+    PeFacts facts;
+    auto at = [&](std::size_t offset, auto &value) {
+        std::memcpy(&value, bytes.data() + offset, sizeof value);
+    };
+    DWORD pe = 0;
+    at(0x3C, pe);
+    IMAGE_NT_HEADERS32 headers;
+    at(pe, headers);
+    facts.machine = headers.FileHeader.Machine;
+    facts.subsystem = headers.OptionalHeader.Subsystem;
+    const auto sections = pe + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) +
+                          headers.FileHeader.SizeOfOptionalHeader;
+    auto file_offset = [&](DWORD rva) -> std::size_t {
+        for (WORD i = 0; i < headers.FileHeader.NumberOfSections; ++i) {
+            IMAGE_SECTION_HEADER section;
+            at(sections + i * sizeof section, section);
+            if (rva >= section.VirtualAddress &&
+                rva < section.VirtualAddress + section.Misc.VirtualSize)
+                return rva - section.VirtualAddress + section.PointerToRawData;
+        }
+        return 0;
+    };
+    const DWORD imports =
+        headers.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (std::size_t d = file_offset(imports);; d += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        IMAGE_IMPORT_DESCRIPTOR descriptor;
+        at(d, descriptor);
+        if (descriptor.Name == 0) break;
+        std::string name = bytes.c_str() + file_offset(descriptor.Name);
+        for (auto &c : name) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+        facts.imports.insert(name);
+    }
+    return facts;
+}
+
+TEST(ProgramFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
+    const PeFacts facts = read_pe(read_file(path_from_environment("INSTAL_EXE")));
+    EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_EQ(facts.subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    const std::set<std::string> system = {"advapi32.dll", "comctl32.dll", "gdi32.dll",
+                                          "kernel32.dll", "msvcrt.dll",   "ole32.dll",
+                                          "shell32.dll",  "user32.dll"};
+    for (const auto &name : facts.imports) EXPECT_TRUE(system.count(name)) << name;
+}
+
+BOOL CALLBACK collect_language(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+    reinterpret_cast<std::vector<WORD> *>(found)->push_back(language);
+    return TRUE;
+}
+
+// The test program carries the same resource script as the setup program.
+TEST(ProgramFile, CarriesEachPayloadByteForByteInChineseOnly) {
+    const std::string payload_dir = path_from_environment("INSTAL_PAYLOAD_DIR");
+    const std::string sources[] = {path_from_environment("INSTAL_APPLICATION_FILE"),
+                                   payload_dir + "\\misuc.dat", payload_dir + "\\readme.chm",
+                                   payload_dir + "\\orderform.htm", payload_dir + "\\Tolmera.xml"};
+    const HMODULE module = ::GetModuleHandleA(nullptr);
+    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i) {
+        const auto &payload = manifest::kPayloads[i];
+        const auto bytes = platform::find_resource(module, payload.type, payload.name);
+        const std::string expected = read_file(sources[i]);
+        ASSERT_FALSE(expected.empty()) << sources[i];
+        EXPECT_EQ(std::string(static_cast<const char *>(bytes.data), bytes.size), expected)
+            << payload.name;
+        std::vector<WORD> languages;
+        ::EnumResourceLanguagesA(module, payload.type, payload.name, collect_language,
+                                 reinterpret_cast<LONG_PTR>(&languages));
+        EXPECT_EQ(languages, std::vector<WORD>{2052}) << payload.name;
+    }
+    EXPECT_EQ(read_file(sources[0]).compare(0, 2, "MZ"), 0);
+    EXPECT_EQ(read_file(sources[2]).compare(0, 4, "ITSF"), 0);
+}
+
+BOOL CALLBACK collect_type(HMODULE, LPSTR type, LONG_PTR found) {
+    if (!IS_INTRESOURCE(type)) reinterpret_cast<std::set<std::string> *>(found)->insert(type);
+    return TRUE;
+}
+
+TEST(ProgramFile, StoresPayloadTypesInUpperCase) {
+    std::set<std::string> types;
+    ::EnumResourceTypesA(::GetModuleHandleA(nullptr), collect_type,
+                         reinterpret_cast<LONG_PTR>(&types));
+    for (const char *type : {"APPFILE", "FACE", "README", "ORDERF", "XML"})
+        EXPECT_TRUE(types.count(type)) << type;
+}
+
+TEST(ProgramFile, AMissingResourceIsNamedInTheError) {
+    EXPECT_EQ(error_of([] { platform::find_resource(::GetModuleHandleA(nullptr), "appfile", "MNONE"); }),
+              "Resource MNONE not found");
+}
+
+TEST(Pictures, BannerIsABaselineJfifJpegWithoutSubsamplingOf522x71) {
+    const std::string jpeg = read_file(path_from_environment("INSTAL_ASSETS_DIR") + "\\banner.jpg");
+    ASSERT_GT(jpeg.size(), 20u);
+    EXPECT_EQ(jpeg.substr(6, 5), std::string("JFIF\0", 5));
+    EXPECT_EQ(jpeg[11], 1); // version 1.01
+    EXPECT_EQ(jpeg[12], 1);
+    const auto sof = jpeg.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos) << "not baseline";
+    EXPECT_EQ(jpeg[sof + 9], 3); // components
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(jpeg[sof + 11 + 3 * c], 0x11) << "component " << c;
+
+    const auto bytes = platform::find_resource(::GetModuleHandleA(nullptr), "JPEG", "BANNER");
+    const ui::Bitmap bitmap = ui::decode_jpeg(bytes.data, bytes.size);
+    EXPECT_EQ(bitmap.width, 522);
+    EXPECT_EQ(bitmap.height, 71);
+    EXPECT_TRUE(ui::decode_jpeg("not a jpeg", 10).pixels.empty());
+}
+
+struct IconImage {
+    int width, colours;
+};
+
+std::vector<IconImage> icon_group(const char *name) {
+    const auto group = platform::find_resource(::GetModuleHandleA(nullptr), "#14", name); // RT_GROUP_ICON;
+    std::vector<IconImage> images;
+    const auto *bytes = static_cast<const unsigned char *>(group.data);
+    const int count = bytes[4] | bytes[5] << 8;
+    for (int i = 0; i < count; ++i) {
+        const unsigned char *entry = bytes + 6 + 14 * i;
+        const int bits = entry[6] | entry[7] << 8;
+        images.push_back({entry[0] ? entry[0] : 256, 1 << bits});
+    }
+    return images;
+}
+
+TEST(Pictures, IconsHaveTheirImageSizesAndColourDepths) {
+    const auto folder = icon_group("#101");
+    ASSERT_EQ(folder.size(), 6u);
+    std::set<std::pair<int, int>> kinds;
+    for (const auto &image : folder) kinds.insert({image.width, image.colours});
+    EXPECT_EQ(kinds, (std::set<std::pair<int, int>>{
+                         {16, 16}, {32, 16}, {48, 16}, {16, 256}, {32, 256}, {48, 256}}));
+    for (const char *single : {"#102", "#103", "MAINICON"}) {
+        const auto images = icon_group(single);
+        ASSERT_EQ(images.size(), 1u) << single;
+        EXPECT_EQ(images[0].width, 32);
+        EXPECT_EQ(images[0].colours, 16);
+    }
+}
+
+// --- Registry ------------------------------------------------------------
+
+constexpr char kScratchKey[] = "SOFTWARE\\instal-tests";
+
+class Registry : public ::testing::Test {
+protected:
+    void SetUp() override { platform::delete_key_tree(HKEY_LOCAL_MACHINE, kScratchKey); }
+    void TearDown() override { platform::delete_key_tree(HKEY_LOCAL_MACHINE, kScratchKey); }
+};
+
+TEST_F(Registry, WritesTextWithItsTerminatingZero) {
+    const auto key = platform::RegistryKey::create(HKEY_LOCAL_MACHINE, kScratchKey);
+    key.write_text("exepath", "C:\\Program Files\\Tolmera\\");
+    const RawValue value = read_raw(HKEY_LOCAL_MACHINE, kScratchKey, "exepath");
+    EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(value.bytes, std::string("C:\\Program Files\\Tolmera\\\0", 26));
+    key.write_text("empty", "");
+    EXPECT_EQ(read_raw(HKEY_LOCAL_MACHINE, kScratchKey, "empty").bytes, std::string(1, '\0'));
+}
+
+TEST_F(Registry, ReadsMissingAsEmptyAndTextAsStored) {
+    const auto key = platform::RegistryKey::create(HKEY_LOCAL_MACHINE, kScratchKey);
+    EXPECT_EQ(key.read_text("absent"), "");
+    EXPECT_EQ(platform::RegistryKey::open(HKEY_LOCAL_MACHINE, "SOFTWARE\\no such key")
+                  .read_text("exepath"),
+              "");
+    const char expandable[] = "%TEMP%\\x";
+    ::RegSetValueExA(key.get(), "expand", 0, REG_EXPAND_SZ,
+                     reinterpret_cast<const BYTE *>(expandable), sizeof expandable);
+    EXPECT_EQ(key.read_text("expand"), "%TEMP%\\x");
+    ::RegSetValueExA(key.get(), "zero", 0, REG_SZ, nullptr, 0);
+    EXPECT_EQ(key.read_text("zero"), "");
+    const char inner[] = "before\0after";
+    ::RegSetValueExA(key.get(), "inner", 0, REG_SZ, reinterpret_cast<const BYTE *>(inner),
+                     sizeof inner);
+    EXPECT_EQ(key.read_text("inner"), "before");
+}
+
+TEST_F(Registry, ANonTextValueIsAnError) {
+    set_dword(HKEY_LOCAL_MACHINE, kScratchKey, "exepath", 7);
+    const auto key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, kScratchKey);
+    EXPECT_EQ(error_of([&] { key.read_text("exepath"); }), "Invalid data type for 'exepath'");
+}
+
+TEST_F(Registry, CreatedKeysAllowEveryOperation) {
+    const auto key = platform::RegistryKey::create(HKEY_LOCAL_MACHINE, kScratchKey);
+    HKEY sub = nullptr;
+    EXPECT_EQ(::RegCreateKeyExA(key.get(), "sub", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(sub);
+    key.write_text("v", "x");
+    key.delete_value("v");
+    EXPECT_FALSE(read_raw(HKEY_LOCAL_MACHINE, kScratchKey, "v").present);
+}
+
+TEST_F(Registry, DeletesAKeyTreeFromTheDeepestUp) {
+    set_string(HKEY_LOCAL_MACHINE, std::string(kScratchKey) + "\\a\\b\\c", "v", "x");
+    set_string(HKEY_LOCAL_MACHINE, std::string(kScratchKey) + "\\d", "v", "x");
+    platform::delete_key_tree(HKEY_LOCAL_MACHINE, kScratchKey);
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kScratchKey));
+}
+
+TEST_F(Registry, CannotCreateAKeyUnderAFileLikeRoot) {
+    EXPECT_EQ(error_of([] { platform::RegistryKey::create(HKEY_LOCAL_MACHINE, ""); }),
+              "(no error)"); // the root itself opens
+    EXPECT_EQ(error_of([] {
+                  platform::RegistryKey::create(reinterpret_cast<HKEY>(0x1234), "SOFTWARE\\x");
+              }),
+              "Failed to create key SOFTWARE\\x");
+}
+
+// --- Paths and files ------------------------------------------------------
+
+TEST(Paths, DirectoryPartEndsAtTheLastBackslashOrColon) {
+    EXPECT_EQ(platform::directory_part("C:\\Program Files\\Tolmera\\install.exe"),
+              "C:\\Program Files\\Tolmera\\");
+    EXPECT_EQ(platform::directory_part("C:setup.exe"), "C:");
+    EXPECT_EQ(platform::directory_part("setup.exe"), "");
+    EXPECT_EQ(platform::directory_part("C:\\"), "C:\\");
+}
+
+TEST(Paths, TrimRemovesBlanksAndControlCharactersOnly) {
+    EXPECT_EQ(platform::trim(" \t C:\\a b \r\n"), "C:\\a b");
+    EXPECT_EQ(platform::trim("   "), "");
+    EXPECT_EQ(platform::trim("\xA0x\xA0"), "\xA0x\xA0"); // code 160 is not a blank here
+}
+
+TEST(Paths, AsciiLowerLeavesOtherBytesAlone) {
+    EXPECT_EQ(platform::ascii_lower("C:\\PROGRAM Files\\\xC4"), "c:\\program files\\\xC4");
+}
+
+class Files : public ::testing::Test {
+protected:
+    std::string dir = scratch_directory("files");
+};
+
+TEST_F(Files, ForceDirectoriesMakesEveryMissingParent) {
+    EXPECT_TRUE(platform::force_directories(dir + "\\a\\b\\c\\"));
+    EXPECT_TRUE(platform::directory_exists(dir + "\\a\\b\\c"));
+    EXPECT_TRUE(platform::force_directories(dir + "\\a\\b\\c\\")); // existing is fine
+    EXPECT_TRUE(platform::force_directories("C:\\"));
+    EXPECT_TRUE(platform::force_directories("C:"));
+}
+
+TEST_F(Files, ForceDirectoriesFailsForBareNamesEmptyPathsAndMissingDrives) {
+    ::SetCurrentDirectoryA(dir.c_str());
+    EXPECT_FALSE(platform::force_directories("Tolmera\\"));
+    EXPECT_FALSE(platform::directory_exists(dir + "\\Tolmera"));
+    EXPECT_FALSE(platform::force_directories(""));
+    EXPECT_FALSE(platform::force_directories("Q:\\Tolmera\\"));
+}
+
+TEST_F(Files, WriteFileReplacesTheWholeFile) {
+    const std::string path = dir + "\\f.dat";
+    platform::write_file(path, "a much longer old content", 25);
+    platform::write_file(path, "new", 3);
+    EXPECT_EQ(read_file(path), "new");
+    platform::write_file(path, "", 0);
+    EXPECT_TRUE(exists(path));
+    EXPECT_EQ(read_file(path), "");
+}
+
+TEST_F(Files, WriteFileNamesTheFileItCannotCreate) {
+    ::CreateDirectoryA((dir + "\\Tolmera.exe").c_str(), nullptr);
+    EXPECT_EQ(error_of([&] { platform::write_file(dir + "\\Tolmera.exe", "x", 1); }),
+              "Cannot create file " + dir + "\\Tolmera.exe");
+}
+
+TEST_F(Files, FileExistsIsFalseForDirectories) {
+    ::CreateDirectoryA((dir + "\\d").c_str(), nullptr);
+    write_text_file(dir + "\\f", "x");
+    EXPECT_FALSE(platform::file_exists(dir + "\\d"));
+    EXPECT_TRUE(platform::file_exists(dir + "\\f"));
+    EXPECT_FALSE(platform::file_exists(dir + "\\none"));
+}
+
+TEST_F(Files, TextFileLinesEndInCrLfAndReplaceTheOldFile) {
+    const std::string path = dir + "\\t.bat";
+    write_text_file(path, "old content that is longer than the new one\r\n");
+    platform::TextFileWriter writer(path);
+    writer.write_line(":try");
+    writer.write_line("exit");
+    writer.close();
+    EXPECT_EQ(read_file(path), ":try\r\nexit\r\n");
+}
+
+TEST_F(Files, TextFileErrorsUseTheRuntimeTexts) {
+    ::CreateDirectoryA((dir + "\\$$a$$.bat").c_str(), nullptr);
+    EXPECT_EQ(error_of([&] { platform::TextFileWriter writer(dir + "\\$$a$$.bat"); }),
+              "File access denied");
+    EXPECT_EQ(platform::io_error_text(3), "Invalid filename");
+    EXPECT_EQ(platform::io_error_text(101), "Disk full");
+    EXPECT_EQ(platform::io_error_text(32), "I/O error 32");
+}
+
+// --- Error box, title and shell -----------------------------------------
+
+TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
+    EXPECT_EQ(ui::error_box_text("Stream write error"), "Stream write error.");
+    EXPECT_EQ(ui::error_box_text("Cannot create file C:\\x\\"), "Cannot create file C:\\x\\.");
+    EXPECT_EQ(ui::error_box_text("done."), "done.");
+    EXPECT_EQ(ui::error_box_text("really!"), "really!");
+    EXPECT_EQ(ui::error_box_text("a-"), "a-");
+    EXPECT_EQ(ui::error_box_text(""), "");
+}
+
+TEST(ErrorBox, TitleIsTheFileNameCutAtItsFirstDot) {
+    EXPECT_EQ(ui::application_title("C:\\Program Files\\Tolmera\\install.exe"), "install");
+    EXPECT_EQ(ui::application_title("Z:\\build\\INSTAL.EXE"), "Instal");
+    EXPECT_EQ(ui::application_title("C:\\my.setup.exe"), "my");
+    EXPECT_EQ(ui::application_title("C:\\a.b\\Setup"), "Setup");
+}
+
+TEST(Shell, OleErrorsWithoutSystemTextShowTheirCode) {
+    EXPECT_EQ(platform::ole_error_text(static_cast<HRESULT>(0x8FFF1234)), "OLE error 8fff1234");
+}
+
+TEST(Shell, AnsiPathsConvertWithTheAnsiCodePage) {
+    EXPECT_EQ(platform::ansi_to_wide("C:\\\xE9t\xE9"), std::wstring(L"C:\\\u00e9t\u00e9"));
+}
+
+// --- Self-removal script ---------------------------------------------------
+
+TEST(SelfRemoval, ScriptDeletesTheProgramThenItself) {
+    EXPECT_EQ(self_removal_script("C:\\PROGRA~1\\Tolmera\\install.exe"),
+              "set tries=0\r\n"
+              ":try\r\n"
+              "del \"C:\\PROGRA~1\\Tolmera\\install.exe\"\r\n"
+              "if not exist \"C:\\PROGRA~1\\Tolmera\\install.exe\" goto done\r\n"
+              "set /a tries+=1\r\n"
+              "if %tries% geq 60 goto done\r\n"
+              "ping -n 2 127.0.0.1 >nul\r\n"
+              "goto try\r\n"
+              ":done\r\n"
+              "del %0\r\n"
+              "cls\r\n"
+              "exit\r\n");
+}
+
+TEST(SelfRemoval, ShortPathHasNoBlanksAndIsEmptyForMissingFiles) {
+    const std::string dir = scratch_directory("short path") + "\\a long folder name";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    write_text_file(dir + "\\install.exe", "x");
+    const std::string short_path = GetShortPath(dir + "\\install.exe");
+    EXPECT_FALSE(short_path.empty());
+    EXPECT_EQ(short_path.find(' '), std::string::npos) << short_path;
+    EXPECT_EQ(GetShortPath(dir + "\\missing.exe"), "");
+}
+
+} // namespace

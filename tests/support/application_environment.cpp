@@ -1,0 +1,26 @@
+// Every test program starts the application object once, as the setup
+// program does, with COM on its GUI thread.
+#include "platform/owners.h"
+#include "window/application.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        com_ = std::make_unique<platform::ComApartment>();
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+        ::InitCommonControlsEx(&controls);
+        ui::Application::get().initialize(::GetModuleHandleA(nullptr));
+    }
+    void TearDown() override { com_.reset(); }
+
+private:
+    std::unique_ptr<platform::ComApartment> com_;
+};
+
+const auto *const registered =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment); // gtest owns it
+} // namespace

@@ -1,0 +1,21 @@
+#pragma once
+// Pixels of a window as the screen shows them.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    // Writes a 24-bit BMP.
+    bool save_bmp(const std::string &path) const;
+};
+
+// The client area (or, with whole_window, the outer rectangle) from the screen.
+Capture capture_window(HWND window, bool whole_window = false);
+
+} // namespace testing_support

@@ -1,0 +1,73 @@
+#include "environment.h"
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace testing_support {
+
+std::string windows_path(const std::string &path) {
+    if (path.empty() || path[0] != '/') return path;
+    std::string converted = "Z:" + path;
+    for (auto &c : converted)
+        if (c == '/') c = '\\';
+    return converted;
+}
+
+std::string path_from_environment(const char *name) {
+    const char *value = std::getenv(name);
+    if (!value || !*value) {
+        ADD_FAILURE() << name << " is not set";
+        return {};
+    }
+    return windows_path(value);
+}
+
+std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void write_text_file(const std::string &path, const std::string &bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+bool exists(const std::string &path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void remove_tree(const std::string &path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..") remove_tree(path + "\\" + name);
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryA(path.c_str());
+}
+
+std::string scratch_directory(const std::string &name) {
+    char temp[MAX_PATH + 1] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string path = std::string(temp) + "instal-tests\\" + name;
+    ::CreateDirectoryA((std::string(temp) + "instal-tests").c_str(), nullptr);
+    remove_tree(path);
+    ::CreateDirectoryA(path.c_str(), nullptr);
+    return path;
+}
+
+} // namespace testing_support

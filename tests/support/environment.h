@@ -1,0 +1,19 @@
+#pragma once
+// What the test run provides: paths of the build's products, converted to
+// the Windows side of the Wine prefix.
+#include <string>
+
+namespace testing_support {
+
+// A Unix path ("/work/x") as Wine sees it ("Z:\work\x"); others unchanged.
+std::string windows_path(const std::string &path);
+// The variable's value, as a Windows path; the test fails when it is unset.
+std::string path_from_environment(const char *name);
+std::string read_file(const std::string &path);
+void write_text_file(const std::string &path, const std::string &bytes);
+bool exists(const std::string &path);
+// A fresh, empty directory under the prefix's temporary folder.
+std::string scratch_directory(const std::string &name);
+void remove_tree(const std::string &path);
+
+} // namespace testing_support

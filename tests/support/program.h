@@ -1,0 +1,51 @@
+#pragma once
+// The real setup program started as its own process and driven from
+// outside, the way a user's clicks reach it.
+#include <windows.h>
+#include <string>
+
+namespace testing_support {
+
+class ProgramRun {
+public:
+    // Starts program (a Windows path) with the given current directory.
+    explicit ProgramRun(const std::string &program, const std::string &directory = "");
+    ProgramRun(const ProgramRun &) = delete;
+    ProgramRun &operator=(const ProgramRun &) = delete;
+    ~ProgramRun(); // ends the process if it still runs
+
+    bool started() const { return process_ != nullptr; }
+    DWORD id() const { return id_; }
+    // A visible top-level window of the process with this caption.
+    HWND wait_for_window(const char *caption, DWORD timeout_ms = 15000) const;
+    bool wait_for_exit(DWORD timeout_ms = 15000) const;
+    DWORD exit_code() const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Polls condition every 20 ms until it holds or the time is up.
+template <typename Condition> bool wait_until(Condition condition, DWORD timeout_ms = 15000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeout_ms) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// Children of a form by their text, and their state as a user sees it.
+HWND child_with_text(HWND parent, const char *text);
+bool is_shown(HWND window);
+bool is_enabled(HWND window);
+bool is_checked(HWND radio);
+// Clicks a button as the mouse would, without waiting for the handler.
+void click(HWND button);
+void set_text(HWND edit, const std::string &text);
+std::string text_of(HWND window);
+// Client-relative rectangle of a child window.
+RECT child_rect(HWND child);
+
+} // namespace testing_support

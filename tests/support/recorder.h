@@ -1,0 +1,30 @@
+#pragma once
+// Stands in for the install and uninstall pacing: records every status
+// text, position, pause and message-processing point in order, without
+// sleeping.
+#include "app/pacing.h"
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+class PacingRecorder : public Pacing {
+public:
+    PacingRecorder() { set_pacing(this); }
+    ~PacingRecorder() override { set_pacing(nullptr); }
+
+    void pause(DWORD milliseconds) override { events.push_back("pause " + std::to_string(milliseconds)); }
+    void process_messages() override {
+        events.push_back("process");
+        Pacing::process_messages();
+    }
+    void status_shown(const std::string &text) override { events.push_back("status " + text); }
+    void position_shown(int position) override {
+        events.push_back("position " + std::to_string(position));
+    }
+
+    std::vector<std::string> only(const std::string &kind) const;
+    std::vector<std::string> events;
+};
+
+} // namespace testing_support
