@@ -1,6 +1,507 @@
-// The wizard's windows, created in this process as the program creates them.
-#include "app/contiu.h"
-#include "app/insta.h"
-#include <gtest/gtest.h>
+// The wizard's window and page flow, on real windows created in this
+// process exactly as the program creates them.
+#include "platform/paths.h"
+#include "platform/setup_error.h"
+#include "support/capture.h"
+#include "support/dialogs.h"
+#include "support/environment.h"
+#include "support/program.h"
+#include "support/recorder.h"
+#include "support/wizard_fixture.h"
+#include "app/manifest.h"
 
-TEST(Wizard, Placeholder) { SUCCEED(); }
+using namespace testing_support;
+
+namespace {
+
+bool shown(ui::Control &control) {
+    return control.windowed() ? is_shown(control.handle()) : control.visible();
+}
+
+RECT rect_of(ui::Control &control) {
+    return control.windowed() ? child_rect(control.handle()) : control.bounds();
+}
+
+constexpr char kR1[] = "Install Now!      Corvanta will be install on your computer, enjoy it";
+constexpr char kR2[] = "I want to UNinstall!     Remove Corvanta from your computer,really?";
+constexpr char kP2[] =
+    "Corvanta will be installed in the path, \rTo change path, please click the button";
+
+std::string module_directory() { return platform::directory_part(platform::module_path()); }
+
+using Wizard = WizardFixture;
+
+// --- The window as created -------------------------------------------------
+
+TEST_F(Wizard, WindowHasItsCaptionFrameAndClientArea) {
+    create_forms();
+    const HWND window = form().handle();
+    EXPECT_EQ(text_of(window), "Setup-Corvanta 1.21");
+    RECT client;
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 514);
+    EXPECT_EQ(client.bottom, 367);
+    const LONG style = ::GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_TRUE(::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+    // Owned by the application's own window, which carries the title.
+    EXPECT_EQ(::GetWindow(window, GW_OWNER), ui::Application::get().handle());
+    EXPECT_EQ(text_of(ui::Application::get().handle()), "wizard_tests");
+}
+
+struct DesignRow {
+    const char *name;
+    int left, top, width, height; // width/height 0: sized to the caption
+    const char *text;
+    bool visible, enabled;
+};
+
+TEST_F(Wizard, EveryControlStartsAsDesigned) {
+    create_forms();
+    const DesignRow rows[] = {
+        {"Image1", 0, 0, 513, 73, "BANNER", true, true},
+        {"Bevel1", 72, 323, 433, 2, nullptr, true, true},
+        {"Label1", 64, 168, 0, 0, "", true, true},
+        {"Image2", 40, 96, 41, 41, nullptr, true, true},
+        {"Label2", 104, 104, 0, 0, "Label2", false, true},
+        {"Label3", 24, 319, 0, 0, "KESTRA", true, true},
+        {"Label4", 23, 319, 0, 0, "KESTRA", true, true},
+        {"Image3", 24, 80, 41, 41, nullptr, false, true},
+        {"Image4", 24, 248, 41, 41, nullptr, false, true},
+        {"Bevel2", 0, 72, 513, 2, nullptr, true, true},
+        {"Button1", 248, 336, 73, 25, "<<Back", true, false},
+        {"Button2", 328, 336, 73, 25, "Next>>", true, false},
+        {"Button3", 408, 336, 73, 25, "Cancel", true, true},
+        {"rb1", 24, 272, 481, 33, "Yes,I Accept", true, true},
+        {"rb2", 24, 296, 473, 25, "NO,I Do'nt Accept", true, true},
+        {"Memo1", 8, 88, 497, 177, nullptr, true, true},
+        {"Button4", 392, 136, 81, 25, "Change Path", false, true},
+        {"pb1", 64, 192, 385, 25, nullptr, false, true},
+        {"Edit1", 104, 136, 265, 21, "C:\\Program Files\\Tolmera", false, true},
+    };
+    ASSERT_EQ(form().controls().size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const DesignRow &row = rows[i];
+        ui::Control &control = *form().controls()[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_STREQ(control.name(), row.name);
+        const RECT rect = rect_of(control);
+        EXPECT_EQ(rect.left, row.left);
+        EXPECT_EQ(rect.top, row.top);
+        if (row.width) {
+            EXPECT_EQ(rect.right - rect.left, row.width);
+            EXPECT_EQ(rect.bottom - rect.top, row.height);
+        }
+        if (row.text && control.kind() != ui::ControlKind::JpegPicture) {
+            EXPECT_EQ(control.text(), row.text);
+        }
+        EXPECT_EQ(shown(control), row.visible);
+        EXPECT_EQ(control.enabled(), row.enabled);
+    }
+    EXPECT_FALSE(form().rb1->checked());
+    EXPECT_FALSE(form().rb2->checked());
+    EXPECT_EQ(form().pb1->position(), 0);
+    EXPECT_EQ(form().Label3->bounds().bottom - form().Label3->bounds().top,
+              form().Label4->bounds().bottom - form().Label4->bounds().top);
+}
+
+TEST_F(Wizard, LicenceBoxHoldsThirtyEightLinesAndWraps) {
+    create_forms();
+    const HWND memo = form().Memo1->handle();
+    const std::string text = form().Memo1->text();
+    int lines = 1;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+        ++lines;
+    EXPECT_EQ(lines, 38);
+    EXPECT_EQ(text.substr(0, 49), std::string(21, ' ') + "IMPORTANT - READ CAREFULLY\r\n");
+    const LONG style = ::GetWindowLongA(memo, GWL_STYLE);
+    EXPECT_TRUE(style & WS_VSCROLL);
+    EXPECT_FALSE(style & (WS_HSCROLL | ES_AUTOHSCROLL | ES_READONLY));
+    EXPECT_TRUE(style & ES_WANTRETURN);
+}
+
+// --- Keyboard focus and tab order ------------------------------------------
+
+TEST_F(Wizard, FocusStartsOnCancelAndTabSkipsWhatCannotTakeIt) {
+    create_forms();
+    show();
+    EXPECT_EQ(::GetFocus(), form().Button3->handle());
+    press_key(VK_TAB); // Back and Next are disabled, the radio buttons unchecked
+    EXPECT_EQ(::GetFocus(), form().Memo1->handle());
+    press_key(VK_TAB);
+    EXPECT_EQ(::GetFocus(), form().Button3->handle());
+
+    form().rb1->set_checked(true);
+    EXPECT_TRUE(form().Button2->enabled());
+    press_key(VK_TAB);
+    EXPECT_EQ(::GetFocus(), form().rb1->handle()); // the checked one only
+    press_key(VK_TAB);
+    EXPECT_EQ(::GetFocus(), form().Memo1->handle());
+    press_key(VK_TAB);
+    EXPECT_EQ(::GetFocus(), form().Button2->handle());
+}
+
+TEST_F(Wizard, ArrowKeysMoveBetweenTheRadioButtonsAndCheckThem) {
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    form().rb1->set_focus();
+    press_key(VK_DOWN);
+    EXPECT_TRUE(form().rb2->checked());
+    EXPECT_FALSE(form().rb1->checked());
+    EXPECT_EQ(::GetFocus(), form().rb2->handle());
+    press_key(VK_UP);
+    EXPECT_TRUE(form().rb1->checked());
+}
+
+TEST_F(Wizard, EnterOnCancelOpensTheDialogAndEscDoesNothing) {
+    create_forms();
+    show();
+    press_key(VK_ESCAPE);
+    EXPECT_FALSE(alarm().visible());
+    EXPECT_FALSE(ui::Application::get().terminated());
+    bool main_was_disabled = false;
+    DialogWatcher watcher([&](HWND dialog) {
+        main_was_disabled = !::IsWindowEnabled(form().handle());
+        press(find_child(dialog, "Button", "Resume"));
+    });
+    press_key(VK_RETURN);
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    EXPECT_EQ(watcher.seen()[0].title, "Alarm");
+    EXPECT_TRUE(main_was_disabled);
+    EXPECT_TRUE(::IsWindowEnabled(form().handle()));
+    EXPECT_FALSE(alarm().visible());
+}
+
+// --- Page flow ---------------------------------------------------------------
+
+TEST_F(Wizard, AcceptingTheLicenceEnablesNextForGood) {
+    create_forms();
+    EXPECT_FALSE(form().Button2->enabled());
+    form().rb2->set_checked(true);
+    EXPECT_FALSE(form().Button2->enabled());
+    form().rb1->set_checked(true);
+    EXPECT_TRUE(form().Button2->enabled());
+    form().rb2->set_checked(true);
+    EXPECT_TRUE(form().Button2->enabled());
+    EXPECT_FALSE(form().rb1->checked());
+}
+
+TEST_F(Wizard, ChoicePageShowsBothChoicesWithTheirPictures) {
+    create_forms();
+    form().rb1->set_checked(true);
+    next();
+    EXPECT_EQ(insta::page_index, 1);
+    EXPECT_EQ(rect_of(*form().rb1).top, 120);
+    EXPECT_EQ(rect_of(*form().rb2).top, 296);
+    EXPECT_EQ(form().rb1->text(), kR1);
+    EXPECT_EQ(form().rb2->text(), kR2);
+    for (auto *c : {form().rb1, form().rb2, form().Image3, form().Image4}) EXPECT_TRUE(shown(*c)) << c->name();
+    for (auto *c : {form().Memo1, form().Label2, form().Label1, form().Edit1, form().Button4,
+                    form().Image2, form().pb1})
+        EXPECT_FALSE(shown(*c)) << c->name();
+    EXPECT_TRUE(form().Button1->enabled());
+    EXPECT_TRUE(form().Button2->enabled());
+    EXPECT_TRUE(form().Button3->enabled());
+    EXPECT_TRUE(form().rb1->checked()); // the choice made on the licence page stays
+}
+
+TEST_F(Wizard, BackToTheLicenceRestoresItWithTheOtherRefusalText) {
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    next();
+    form().rb2->set_checked(true);
+    back();
+    EXPECT_EQ(insta::page_index, 0);
+    EXPECT_EQ(rect_of(*form().rb1).top, 272);
+    EXPECT_EQ(form().rb1->text(), "Yes,I Accept");
+    EXPECT_EQ(form().rb2->text(), "NO.I Don't Accept");
+    EXPECT_TRUE(form().rb2->checked());
+    for (auto *c : {form().rb1, form().rb2, form().Memo1}) EXPECT_TRUE(shown(*c)) << c->name();
+    for (auto *c : {form().Image3, form().Image4, form().Label1, form().Label2, form().Edit1,
+                    form().Button4, form().Image2})
+        EXPECT_FALSE(shown(*c)) << c->name();
+    EXPECT_FALSE(form().Button1->enabled());
+    EXPECT_TRUE(form().Button2->enabled());
+    process();
+    EXPECT_EQ(::GetFocus(), form().Button2->handle());
+}
+
+TEST_F(Wizard, PathPageShowsTheDirectoryBoxAndChangePath) {
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    next();
+    next();
+    EXPECT_EQ(insta::page_index, 2);
+    EXPECT_EQ(form().Label2->text(), kP2);
+    for (auto *c : {form().Label2, form().Edit1, form().Button4, form().Image2})
+        EXPECT_TRUE(shown(*c)) << c->name();
+    for (auto *c : {form().rb1, form().rb2, form().Image3, form().Image4, form().Memo1, form().Label1,
+                    form().pb1})
+        EXPECT_FALSE(shown(*c)) << c->name();
+    EXPECT_EQ(form().Edit1->text(), "C:\\Program Files\\Tolmera");
+    // The heading's lone carriage return shows it as two lines.
+    const RECT heading = form().Label2->bounds();
+    EXPECT_GT(heading.bottom - heading.top, 20);
+    process();
+    EXPECT_EQ(::GetFocus(), form().Button2->handle());
+    back();
+    EXPECT_EQ(insta::page_index, 1);
+    EXPECT_TRUE(shown(*form().rb1));
+    EXPECT_FALSE(shown(*form().Edit1));
+}
+
+TEST_F(Wizard, BlankPathStaysOnThePathPageThenNextCloses) {
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    next();
+    next();
+    form().Edit1->set_text(" \t  ");
+    next();
+    EXPECT_EQ(insta::page_index, 3);
+    EXPECT_EQ(insta::install_directory, "");
+    for (auto *c : {form().Label2, form().Edit1, form().Button4, form().Image2})
+        EXPECT_TRUE(shown(*c)) << c->name();
+    EXPECT_FALSE(shown(*form().pb1));
+    EXPECT_TRUE(form().Button1->enabled());
+    EXPECT_TRUE(form().Button2->enabled());
+    EXPECT_TRUE(form().Button3->enabled());
+    back();
+    EXPECT_EQ(insta::page_index, 2);
+    process();
+    EXPECT_EQ(::GetFocus(), form().Button2->handle());
+    next();
+    next(); // from the empty-path state: the window closes, nothing installed
+    process();
+    EXPECT_TRUE(ui::Application::get().terminated());
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
+}
+
+TEST_F(Wizard, RefusingThenNextOffersRemovalAndSkipsThePathPage) {
+    create_forms();
+    PacingRecorder recorder;
+    form().rb1->set_checked(true);
+    form().rb2->set_checked(true);
+    next();
+    EXPECT_TRUE(form().rb2->checked());
+    next();
+    EXPECT_EQ(insta::page_index, 3);
+    EXPECT_EQ(form().Label2->text(), "Remove Corvanta From you system now!");
+    EXPECT_TRUE(shown(*form().pb1));
+    EXPECT_FALSE(shown(*form().Edit1));
+    EXPECT_EQ(form().Button2->text(), "finish");
+    EXPECT_TRUE(form().Button2->enabled());
+    EXPECT_FALSE(form().Button1->enabled());
+    EXPECT_FALSE(form().Button3->enabled());
+    EXPECT_EQ(insta::self_removal_pending, 1);
+}
+
+// Stops the install at its first message-processing point, after the
+// directory has been made and the first status shown: enough to see where it
+// would install, without installing.
+class StopAtFirstStep : public PacingRecorder {
+public:
+    void process_messages() override { throw platform::SetupError("stopped"); }
+};
+
+std::string directory_installed_for(WizardFixture &, TForm1 &form, const std::string &typed) {
+    StopAtFirstStep stop;
+    DialogWatcher answer;
+    form.rb1->set_checked(true);
+    form.Button2Click(*form.Button2);
+    form.Button2Click(*form.Button2);
+    form.Edit1->set_text(typed);
+    ui::guarded([&] { form.Button2Click(*form.Button2); }); // as a click would
+
+    return insta::install_directory;
+}
+
+TEST_F(Wizard, PathIsTrimmedAndEndsInOneBackslash) {
+    ::SetCurrentDirectoryA(scratch_directory("normalise").c_str());
+    const std::string base = scratch_directory("normalise") + "\\Tolmera";
+    const std::pair<std::string, std::string> cases[] = {
+        {"  " + base + " \t", base + "\\"},
+        {base + "\\", base + "\\"},
+        {base + "\\\\", base + "\\\\"},
+        {"C:", "C:\\"},
+        {"\\", "\\"},
+    };
+    for (const auto &[typed, expected] : cases) {
+        create_forms();
+        EXPECT_EQ(directory_installed_for(*this, form(), typed), expected) << "typed: " << typed;
+        close_forms();
+    }
+}
+
+// --- Start from the recorded directory ----------------------------------------
+
+TEST_F(Wizard, RunningFromTheRecordedDirectoryOpensTheRemovalChoice) {
+    const std::string directory = module_directory();
+    for (const std::string &recorded :
+         {directory, platform::ascii_lower(directory), std::string(CharUpperA(&std::string(directory)[0]))}) {
+        set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", recorded);
+        create_forms();
+        SCOPED_TRACE(recorded);
+        EXPECT_EQ(insta::page_index, 1);
+        EXPECT_TRUE(form().rb2->checked());
+        EXPECT_TRUE(form().Button1->enabled());
+        EXPECT_TRUE(form().Button2->enabled());
+        EXPECT_EQ(form().Edit1->text(), recorded);
+        EXPECT_EQ(form().rb2->text(), kR2);
+        show();
+        EXPECT_EQ(::GetFocus(), form().Button1->handle());
+        close_forms();
+    }
+}
+
+TEST_F(Wizard, AnyOtherRecordedFormStartsOnTheLicence) {
+    const std::string directory = module_directory();
+    for (const std::string &recorded :
+         {directory.substr(0, directory.size() - 1), directory + "other\\", std::string("C:\\"),
+          std::string()}) {
+        set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", recorded);
+        create_forms();
+        EXPECT_EQ(insta::page_index, 0) << recorded;
+        EXPECT_FALSE(form().rb2->checked());
+        EXPECT_EQ(form().Edit1->text(), "C:\\Program Files\\Tolmera");
+        close_forms();
+    }
+}
+
+TEST_F(Wizard, ANonTextRecordIsReportedAndTheLicenceShows) {
+    set_dword(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", 1);
+    DialogWatcher watcher;
+    create_forms();
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    // No full stop: a quotation mark sorts before it.
+    EXPECT_EQ(watcher.seen()[0].text, "Invalid data type for 'exepath'");
+    EXPECT_EQ(watcher.seen()[0].title, "wizard_tests");
+    EXPECT_EQ(watcher.seen()[0].owner, ui::Application::get().handle());
+    EXPECT_EQ(insta::page_index, 0);
+    EXPECT_TRUE(shown(*form().Memo1));
+}
+
+// --- Cancel dialog ------------------------------------------------------------
+
+TEST_F(Wizard, AlarmDialogIsPlacedFromTheScreenSize) {
+    create_forms();
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    const RECT placed = alarm().outer_rect();
+    EXPECT_EQ(placed.left, width / 2 - 135);
+    EXPECT_EQ(placed.top, height / 2 - 70);
+    RECT client;
+    ::GetClientRect(alarm().handle(), &client);
+    EXPECT_EQ(client.right, 283);
+    EXPECT_EQ(client.bottom, 138);
+    EXPECT_EQ(text_of(alarm().handle()), "Alarm");
+    EXPECT_EQ(alarm().Label1->text(), "ALARM:  ");
+    EXPECT_EQ(alarm().Label2->text(), "Cick Resume to continue setup");
+    EXPECT_EQ(alarm().Label3->text(), "Click Exit to stop the setup");
+    EXPECT_EQ(child_rect(alarm().Button1->handle()).left, 184);
+    EXPECT_EQ(child_rect(alarm().Button2->handle()).top, 72);
+    // The main window is centred when first shown.
+    show();
+    const RECT main = form().outer_rect();
+    EXPECT_EQ(main.left, std::max(0L, (width - (main.right - main.left)) / 2));
+    EXPECT_EQ(main.top, std::max(0L, (height - (main.bottom - main.top)) / 2));
+}
+
+TEST_F(Wizard, ResumeAndTheCloseBoxLeaveEveryControlAsItWas) {
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    next();
+    next();
+    form().Edit1->set_text("D:\\Somewhere");
+    std::vector<std::string> before;
+    for (const auto &c : form().controls())
+        before.push_back(c->text() + "|" + std::to_string(shown(*c)) + std::to_string(c->enabled()));
+    for (int closing_by_box = 0; closing_by_box < 2; ++closing_by_box) {
+        DialogWatcher watcher([&](HWND dialog) {
+            if (closing_by_box)
+                ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+            else
+                press(find_child(dialog, "Button", "Resume"));
+        });
+        form().Button3Click(*form().Button3);
+        EXPECT_EQ(watcher.seen().size(), 1u);
+        std::vector<std::string> after;
+        for (const auto &c : form().controls())
+            after.push_back(c->text() + "|" + std::to_string(shown(*c)) + std::to_string(c->enabled()));
+        EXPECT_EQ(after, before);
+        EXPECT_FALSE(ui::Application::get().terminated());
+        EXPECT_EQ(insta::page_index, 2);
+    }
+}
+
+TEST_F(Wizard, DraggedAlarmDialogReopensWhereItWasLeft) {
+    create_forms();
+    show();
+    {
+        DialogWatcher drag([&](HWND dialog) {
+            ::SetWindowPos(dialog, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            press(find_child(dialog, "Button", "Resume"));
+        });
+        form().Button3Click(*form().Button3);
+    }
+    RECT reopened = {};
+    DialogWatcher measure([&](HWND dialog) {
+        ::GetWindowRect(dialog, &reopened);
+        press(find_child(dialog, "Button", "Resume"));
+    });
+    form().Button3Click(*form().Button3);
+    EXPECT_EQ(reopened.left, 40);
+    EXPECT_EQ(reopened.top, 30);
+}
+
+TEST_F(Wizard, ExitSetupEndsWithoutTheCloseHandler) {
+    create_forms();
+    show();
+    insta::self_removal_pending = 1; // a close handler would write the script now
+    const std::string script = module_directory() + "$$a$$.bat";
+    ::DeleteFileA(script.c_str());
+    DialogWatcher watcher([&](HWND dialog) { press(find_child(dialog, "Button", "Exit Setup")); });
+    form().Button3Click(*form().Button3);
+    EXPECT_TRUE(ui::Application::get().terminated());
+    EXPECT_FALSE(alarm().visible());
+    EXPECT_FALSE(exists(script));
+    insta::self_removal_pending = 0;
+}
+
+// --- Pixels -----------------------------------------------------------------------
+
+TEST_F(Wizard, WindowLooksAsDesigned) {
+    create_forms();
+    show();
+    ::RedrawWindow(form().handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    process();
+    ::Sleep(200);
+    const Capture capture = capture_window(form().handle());
+    ASSERT_EQ(capture.width, 514);
+    const COLORREF grey = RGB(221, 221, 221);
+    EXPECT_EQ(capture.at(300, 80), grey);        // window colour between banner and licence
+    EXPECT_EQ(capture.at(100, 200), RGB(255, 147, 38)); // inside the licence box
+    EXPECT_EQ(capture.at(5, 71), grey);          // banner row 71 shows the window
+    EXPECT_EQ(capture.at(2, 2), RGB(255, 255, 255) & capture.at(2, 2)); // banner: white strip
+    EXPECT_GT(GetRValue(capture.at(2, 2)), 230);
+    EXPECT_EQ(capture.at(513, 10), grey);        // the banner's right columns are cut off
+    EXPECT_EQ(capture.at(100, 72), ::GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(capture.at(100, 73), ::GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(capture.at(200, 323), ::GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(capture.at(200, 324), ::GetSysColor(COLOR_BTNHIGHLIGHT));
+    // The engraved mark: grey letters with white to their right.
+    int grey_letters = 0, white_edges = 0;
+    for (int y = 319; y < 332; ++y)
+        for (int x = 23; x < 70; ++x) {
+            if (capture.at(x, y) == RGB(160, 160, 164)) ++grey_letters;
+            if (capture.at(x, y) == RGB(255, 255, 255)) ++white_edges;
+        }
+    EXPECT_GT(grey_letters, 20);
+    EXPECT_GT(white_edges, 5);
+}
+
+} // namespace

@@ -11,6 +11,16 @@ std::string window_text(HWND window) {
 }
 
 namespace {
+// The caption as the window manager holds it: unlike GetWindowTextA it sends
+// no message, so the watcher never waits on a GUI thread that waits on it.
+std::string caption_of(HWND window) {
+    WCHAR text[512] = {};
+    ::InternalGetWindowText(window, text, 512);
+    char narrow[1024] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
 struct ChildSearch {
     const char *window_class;
     const char *text;
@@ -93,14 +103,14 @@ void DialogWatcher::watch() {
             char name[64] = {};
             ::GetClassNameA(dialog, name, sizeof name);
             // Forms are ours only while they are modal: the main window is not.
-            if (std::string(name) == "InstalForm" && window_text(dialog) != "Alarm") continue;
+            if (std::string(name) == "InstalForm" && caption_of(dialog) != "Alarm") continue;
             {
                 std::lock_guard<std::mutex> guard(lock_);
                 if (std::find(handled_.begin(), handled_.end(), dialog) != handled_.end())
                     continue;
                 handled_.push_back(dialog);
                 SeenDialog seen;
-                seen.title = window_text(dialog);
+                seen.title = caption_of(dialog);
                 seen.text = message_box_text(dialog);
                 seen.owner = ::GetWindow(dialog, GW_OWNER);
                 // A message box with an icon has a static control showing it (id 0x14).
