@@ -80,7 +80,16 @@ void set_text(HWND edit, const std::string &text) {
     ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::string text_of(HWND window) { return window_text(window); }
+std::string text_of(HWND window) {
+    // GetWindowText answers for another process's window from the caption
+    // the system keeps, which an edit control does not use: ask the control.
+    char text[1024] = {};
+    DWORD_PTR length = 0;
+    if (::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                              SMTO_NORMAL, 10000, &length))
+        return std::string(text, length);
+    return window_text(window);
+}
 
 RECT child_rect(HWND child) {
     RECT rect;

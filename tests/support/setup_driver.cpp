@@ -39,10 +39,16 @@ const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",   "rb
                                    "Memo1",   "Button4", "pb1",     "Edit1"};
 } // namespace
 
-SetupDriver::SetupDriver(const std::string &program, const std::string &directory)
+SetupDriver::SetupDriver(const std::string &program, const std::string &directory,
+                         FirstWindow first)
     : run_(program, directory) {
-    window_ = run_.wait_for_window(kMainCaption);
+    if (first == FirstWindow::main) wait_for_main_window();
+}
+
+bool SetupDriver::wait_for_main_window(DWORD timeout_ms) {
+    window_ = run_.wait_for_window(kMainCaption, timeout_ms);
     settle();
+    return window_ != nullptr;
 }
 
 HWND SetupDriver::control(const char *name) const {
@@ -55,8 +61,26 @@ HWND SetupDriver::control(const char *name) const {
     return nullptr;
 }
 
+namespace {
+// Sent, not posted: the program handles messages sent to it before anything
+// posted, so a posted click could still wait in its queue when a later
+// settle() returned. A modal loop that waits in GetMessage handles a sent
+// message without returning, so it would not see that the click ended it:
+// a posted message afterwards wakes it, as the mouse's own messages do.
+void click_and_wait(HWND button) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, 1000, &ignored);
+    ::PostMessageA(::GetAncestor(button, GA_ROOT), WM_NULL, 0, 0);
+}
+} // namespace
+
+void SetupDriver::click_control(const char *name) const {
+    click_and_wait(control(name));
+}
+
 void SetupDriver::settle() const {
-    // A sent message returns once everything posted before it was handled.
+    if (!window_) return;
+    // Returns once everything sent before it (clicks, texts) was handled.
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
 }
@@ -83,12 +107,24 @@ ForeignDialog SetupDriver::wait_for_dialog(DWORD timeout_ms) const {
         ::Sleep(100); // let it finish appearing
         dialog.title = window_text(search.found);
         dialog.text = message_box_text(search.found);
+        // A message box with an icon has a static control showing it: id 0x14
+        // on Windows, stc1 (0x440) in Wine's message box template.
+        for (const int id : {0x14, 0x440}) {
+            const HWND icon = ::GetDlgItem(search.found, id);
+            if (icon && ::IsWindowVisible(icon) && ::SendMessageA(icon, STM_GETICON, 0, 0))
+                dialog.has_icon = true;
+        }
     }
     return dialog;
 }
 
+std::string SetupDriver::box_on_screen() const {
+    const ForeignDialog dialog = wait_for_dialog(0);
+    return dialog.window ? dialog.title + ": " + dialog.text : std::string();
+}
+
 void SetupDriver::press_button(const ForeignDialog &dialog, const char *text) {
-    if (const HWND button = find_child(dialog.window, "Button", text)) click(button);
+    if (const HWND button = find_child(dialog.window, "Button", text)) click_and_wait(button);
 }
 
 bool SetupDriver::install_to(const std::string &directory) {
@@ -116,6 +152,31 @@ bool SetupDriver::uninstall() {
     settle();
     next();
     return wait_for_next_caption("finish");
+}
+
+void SetupDriver::start_install(const std::string &directory) {
+    accept_licence();
+    settle();
+    next(); // choice
+    settle();
+    click_control("rb1");
+    settle();
+    next(); // path
+    settle();
+    set_path(directory);
+    next(); // progress
+}
+
+void SetupDriver::start_uninstall() {
+    if (is_shown(control("Memo1"))) { // licence page first
+        accept_licence();
+        settle();
+        next();
+        settle();
+    }
+    click_control("rb2");
+    settle();
+    next();
 }
 
 std::string default_install_directory() { return "C:\\Program Files\\Tolmera\\"; }

@@ -15,12 +15,21 @@ struct ForeignDialog {
     HWND window = nullptr;
     std::string title;
     std::string text;
+    bool has_icon = false; // a message box with an icon (the standard error box has one)
 };
 
 class SetupDriver {
 public:
-    // Starts program (a Windows path) and waits for its main window.
-    explicit SetupDriver(const std::string &program, const std::string &directory = "");
+    // What the program shows first: its main window, or a box raised while
+    // the main window is being created (the window shows after it).
+    enum class FirstWindow { main, dialog };
+
+    // Starts program (a Windows path) and, unless told that a box comes
+    // first, waits for its main window.
+    explicit SetupDriver(const std::string &program, const std::string &directory = "",
+                         FirstWindow first = FirstWindow::main);
+    // Waits for the main window; false when it does not show in time.
+    bool wait_for_main_window(DWORD timeout_ms = 15000);
 
     ProgramRun &process() { return run_; }
     HWND window() const { return window_; }
@@ -29,7 +38,11 @@ public:
     // Child windows by their design name: Button1..Button4, rb1, rb2, Memo1, Edit1, pb1.
     HWND control(const char *name) const;
 
-    void click_control(const char *name) { click(control(name)); }
+    // Clicks as the mouse would and returns once the click's handler has
+    // finished, or after a second when it opens a modal window or runs a
+    // procedure (which then goes on). Later clicks, texts and settle() are
+    // handled after it.
+    void click_control(const char *name) const;
     void accept_licence() { click_control("rb1"); }
     void next() { click_control("Button2"); }
     void back() { click_control("Button1"); }
@@ -44,6 +57,9 @@ public:
     // The first visible dialog of the program that is not its main window;
     // nullptr when none appears in time.
     ForeignDialog wait_for_dialog(DWORD timeout_ms = 15000) const;
+    // "title: text" of a box the program shows now, empty when none: what
+    // a test reports when the program stopped where it should not.
+    std::string box_on_screen() const;
     // Presses the dialog's button with this text ("OK", "Resume", "Exit Setup").
     static void press_button(const ForeignDialog &dialog, const char *text);
 
@@ -52,6 +68,10 @@ public:
     bool install_to(const std::string &directory);
     // Licence or choice page -> removal -> "finish".
     bool uninstall();
+    // The same walks, returning as soon as the procedure has been started
+    // (for runs that end in a box or are interrupted).
+    void start_install(const std::string &directory);
+    void start_uninstall();
 
 private:
     ProgramRun run_;

@@ -1,0 +1,133 @@
+// The real setup program, started as its own process and driven from
+// outside: installing, as a user does it through the wizard, and what the
+// machine holds afterwards.
+#include "support/environment.h"
+#include "support/installed_product.h"
+#include "support/setup_driver.h"
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+const char kScript[] = "$$a$$.bat";
+const char kDefaultPathText[] = "C:\\Program Files\\Tolmera";
+
+class Install : public ::testing::Test {
+protected:
+    void SetUp() override { remove_product(directory); }
+    void TearDown() override { remove_product(directory); }
+
+    // Runs a whole install with the program at path and ends it with Finish.
+    void install_with(const std::string &path) {
+        SetupDriver setup(path);
+        ASSERT_TRUE(setup.has_window());
+        ASSERT_TRUE(setup.install_to(kDefaultPathText)) << setup.box_on_screen();
+        finish(setup);
+    }
+
+    // Finish ends the program cleanly and starts no self-removal.
+    void finish(SetupDriver &setup) {
+        setup.next();
+        ASSERT_TRUE(setup.process().wait_for_exit());
+        EXPECT_EQ(0u, setup.process().exit_code());
+        EXPECT_FALSE(exists(directory + kScript));
+        EXPECT_FALSE(exists(program_directory + kScript));
+    }
+
+    const std::string directory = default_install_directory();
+    const std::string program = path_from_environment("INSTAL_EXE");
+    const std::string program_directory = program.substr(0, program.rfind('\\') + 1);
+};
+
+} // namespace
+
+TEST_F(Install, FreshInstallIntoTheDefaultDirectory) {
+    SetupDriver setup(program);
+    ASSERT_TRUE(setup.has_window());
+    EXPECT_TRUE(is_shown(setup.control("Memo1")));
+    EXPECT_FALSE(is_enabled(setup.control("Button1")));
+    EXPECT_FALSE(is_enabled(setup.control("Button2")));
+
+    setup.accept_licence();
+    setup.settle();
+    EXPECT_TRUE(is_enabled(setup.control("Button2")));
+    setup.next();
+    setup.settle();
+    EXPECT_TRUE(is_checked(setup.control("rb1"))) << "install is the default choice";
+    setup.next();
+    setup.settle();
+    ASSERT_TRUE(is_shown(setup.control("Edit1")));
+    EXPECT_EQ(kDefaultPathText, text_of(setup.control("Edit1")));
+    setup.next(); // the wizard's own default path
+    ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
+    EXPECT_FALSE(is_enabled(setup.control("Button1")));
+    EXPECT_FALSE(is_enabled(setup.control("Button3")));
+
+    expect_complete_install(directory);
+    finish(setup);
+}
+
+TEST_F(Install, SecondInstallReplacesFilesAndShortcuts) {
+    install_with(program);
+    write_text_file(directory + "misuc.dat", "[changed by the user]\r\n");
+    write_text_file(directory + "Tolmera.xml", "");
+    write_text_file(directory + "install.exe", "not a program");
+    for (const auto &shortcut : expected_shortcuts(directory))
+        write_text_file(shortcut.path, "not a shortcut");
+
+    install_with(program);
+    expect_complete_install(directory);
+}
+
+TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectory) {
+    install_with(program);
+    const std::string uninstaller = directory + "install.exe";
+    const std::string before = read_file(uninstaller);
+
+    SetupDriver setup(uninstaller);
+    ASSERT_TRUE(setup.has_window());
+    setup.click_control("rb1"); // install rather than the offered removal
+    setup.settle();
+    setup.next();
+    setup.settle();
+    ASSERT_TRUE(is_shown(setup.control("Edit1")));
+    EXPECT_EQ(directory, text_of(setup.control("Edit1")));
+    setup.next();
+    ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
+
+    EXPECT_TRUE(read_file(uninstaller) == before) << "install.exe was changed";
+    expect_complete_install(directory);
+    finish(setup);
+}
+
+TEST_F(Install, ClosingTheWindowDuringTheInstallLetsItFinish) {
+    SetupDriver setup(program);
+    ASSERT_TRUE(setup.has_window());
+    setup.accept_licence();
+    setup.next();
+    setup.next(); // install is the default choice
+    // Both posted: the close waits in the queue behind the click and is
+    // handled where the install first lets the window answer.
+    click(setup.control("Button2"));
+    setup.close_window();
+
+    ASSERT_TRUE(setup.process().wait_for_exit(30000)) << "the program did not end by itself";
+    EXPECT_EQ(0u, setup.process().exit_code());
+    expect_complete_install(directory);
+    EXPECT_FALSE(exists(directory + kScript));
+    EXPECT_FALSE(exists(program_directory + kScript));
+}
+
+TEST_F(Install, ClosingTheWindowAfterTheInstallWritesNoScript) {
+    SetupDriver setup(program);
+    ASSERT_TRUE(setup.has_window());
+    ASSERT_TRUE(setup.install_to(kDefaultPathText)) << setup.box_on_screen();
+    setup.close_window();
+
+    ASSERT_TRUE(setup.process().wait_for_exit());
+    EXPECT_EQ(0u, setup.process().exit_code());
+    EXPECT_FALSE(exists(directory + kScript));
+    EXPECT_FALSE(exists(program_directory + kScript));
+    EXPECT_TRUE(exists(directory + "install.exe"));
+}

@@ -1,0 +1,170 @@
+// The real setup program, started as its own process and driven from
+// outside: where it opens for what the registry records, a record it cannot
+// read, and leaving through the cancel dialog.
+#include "support/environment.h"
+#include "support/installed_product.h"
+#include "support/registry_state.h"
+#include "support/setup_driver.h"
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+const char kScript[] = "$$a$$.bat";
+const char kLocationKey[] = "SOFTWARE\\tolmera";
+// The error box adds a full stop only after a character that sorts after '.'.
+const char kTypeError[] = "Invalid data type for 'exepath'";
+
+class StartUp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        remove_product(directory);
+        elsewhere = scratch_directory("e2e-startup");
+    }
+    void TearDown() override {
+        remove_product(directory);
+        remove_tree(elsewhere);
+    }
+
+    // The setup program placed where an install puts its copy, without an install.
+    std::string place_installed_copy() {
+        ::CreateDirectoryA(directory.substr(0, directory.size() - 1).c_str(), nullptr);
+        return copy_program(directory.substr(0, directory.size() - 1), "install.exe");
+    }
+
+    static void expect_licence_page(const SetupDriver &setup) {
+        EXPECT_TRUE(is_shown(setup.control("Memo1")));
+        EXPECT_EQ("Yes,I Accept", text_of(setup.control("rb1")));
+        EXPECT_FALSE(is_enabled(setup.control("Button1")));
+        EXPECT_FALSE(is_enabled(setup.control("Button2")));
+    }
+
+    static void close_and_expect_no_script(SetupDriver &setup, const std::string &beside) {
+        setup.close_window();
+        ASSERT_TRUE(setup.process().wait_for_exit());
+        EXPECT_EQ(0u, setup.process().exit_code());
+        EXPECT_FALSE(exists(beside + kScript));
+    }
+
+    const std::string directory = default_install_directory();
+    std::string elsewhere;
+};
+
+// Every control as a user sees it: shown, enabled, checked and its text.
+std::vector<std::string> look_of(const SetupDriver &setup) {
+    std::vector<std::string> look;
+    for (const char *name :
+         {"Button1", "Button2", "Button3", "Button4", "rb1", "rb2", "Memo1", "Edit1", "pb1"}) {
+        const HWND control = setup.control(name);
+        look.push_back(std::string(name) + (is_shown(control) ? " shown" : " hidden") +
+                       (is_enabled(control) ? " on" : " off") +
+                       (is_checked(control) ? " checked " : " ") + text_of(control));
+    }
+    return look;
+}
+
+} // namespace
+
+TEST_F(StartUp, FromTheRecordedDirectoryInAnotherLetterCaseOffersRemoval) {
+    const std::string copy = place_installed_copy();
+    set_string(HKEY_LOCAL_MACHINE, kLocationKey, "exepath", "c:\\program files\\TOLMERA\\");
+    SetupDriver setup(copy);
+    ASSERT_TRUE(setup.has_window());
+    EXPECT_TRUE(is_checked(setup.control("rb2")));
+    EXPECT_FALSE(is_shown(setup.control("Memo1")));
+    close_and_expect_no_script(setup, directory);
+}
+
+TEST_F(StartUp, ARecordInTheShortFormDoesNotMatchTheLongPath) {
+    const std::string copy = place_installed_copy();
+    char short_form[MAX_PATH + 1] = {};
+    ASSERT_NE(0u, ::GetShortPathNameA(directory.c_str(), short_form, MAX_PATH));
+    ASSERT_NE(directory, short_form) << "the file system gives no short names";
+    set_string(HKEY_LOCAL_MACHINE, kLocationKey, "exepath", short_form);
+
+    SetupDriver setup(copy);
+    ASSERT_TRUE(setup.has_window());
+    expect_licence_page(setup);
+    close_and_expect_no_script(setup, directory);
+}
+
+TEST_F(StartUp, ARecordOfTheWrongTypeIsReportedAndRemovalCannotGoOn) {
+    set_dword(HKEY_LOCAL_MACHINE, kLocationKey, "exepath", 1);
+    const std::string copy = copy_program(elsewhere);
+    SetupDriver setup(copy, "", SetupDriver::FirstWindow::dialog);
+
+    const ForeignDialog first = setup.wait_for_dialog();
+    ASSERT_TRUE(first.window) << "no error box at start";
+    EXPECT_EQ("instal", first.title);
+    EXPECT_EQ(kTypeError, first.text);
+    EXPECT_TRUE(first.has_icon);
+    SetupDriver::press_button(first, "OK");
+    ASSERT_TRUE(setup.wait_for_main_window());
+    expect_licence_page(setup);
+
+    setup.start_uninstall();
+    const ForeignDialog second = setup.wait_for_dialog();
+    ASSERT_TRUE(second.window) << "no error box on removal";
+    EXPECT_EQ("instal", second.title);
+    EXPECT_EQ(kTypeError, second.text);
+    SetupDriver::press_button(second, "OK");
+    setup.settle();
+    EXPECT_FALSE(is_enabled(setup.control("Button1")));
+    EXPECT_FALSE(is_enabled(setup.control("Button2")));
+    EXPECT_FALSE(is_enabled(setup.control("Button3")));
+
+    close_and_expect_no_script(setup, elsewhere + "\\");
+    EXPECT_TRUE(exists(copy));
+}
+
+TEST_F(StartUp, ExitSetupInTheCancelDialogEndsTheProgram) {
+    SetupDriver setup(path_from_environment("INSTAL_EXE"));
+    ASSERT_TRUE(setup.has_window());
+    setup.click_control("Button3");
+    const ForeignDialog alarm = setup.wait_for_dialog();
+    ASSERT_TRUE(alarm.window) << "no cancel dialog";
+    EXPECT_EQ("Alarm", alarm.title);
+    SetupDriver::press_button(alarm, "Exit Setup");
+    ASSERT_TRUE(setup.process().wait_for_exit());
+    EXPECT_EQ(0u, setup.process().exit_code());
+    EXPECT_FALSE(exists(directory));
+}
+
+TEST_F(StartUp, ResumeInTheCancelDialogLeavesEveryControlAsItWas) {
+    SetupDriver setup(path_from_environment("INSTAL_EXE"));
+    ASSERT_TRUE(setup.has_window());
+    const auto resume = [&] {
+        const std::vector<std::string> before = look_of(setup);
+        setup.click_control("Button3");
+        const ForeignDialog alarm = setup.wait_for_dialog();
+        ASSERT_TRUE(alarm.window) << "no cancel dialog";
+        SetupDriver::press_button(alarm, "Resume");
+        EXPECT_TRUE(wait_until([&] { return !::IsWindowVisible(alarm.window); }));
+        setup.settle();
+        EXPECT_TRUE(is_enabled(setup.window()));
+        EXPECT_EQ(before, look_of(setup));
+    };
+
+    {
+        SCOPED_TRACE("licence page");
+        resume();
+    }
+    setup.accept_licence();
+    setup.next();
+    setup.click_control("rb2");
+    setup.settle();
+    {
+        SCOPED_TRACE("choice page, removal chosen");
+        resume();
+    }
+    setup.click_control("rb1");
+    setup.next();
+    setup.set_path("D:\\Somewhere else");
+    setup.settle();
+    {
+        SCOPED_TRACE("path page, path changed");
+        resume();
+    }
+    close_and_expect_no_script(setup, directory);
+}

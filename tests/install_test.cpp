@@ -1,0 +1,247 @@
+// The install sequence, run in this process on the real registry, files and
+// shell, with its pauses recorded instead of slept.
+#include "app/manifest.h"
+#include "platform/paths.h"
+#include "support/dialogs.h"
+#include "support/environment.h"
+#include "support/installation.h"
+#include "support/recorder.h"
+#include "support/registry_state.h"
+#include "support/shortcuts.h"
+#include "support/wizard_fixture.h"
+
+using namespace testing_support;
+
+namespace {
+
+class Install : public WizardFixture {
+protected:
+    void SetUp() override {
+        WizardFixture::SetUp();
+        remove_installation_traces();
+        target = scratch_directory("install") + "\\Tolmera\\";
+    }
+    void TearDown() override {
+        WizardFixture::TearDown();
+        remove_installation_traces();
+    }
+
+    // The wizard's pages up to Next on the path page, with errors shown as
+    // the program shows them.
+    void install(const std::string &typed) {
+        create_forms();
+        show();
+        form().rb1->set_checked(true);
+        next();
+        next();
+        form().Edit1->set_text(typed);
+        ui::guarded([&] { next(); });
+        process();
+    }
+    bool registry_written() const {
+        return key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey) ||
+               key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey);
+    }
+
+    std::string target;
+};
+
+TEST_F(Install, ReportsEachStepWithItsPositionAndPause) {
+    PacingRecorder recorder;
+    install(target);
+    const std::string d = target;
+    const std::vector<std::string> expected = {
+        "status copy main exe to" + d, "position 0", "process", "position 10", "pause 400",
+        "position 90", "status copy " + d + "misuc.dat", "process", "position 20", "pause 400",
+        "position 90", "status copy " + d + "readme.chm", "process", "position 30", "pause 400",
+        "position 90", "status copy " + d + "orderform.htm", "process", "position 40",
+        "pause 400", "position 90", "status copy " + d + "Tolmera.xml", "process", "position 50",
+        "pause 400", "status Write to Registry", "process", "pause 400", "position 90",
+        "position 95", "position 20", "status Create desktop icon  ", "process", "pause 700",
+        "position 100", "status install has finish!"};
+    EXPECT_EQ(recorder.events, expected);
+    EXPECT_EQ(form().Label1->text(), "install has finish!");
+    EXPECT_EQ(form().pb1->position(), 100);
+    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_TRUE(form().Button2->enabled());
+    EXPECT_FALSE(form().Button1->enabled());
+    EXPECT_FALSE(form().Button3->enabled());
+    EXPECT_EQ(::GetFocus(), form().Button2->handle());
+}
+
+TEST_F(Install, WritesTheFilesTheRecordsAndTheUninstallerCopy) {
+    PacingRecorder recorder;
+    install("  " + target.substr(0, target.size() - 1) + "  "); // trimmed, backslash added
+    const auto sources = payload_sources();
+    for (std::size_t i = 0; i < sources.size(); ++i)
+        EXPECT_EQ(read_file(target + manifest::kPayloads[i].file), read_file(sources[i]))
+            << manifest::kPayloads[i].file;
+    EXPECT_EQ(read_file(target + "install.exe"), read_file(platform::module_path()));
+
+    const auto exepath = read_raw(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath");
+    EXPECT_EQ(exepath.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(exepath.bytes, target + std::string(1, '\0'));
+    const auto name = read_raw(HKEY_LOCAL_MACHINE, manifest::kUninstallKey, "DisplayName");
+    EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(name.bytes, std::string("Corvanta\0", 9));
+    // Quoted, so that a directory with blanks cannot start another program.
+    const auto command = read_raw(HKEY_LOCAL_MACHINE, manifest::kUninstallKey, "UninstallString");
+    EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(command.bytes, "\"" + target + "install.exe\"" + std::string(1, '\0'));
+}
+
+TEST_F(Install, MakesSixShortcutsWithTheirProperties) {
+    PacingRecorder recorder;
+    install(target);
+    const auto paths = shortcut_paths();
+    const std::string targets[] = {"Tolmera.exe", "readme.chm", "Tolmera.exe",
+                                   "Tolmera.exe", "readme.chm", "install.exe"};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(paths[i]);
+        const ShortcutInfo link = read_shortcut(paths[i]);
+        ASSERT_TRUE(link.loaded);
+        EXPECT_EQ(link.target, target + targets[i]);
+        EXPECT_EQ(link.working_directory, target);
+        EXPECT_EQ(link.arguments, "");
+        const bool in_sub_folder = i >= 3;
+        EXPECT_EQ(link.description, in_sub_folder ? " " : "");
+        if (in_sub_folder) {
+            EXPECT_EQ(link.show_command, static_cast<DWORD>(SW_SHOWNORMAL));
+        }
+    }
+}
+
+TEST_F(Install, ReplacesFilesAndShortcutsOfAnEarlierInstall) {
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    write_text_file(target + "misuc.dat", "an older and much longer settings file than ours");
+    write_text_file(target + "keep.txt", "the user's");
+    {
+        PacingRecorder recorder;
+        install(target);
+    }
+    close_forms();
+    const auto first = shortcut_paths();
+    write_text_file(first[5], "broken");
+    PacingRecorder recorder;
+    install(target);
+    EXPECT_EQ(read_file(target + "misuc.dat"), read_file(payload_sources()[1]));
+    EXPECT_EQ(read_file(target + "keep.txt"), "the user's");
+    EXPECT_EQ(read_shortcut(first[5]).target, target + "install.exe");
+}
+
+TEST_F(Install, ABareFolderNameOrAMissingDriveCannotBeMade) {
+    ::SetCurrentDirectoryA(scratch_directory("bare").c_str());
+    for (const std::string typed : {"Tolmera", "Q:\\Tolmera"}) {
+        PacingRecorder recorder;
+        DialogWatcher watcher;
+        install(typed);
+        ASSERT_EQ(watcher.seen().size(), 1u) << typed;
+        EXPECT_EQ(watcher.seen()[0].text, "fail to make dir!");
+        EXPECT_EQ(watcher.seen()[0].title, "OOooooP");
+        EXPECT_EQ(watcher.seen()[0].style_icon, 0u);
+        EXPECT_TRUE(recorder.events.empty());
+        EXPECT_EQ(form().Label1->text(), "");
+        EXPECT_FALSE(form().Button2->enabled());
+        EXPECT_FALSE(form().Button1->enabled());
+        EXPECT_FALSE(exists(scratch_directory("bare") + "\\Tolmera"));
+        EXPECT_FALSE(registry_written());
+        close_forms();
+    }
+}
+
+TEST_F(Install, ADriveRootIsUsedAsItIs) {
+    PacingRecorder recorder;
+    const std::string root = "C:\\";
+    install("C:");
+    EXPECT_EQ(read_raw(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath").bytes,
+              root + std::string(1, '\0'));
+    EXPECT_EQ(read_file(root + "misuc.dat"), read_file(payload_sources()[1]));
+    for (const auto &payload : manifest::kPayloads) ::DeleteFileA((root + payload.file).c_str());
+    ::DeleteFileA((root + "install.exe").c_str());
+}
+
+TEST_F(Install, AFileThatCannotBeCreatedStopsBeforeTheRegistry) {
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    ::CreateDirectoryA((target + "Tolmera.exe").c_str(), nullptr);
+    PacingRecorder recorder;
+    DialogWatcher watcher;
+    install(target);
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    EXPECT_EQ(watcher.seen()[0].text, "Cannot create file " + target + "Tolmera.exe.");
+    EXPECT_EQ(watcher.seen()[0].title, ui::Application::get().title());
+    EXPECT_FALSE(registry_written());
+    EXPECT_EQ(form().Label1->text(), "copy main exe to" + target);
+    EXPECT_FALSE(form().Button2->enabled());
+    EXPECT_FALSE(exists(target + "misuc.dat"));
+}
+
+TEST_F(Install, AnUninstallerCopyThatFailsIsReported) {
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    ::CreateDirectoryA((target + "install.exe").c_str(), nullptr);
+    PacingRecorder recorder;
+    DialogWatcher watcher;
+    install(target);
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    EXPECT_EQ(watcher.seen()[0].text, "Cannot create file " + target + "install.exe.");
+    EXPECT_TRUE(exists(target + "Tolmera.xml")); // nothing is rolled back
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
+    EXPECT_FALSE(exists(shortcut_paths()[0]));
+    EXPECT_FALSE(form().Button2->enabled());
+}
+
+TEST_F(Install, WithoutAProgramsFolderTheSubFolderShortcutsAreSkipped) {
+    const ShellFoldersGuard restore;
+    delete_value(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue);
+    ::SetCurrentDirectoryA("C:\\");
+    PacingRecorder recorder;
+    install(target);
+    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_FALSE(exists("C:\\Tolmera"));
+    EXPECT_FALSE(exists("\\Tolmera"));
+    const auto paths = shortcut_paths(); // Programs now reads as empty
+    EXPECT_TRUE(read_shortcut(paths[0]).loaded);
+    EXPECT_TRUE(read_shortcut(paths[2]).loaded);
+}
+
+// A stand-in for the desktop's icon view, which Wine does not have.
+class FakeDesktop {
+public:
+    FakeDesktop() {
+        WNDCLASSA window_class = {};
+        window_class.lpfnWndProc = ::DefWindowProcA;
+        window_class.hInstance = ::GetModuleHandleA(nullptr);
+        for (const char *name : {"Progman", "SHELLDLL_DefView"}) {
+            window_class.lpszClassName = name;
+            ::RegisterClassA(&window_class);
+        }
+        manager_ = ::CreateWindowA("Progman", "Program Manager", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                   nullptr, window_class.hInstance, nullptr);
+        view_ = ::CreateWindowA("SHELLDLL_DefView", "", WS_CHILD, 0, 0, 1, 1, manager_, nullptr,
+                                window_class.hInstance, nullptr);
+        icons_ = ::CreateWindowA("SysListView32", "", WS_CHILD, 0, 0, 1, 1, view_, nullptr,
+                                 window_class.hInstance, nullptr);
+    }
+    ~FakeDesktop() { ::DestroyWindow(manager_); }
+    HWND icons() const { return icons_; }
+
+private:
+    HWND manager_, view_, icons_;
+};
+
+TEST_F(Install, RefreshesTheDesktopWithF5DownAndUp) {
+    PacingRecorder recorder;
+    const FakeDesktop desktop;
+    create_forms();
+    insta::install_directory = target;
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    form().makeicon();
+    MSG down = {}, up = {};
+    ASSERT_TRUE(::PeekMessageA(&down, desktop.icons(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+    ASSERT_TRUE(::PeekMessageA(&up, desktop.icons(), WM_KEYUP, WM_KEYUP, PM_REMOVE));
+    EXPECT_EQ(down.wParam, static_cast<WPARAM>(VK_F5));
+    EXPECT_EQ(down.lParam, 0);
+    EXPECT_EQ(up.wParam, static_cast<WPARAM>(VK_F5));
+    EXPECT_EQ(static_cast<DWORD>(up.lParam), 0x80000000u);
+}
+
+} // namespace

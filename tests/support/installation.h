@@ -1,0 +1,17 @@
+#pragma once
+// Where an install puts things, and how tests put the prefix back.
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+std::string shell_folder(const char *value_name); // from the user's Shell Folders key
+// The six shortcut paths in the order the install makes them.
+std::vector<std::string> shortcut_paths();
+std::string programs_sub_folder();
+// Deletes the shortcuts, the sub-folder and the product's registry keys.
+void remove_installation_traces();
+// The carried files' sources, in payload order.
+std::vector<std::string> payload_sources();
+
+} // namespace testing_support

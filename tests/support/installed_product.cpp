@@ -1,0 +1,130 @@
+#include "installed_product.h"
+#include "app/manifest.h"
+#include "environment.h"
+#include "registry_state.h"
+#include "shortcuts.h"
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+namespace testing_support {
+
+namespace {
+std::string special_folder(int csidl) {
+    char path[MAX_PATH + 1] = {};
+    ::SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+    return path;
+}
+} // namespace
+
+std::string read_string(HKEY root, const std::string &key, const std::string &name) {
+    const RawValue value = read_raw(root, key, name);
+    std::string text = value.bytes;
+    if (const auto end = text.find('\0'); end != std::string::npos) text.resize(end);
+    return text;
+}
+
+UserFolders user_folders() {
+    return {special_folder(manifest::kDesktopFolder), special_folder(manifest::kStartMenuFolder),
+            read_string(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue)};
+}
+
+std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory) {
+    const UserFolders folders = user_folders();
+    const std::string application = directory + manifest::kApplicationFile;
+    const std::string help = directory + manifest::kHelpFile;
+    const std::string uninstaller = directory + manifest::kUninstallerFile;
+    const std::string programs = folders.programs + "\\";
+    return {
+        {folders.desktop + manifest::kDesktopAppLink, application, false},
+        {folders.desktop + manifest::kDesktopHelpLink, help, false},
+        {folders.start_menu + manifest::kStartMenuAppLink, application, false},
+        {programs + manifest::kProgramsAppLink, application, true},
+        {programs + manifest::kProgramsHelpLink, help, true},
+        {programs + manifest::kProgramsUninstallLink, uninstaller, true},
+    };
+}
+
+std::vector<CarriedFile> carried_files() {
+    const std::string payload = path_from_environment("INSTAL_PAYLOAD_DIR") + "\\";
+    return {
+        {"Tolmera.exe", path_from_environment("INSTAL_APPLICATION_FILE")},
+        {"misuc.dat", payload + "misuc.dat"},
+        {"readme.chm", payload + "readme.chm"},
+        {"orderform.htm", payload + "orderform.htm"},
+        {"Tolmera.xml", payload + "Tolmera.xml"},
+    };
+}
+
+void expect_complete_install(const std::string &directory) {
+    for (const auto &file : carried_files()) {
+        SCOPED_TRACE(file.name);
+        const std::string installed = read_file(directory + file.name);
+        EXPECT_FALSE(installed.empty());
+        EXPECT_TRUE(installed == read_file(file.source)) << "differs from " << file.source;
+    }
+    EXPECT_TRUE(read_file(directory + manifest::kUninstallerFile) ==
+                read_file(path_from_environment("INSTAL_EXE")))
+        << "install.exe is not a copy of the setup program";
+
+    // REG_SZ with the terminating zero counted in the data size.
+    const auto expect_text = [](const char *key, const char *name, const std::string &text) {
+        const RawValue value = read_raw(manifest::kMachineRoot, key, name);
+        EXPECT_TRUE(value.present) << key << " " << name;
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type) << name;
+        EXPECT_EQ(text + '\0', value.bytes) << name;
+    };
+    expect_text(manifest::kInstalledLocationKey, "exepath", directory);
+    expect_text(manifest::kUninstallKey, "DisplayName", "Corvanta");
+    expect_text(manifest::kUninstallKey, "UninstallString", "\"" + directory + "install.exe\"");
+
+    for (const auto &expected : expected_shortcuts(directory)) {
+        SCOPED_TRACE(expected.path);
+        const ShortcutInfo shortcut = read_shortcut(expected.path);
+        ASSERT_TRUE(shortcut.loaded);
+        EXPECT_EQ(expected.target, shortcut.target);
+        EXPECT_EQ(directory, shortcut.working_directory);
+        EXPECT_EQ("", shortcut.arguments);
+        if (expected.in_programs_sub_folder) {
+            EXPECT_EQ(" ", shortcut.description);
+            EXPECT_EQ(static_cast<DWORD>(SW_SHOWNORMAL), shortcut.show_command);
+        } else {
+            EXPECT_EQ("", shortcut.description);
+        }
+    }
+}
+
+void expect_removed(const std::string &directory) {
+    for (const auto &file : carried_files())
+        EXPECT_FALSE(exists(directory + file.name)) << file.name;
+    EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kInstalledLocationKey));
+    EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kUninstallKey));
+    for (const auto &shortcut : expected_shortcuts(directory))
+        EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+}
+
+void remove_product(const std::string &directory) {
+    delete_product_keys();
+    for (const auto &shortcut : expected_shortcuts(directory))
+        remove_tree(shortcut.path);
+    remove_tree(programs_sub_folder());
+    std::string tree = directory;
+    if (!tree.empty() && tree.back() == '\\') tree.pop_back();
+    remove_tree(tree);
+}
+
+std::string copy_program(const std::string &directory, const std::string &name) {
+    const std::string copy = directory + "\\" + name;
+    ::CopyFileA(path_from_environment("INSTAL_EXE").c_str(), copy.c_str(), FALSE);
+    return copy;
+}
+
+bool wait_until_gone(const std::string &path, unsigned timeout_ms) {
+    const DWORD start = ::GetTickCount();
+    while (exists(path)) {
+        if (::GetTickCount() - start > timeout_ms) return false;
+        ::Sleep(100);
+    }
+    return true;
+}
+
+} // namespace testing_support

@@ -1,0 +1,54 @@
+#pragma once
+// What a complete install leaves on the machine, where to look for it, and
+// how to take it all away again so that the next test starts clean.
+#include "installation.h" // programs_sub_folder()
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The user's folders as the shell reports them (no trailing backslash).
+struct UserFolders {
+    std::string desktop;    // CSIDL_DESKTOPDIRECTORY
+    std::string start_menu; // CSIDL_STARTMENU
+    std::string programs;   // the "Programs" shell-folder value
+};
+UserFolders user_folders();
+
+struct ExpectedShortcut {
+    std::string path;   // the link file
+    std::string target; // install directory + file name
+    bool in_programs_sub_folder = false;
+};
+// The six shortcuts of an install into directory (ending in a backslash).
+std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory);
+
+struct CarriedFile {
+    std::string name;   // in the install directory
+    std::string source; // the file the build carried
+};
+// The five payload files, in the order they are installed.
+std::vector<CarriedFile> carried_files();
+
+// The text of a REG_SZ value; empty when missing.
+std::string read_string(HKEY root, const std::string &key, const std::string &name);
+
+// Checks, as a user or the system's list of programs would, everything a
+// complete install into directory leaves: files, records, shortcuts.
+void expect_complete_install(const std::string &directory);
+// Checks that the five files, both records and the six shortcuts are gone
+// (the Programs sub-folder goes only when nothing else is in it).
+void expect_removed(const std::string &directory);
+
+// Removes both registry records, directory and everything in it, the six
+// shortcuts and the Programs sub-folder.
+void remove_product(const std::string &directory);
+
+// Copies the built program to directory + "\" + name and returns the copy's path.
+std::string copy_program(const std::string &directory, const std::string &name = "instal.exe");
+
+// Waits until path is gone (a self-removal script at work).
+bool wait_until_gone(const std::string &path, unsigned timeout_ms);
+
+} // namespace testing_support

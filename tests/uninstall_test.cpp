@@ -1,0 +1,217 @@
+// The uninstall sequence, run in this process after a real install, with
+// its pauses recorded instead of slept.
+#include "app/manifest.h"
+#include "platform/paths.h"
+#include "support/dialogs.h"
+#include "support/environment.h"
+#include "support/installation.h"
+#include "support/recorder.h"
+#include "support/registry_state.h"
+#include "support/wizard_fixture.h"
+#include <thread>
+
+using namespace testing_support;
+
+namespace {
+
+class Uninstall : public WizardFixture {
+protected:
+    void SetUp() override {
+        WizardFixture::SetUp();
+        remove_installation_traces();
+        target = scratch_directory("uninstall") + "\\Tolmera\\";
+    }
+    void TearDown() override {
+        WizardFixture::TearDown();
+        remove_installation_traces();
+    }
+
+    void install() {
+        PacingRecorder quiet;
+        create_forms();
+        form().rb1->set_checked(true);
+        next();
+        next();
+        form().Edit1->set_text(target);
+        next();
+        ASSERT_EQ(form().Button2->text(), "Finish");
+        close_forms();
+    }
+    // Licence, choice with removal, Next: what a user of any setup copy does.
+    void uninstall() {
+        create_forms();
+        show();
+        form().rb1->set_checked(true);
+        next();
+        form().rb2->set_checked(true);
+        ui::guarded([&] { next(); });
+        process();
+    }
+
+    std::string target;
+};
+
+TEST_F(Uninstall, ReportsEachStepWithItsPositionAndPause) {
+    install();
+    PacingRecorder recorder;
+    uninstall();
+    const std::vector<std::string> expected = {
+        "position 90", "status delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera", "process",
+        "pause 400", "position 90", "position 20", "status delete Files from " + target,
+        "process", "pause 400", "position 90", "position 30",
+        "status delete Desktop icon and  links", "process", "pause 400", "position 90",
+        "position 40", "position 80", "pause 1500", "position 100", "status unstall has finish!"};
+    EXPECT_EQ(recorder.events, expected);
+    EXPECT_EQ(form().Button2->text(), "finish");
+    EXPECT_TRUE(form().Button2->enabled());
+    EXPECT_FALSE(form().Button1->enabled());
+    EXPECT_FALSE(form().Button3->enabled());
+    EXPECT_EQ(form().pb1->position(), 100);
+    EXPECT_EQ(insta::self_removal_pending, 1);
+    EXPECT_EQ(::GetFocus(), form().Button2->handle());
+}
+
+TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
+    install();
+    PacingRecorder recorder;
+    uninstall();
+    for (const auto &payload : manifest::kPayloads)
+        EXPECT_FALSE(exists(target + payload.file)) << payload.file;
+    EXPECT_TRUE(exists(target + "install.exe")); // the running program deletes itself on exit
+    EXPECT_TRUE(exists(target));
+    for (const auto &link : shortcut_paths()) EXPECT_FALSE(exists(link)) << link;
+    EXPECT_FALSE(exists(programs_sub_folder()));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+}
+
+TEST_F(Uninstall, KeysAreRemovedWithAnythingBelowThem) {
+    install();
+    set_string(HKEY_LOCAL_MACHINE, std::string(manifest::kUninstallKey) + "\\extra\\deeper", "x", "y");
+    set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "other", "y");
+    PacingRecorder recorder;
+    uninstall();
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+}
+
+TEST_F(Uninstall, AUsersFileKeepsTheProgramsSubFolder) {
+    install();
+    write_text_file(programs_sub_folder() + "\\notes.txt", "mine");
+    PacingRecorder recorder;
+    uninstall();
+    EXPECT_EQ(read_file(programs_sub_folder() + "\\notes.txt"), "mine");
+    for (const auto &link : shortcut_paths()) EXPECT_FALSE(exists(link)) << link;
+}
+
+// Names of the files removed from a folder, in order, as the file system reports them.
+class RemovalOrder {
+public:
+    explicit RemovalOrder(const std::string &folder)
+        : folder_(::CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)),
+          thread_([this] { watch(); }) {}
+    ~RemovalOrder() {
+        if (thread_.joinable()) thread_.join();
+        ::CloseHandle(folder_);
+    }
+    // Waits until count names were seen.
+    std::vector<std::string> names(std::size_t count) {
+        expected_ = count;
+        thread_.join();
+        return names_;
+    }
+
+private:
+    void watch() {
+        alignas(DWORD) char buffer[4096];
+        while (names_.size() < 3) {
+            DWORD length = 0;
+            if (!::ReadDirectoryChangesW(folder_, buffer, sizeof buffer, FALSE,
+                                         FILE_NOTIFY_CHANGE_FILE_NAME, &length, nullptr, nullptr) ||
+                length == 0)
+                return;
+            for (auto *entry = reinterpret_cast<FILE_NOTIFY_INFORMATION *>(buffer);;
+                 entry = reinterpret_cast<FILE_NOTIFY_INFORMATION *>(
+                     reinterpret_cast<char *>(entry) + entry->NextEntryOffset)) {
+                if (entry->Action == FILE_ACTION_REMOVED) {
+                    std::string name;
+                    for (DWORD i = 0; i < entry->FileNameLength / 2; ++i)
+                        name += static_cast<char>(entry->FileName[i]);
+                    names_.push_back(name);
+                }
+                if (!entry->NextEntryOffset) break;
+            }
+        }
+    }
+    HANDLE folder_;
+    std::vector<std::string> names_;
+    std::size_t expected_ = 3;
+    std::thread thread_;
+};
+
+TEST_F(Uninstall, DeletesTheSubFolderShortcutsCorvantaUninstallReadme) {
+    install();
+    write_text_file(programs_sub_folder() + "\\notes.txt", "keeps the folder");
+    RemovalOrder order(programs_sub_folder());
+    ::Sleep(200); // the watch is in place
+    PacingRecorder recorder;
+    uninstall();
+    EXPECT_EQ(order.names(3),
+              (std::vector<std::string>{"Corvanta.lnk", "Uninstall.lnk", "Readme.lnk"}));
+}
+
+TEST_F(Uninstall, WithNothingInstalledItStillFinishesAndTouchesNoBareNames) {
+    const std::string current = scratch_directory("decoys");
+    for (const auto &payload : manifest::kPayloads)
+        write_text_file(current + "\\" + payload.file, "the user's own");
+    ::SetCurrentDirectoryA(current.c_str());
+    PacingRecorder recorder;
+    uninstall();
+    EXPECT_EQ(form().Label1->text(), "unstall has finish!");
+    EXPECT_EQ(form().Button2->text(), "finish");
+    EXPECT_EQ(insta::self_removal_pending, 1);
+    EXPECT_EQ(recorder.only("status")[1], "status delete Files from ");
+    for (const auto &payload : manifest::kPayloads)
+        EXPECT_EQ(read_file(current + "\\" + payload.file), "the user's own") << payload.file;
+}
+
+TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
+    install();
+    const ShellFoldersGuard restore;
+    set_dword(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kStartMenuValue, 3);
+    PacingRecorder recorder;
+    DialogWatcher watcher;
+    uninstall();
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    EXPECT_EQ(watcher.seen()[0].text, "Invalid data type for 'Start Menu'");
+    EXPECT_EQ(insta::self_removal_pending, 0);
+    EXPECT_FALSE(form().Button2->enabled());
+    EXPECT_FALSE(form().Button1->enabled());
+    EXPECT_FALSE(form().Button3->enabled());
+    EXPECT_EQ(form().Label1->text(), "delete Desktop icon and  links");
+    // What went before it stays deleted.
+    EXPECT_FALSE(exists(shell_folder(manifest::kDesktopValue) + manifest::kDesktopAppLink));
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+}
+
+TEST_F(Uninstall, EmptyShellFoldersReachNothingAtTheDriveRoot) {
+    install();
+    const ShellFoldersGuard restore;
+    ::SetCurrentDirectoryA("C:\\");
+    ::CreateDirectoryA("C:\\Tolmera", nullptr);
+    write_text_file("C:\\Corvanta.lnk", "the user's");
+    write_text_file("C:\\Tolmera\\Readme.lnk", "the user's");
+    for (const char *name : {manifest::kDesktopValue, manifest::kStartMenuValue, manifest::kProgramsValue})
+        set_string(manifest::kUserRoot, manifest::kShellFoldersKey, name, "");
+    PacingRecorder recorder;
+    uninstall();
+    EXPECT_EQ(read_file("C:\\Corvanta.lnk"), "the user's");
+    EXPECT_EQ(read_file("C:\\Tolmera\\Readme.lnk"), "the user's");
+    EXPECT_EQ(form().Button2->text(), "finish");
+    remove_tree("C:\\Tolmera");
+    ::DeleteFileA("C:\\Corvanta.lnk");
+}
+
+} // namespace
