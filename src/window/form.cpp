@@ -153,6 +153,9 @@ int Form::show_modal() {
 void Form::close() {
     if (modal_) {
         modal_result_ = IDCANCEL;
+        // The modal loop waits for a message: a close that came as a sent
+        // message would otherwise go unnoticed until the next input.
+        ::PostMessageA(handle(), WM_NULL, 0, 0);
         return;
     }
     CloseAction action = CloseAction::Hide;
