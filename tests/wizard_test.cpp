@@ -1,5 +1,6 @@
 // The wizard's window and page flow, on real windows created in this
 // process exactly as the program creates them.
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/setup_error.h"
 #include "support/capture.h"
@@ -335,6 +336,44 @@ TEST_F(Wizard, PathIsTrimmedAndEndsInOneBackslash) {
         EXPECT_EQ(directory_installed_for(*this, form(), typed), expected) << "typed: " << typed;
         close_forms();
     }
+}
+
+TEST_F(Wizard, ChangePathBrowsesFoldersAndTakesTheChosenOne) {
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    next();
+    next();
+    bool titled = false, main_disabled = false;
+    HWND owner = nullptr;
+    {
+        DialogWatcher cancel([&](HWND browser) {
+            titled = find_child(browser, "Static", "Select Directory") != nullptr;
+            owner = ::GetWindow(browser, GW_OWNER);
+            main_disabled = !::IsWindowEnabled(form().handle());
+            press(find_child(browser, "Button", "Cancel"));
+        });
+        form().Button4Click(*form().Button4);
+    }
+    EXPECT_TRUE(titled);
+    EXPECT_EQ(owner, ui::Application::get().handle());
+    EXPECT_TRUE(main_disabled);
+    EXPECT_TRUE(::IsWindowEnabled(form().handle()));
+    EXPECT_EQ(form().Edit1->text(), "C:\\Program Files\\Tolmera");
+    {
+        DialogWatcher confirm([&](HWND browser) {
+            press(find_child(browser, "Button", "OK"));
+            ::Sleep(1000);
+            if (::IsWindow(browser) && ::IsWindowVisible(browser))
+                press(find_child(browser, "Button", "Cancel"));
+        });
+        form().Button4Click(*form().Button4);
+    }
+    // Nothing is preselected: the tree starts at the desktop, whose folder is taken.
+    const std::string chosen = form().Edit1->text();
+    EXPECT_NE(chosen, "C:\\Program Files\\Tolmera");
+    EXPECT_TRUE(platform::directory_exists(chosen)) << chosen;
+    EXPECT_NE(chosen.back(), '\\');
 }
 
 // --- Start from the recorded directory ----------------------------------------
