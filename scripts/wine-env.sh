@@ -36,6 +36,7 @@ wine_env_start() {
     touch "$template/.ready"
   fi
   cp -a "$template" "$WINEPREFIX"
+  wine_env_small_drive_start "$build" "$name"
   # Started persistent, with its output away from the caller's pipes; the
   # first program started also starts Wine's services, which would otherwise
   # inherit the caller's pipes (and CTest waits for those to close).
@@ -48,9 +49,35 @@ wine_env_stop() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
   fi
+  wine_env_small_drive_stop
   if [ -n "${WINE_ENV_XVFB:-}" ]; then
     kill "$WINE_ENV_XVFB" 2>/dev/null || true
     wait "$WINE_ENV_XVFB" 2>/dev/null || true
     WINE_ENV_XVFB=
+  fi
+}
+
+# A drive T: that is full after 64 KiB, for the disk-full cases: a tmpfs of
+# that size linked into the prefix's drives, announced in INSTAL_SMALL_DRIVE.
+# Mounting needs root; without it the drive is simply not there, and the
+# tests that need it say so and skip. The mount point lies outside the run's
+# folder, which wine_env_start empties.
+wine_env_small_drive_start() {
+  local mount_point="$1/small-drive-$2"
+  unset INSTAL_SMALL_DRIVE
+  mkdir -p "$mount_point"
+  if mountpoint -q "$mount_point"; then umount "$mount_point" 2>/dev/null || true; fi
+  if mount -t tmpfs -o size=64k,mode=0777 instal-small-drive "$mount_point" 2>/dev/null; then
+    WINE_ENV_SMALL_DRIVE=$mount_point
+    ln -sfn "$mount_point" "$WINEPREFIX/dosdevices/t:"
+    export INSTAL_SMALL_DRIVE='T:'
+  fi
+  return 0
+}
+
+wine_env_small_drive_stop() {
+  if [ -n "${WINE_ENV_SMALL_DRIVE:-}" ]; then
+    umount "$WINE_ENV_SMALL_DRIVE" 2>/dev/null || true
+    WINE_ENV_SMALL_DRIVE=
   fi
 }

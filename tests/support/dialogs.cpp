@@ -113,8 +113,9 @@ void DialogWatcher::watch() {
                 seen.title = caption_of(dialog);
                 seen.text = message_box_text(dialog);
                 seen.owner = ::GetWindow(dialog, GW_OWNER);
-                // A message box with an icon has a static control showing it (id 0x14).
-                const HWND icon = ::GetDlgItem(dialog, 0x14);
+                // A message box's icon is a static control: id 0x14 on Windows, 0x440 on Wine.
+                HWND icon = ::GetDlgItem(dialog, 0x14);
+                if (!icon) icon = ::GetDlgItem(dialog, 0x440);
                 seen.style_icon = icon && ::IsWindowVisible(icon) ? MB_ICONERROR : 0;
                 seen_.push_back(seen);
             }

@@ -1,0 +1,127 @@
+// A program file whose carried bytes were damaged after the build (a bad
+// download, a flipped bit on a disk) must not install what it carries.
+#include "app/manifest.h"
+#include "support/environment.h"
+#include "support/installed_product.h"
+#include "support/registry_state.h"
+#include "support/setup_driver.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+
+using namespace testing_support;
+
+namespace {
+
+// A copy of the built program with one byte of the carried file source
+// flipped. Resources are stored verbatim, so the file's bytes are found
+// inside the program file as they are.
+std::string damaged_copy(const std::string &directory, const std::string &name,
+                         const std::string &source) {
+    std::string program = read_file(path_from_environment("INSTAL_EXE"));
+    const std::string carried = read_file(source);
+    const auto at = program.find(carried);
+    EXPECT_FALSE(carried.empty());
+    EXPECT_NE(at, std::string::npos) << source << " is not stored verbatim";
+    EXPECT_EQ(at, program.rfind(carried)) << source << " is stored more than once";
+    if (at == std::string::npos) return {};
+    program[at + carried.size() / 2] ^= 0x20;
+    const std::string copy = directory + "\\" + name;
+    write_text_file(copy, program);
+    return copy;
+}
+
+std::vector<std::string> files_in(const std::string &directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class DamagedPayload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        delete_product_keys();
+        programs_ = scratch_directory("damaged-program");
+        target_ = scratch_directory("damaged-target");
+    }
+    void TearDown() override {
+        remove_product(target_ + "\\");
+        remove_tree(programs_);
+    }
+
+    // Runs program, installs into the target and answers the error box,
+    // which is expected to say message under title.
+    void install_expecting_error(const std::string &program, const std::string &title,
+                                 const std::string &message) {
+        SetupDriver setup(program);
+        ASSERT_TRUE(setup.has_window());
+        setup.start_install(target_);
+        const ForeignDialog box = setup.wait_for_dialog();
+        ASSERT_NE(box.window, nullptr) << "no error box";
+        EXPECT_EQ(box.title, title);
+        EXPECT_EQ(box.text, message);
+        EXPECT_TRUE(box.has_icon);
+        SetupDriver::press_button(box, "OK");
+        setup.settle();
+        // The wizard cannot go on; only the close box ends it.
+        EXPECT_FALSE(is_enabled(setup.control("Button2")));
+        setup.close_window();
+        EXPECT_TRUE(setup.process().wait_for_exit());
+        EXPECT_FALSE(exists(programs_ + "\\" + manifest::kSelfRemovalScript));
+    }
+
+    void expect_no_registry_records() const {
+        EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kInstalledLocationKey));
+        EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kUninstallKey));
+    }
+
+    std::string programs_, target_;
+};
+
+TEST_F(DamagedPayload, SettingsFileIsNotWrittenAndTheInstallStopsThere) {
+    const std::string copy = damaged_copy(
+        programs_, "DAMAGED.copy.exe", path_from_environment("INSTAL_PAYLOAD_DIR") + "\\misuc.dat");
+    ASSERT_FALSE(copy.empty());
+    install_expecting_error(copy, "Damaged", "Resource MFACE is damaged.");
+
+    // The application came first and is whole; nothing of the damaged
+    // file, nor anything after it, was written.
+    EXPECT_TRUE(read_file(target_ + "\\Tolmera.exe") ==
+                read_file(path_from_environment("INSTAL_APPLICATION_FILE")));
+    EXPECT_FALSE(exists(target_ + "\\misuc.dat"));
+    EXPECT_EQ(files_in(target_), std::vector<std::string>{"Tolmera.exe"});
+    expect_no_registry_records();
+}
+
+TEST_F(DamagedPayload, FilesBeforeTheDamagedOneAreWrittenWhole) {
+    const std::string payload = path_from_environment("INSTAL_PAYLOAD_DIR") + "\\";
+    const std::string copy = damaged_copy(programs_, "setup.exe", payload + "readme.chm");
+    ASSERT_FALSE(copy.empty());
+    install_expecting_error(copy, "setup", "Resource MREADME is damaged.");
+
+    EXPECT_TRUE(read_file(target_ + "\\misuc.dat") == read_file(payload + "misuc.dat"));
+    EXPECT_FALSE(exists(target_ + "\\readme.chm"));
+    EXPECT_EQ(files_in(target_), (std::vector<std::string>{"Tolmera.exe", "misuc.dat"}));
+    expect_no_registry_records();
+}
+
+TEST_F(DamagedPayload, DamagedApplicationWritesNothing) {
+    const std::string copy =
+        damaged_copy(programs_, "setup.exe", path_from_environment("INSTAL_APPLICATION_FILE"));
+    ASSERT_FALSE(copy.empty());
+    install_expecting_error(copy, "setup", "Resource MAPP is damaged.");
+
+    EXPECT_TRUE(files_in(target_).empty());
+    expect_no_registry_records();
+    for (const auto &shortcut : expected_shortcuts(target_ + "\\"))
+        EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+}
+
+} // namespace
