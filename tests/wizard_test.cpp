@@ -420,6 +420,7 @@ TEST_F(Wizard, ANonTextRecordIsReportedAndTheLicenceShows) {
     EXPECT_EQ(watcher.seen()[0].text, "Invalid data type for 'exepath'");
     EXPECT_EQ(watcher.seen()[0].title, "wizard_tests");
     EXPECT_EQ(watcher.seen()[0].owner, ui::Application::get().handle());
+    EXPECT_EQ(watcher.seen()[0].style_icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(insta::page_index, 0);
     EXPECT_TRUE(shown(*form().Memo1));
 }

@@ -109,14 +109,18 @@ void DialogWatcher::watch() {
                 if (std::find(handled_.begin(), handled_.end(), dialog) != handled_.end())
                     continue;
                 handled_.push_back(dialog);
+                // Let the dialog finish appearing before it is read.
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 SeenDialog seen;
                 seen.title = caption_of(dialog);
                 seen.text = message_box_text(dialog);
                 seen.owner = ::GetWindow(dialog, GW_OWNER);
                 // A message box's icon is a static control: id 0x14 on Windows, 0x440 on Wine.
-                HWND icon = ::GetDlgItem(dialog, 0x14);
-                if (!icon) icon = ::GetDlgItem(dialog, 0x440);
-                seen.style_icon = icon && ::IsWindowVisible(icon) ? MB_ICONERROR : 0;
+                for (const int id : {0x14, 0x440}) {
+                    const HWND icon = ::GetDlgItem(dialog, id);
+                    if (icon && ::IsWindowVisible(icon) && ::SendMessageA(icon, STM_GETICON, 0, 0))
+                        seen.style_icon = MB_ICONERROR;
+                }
                 seen_.push_back(seen);
             }
             // Let the dialog finish appearing before it is answered.
