@@ -17,7 +17,7 @@ ExternalProject_Add(libjpeg_build
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
     -DCMAKE_BUILD_TYPE=MinSizeRel
     -DCMAKE_INSTALL_PREFIX=${jpeg_build}/unused-install
-    "-DCMAKE_C_FLAGS=-Os -ffunction-sections -fdata-sections -D__USE_MINGW_ANSI_STDIO=0"
+    "-DCMAKE_C_FLAGS=-Os -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -D__USE_MINGW_ANSI_STDIO=0"
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF
     -DWITH_SIMD=OFF -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF
     -DWITH_12BIT=OFF -DWITH_JAVA=OFF

@@ -358,7 +358,8 @@ TEST(Shell, OleErrorsWithoutSystemTextShowTheirCode) {
 }
 
 TEST(Shell, AnsiPathsConvertWithTheAnsiCodePage) {
-    EXPECT_EQ(platform::ansi_to_wide("C:\\\xE9t\xE9"), std::wstring(L"C:\\\u00e9t\u00e9"));
+    EXPECT_EQ(std::wstring(platform::ansi_to_wide("C:\\\xE9t\xE9").data()), L"C:\\\u00e9t\u00e9");
+    EXPECT_EQ(platform::ansi_to_wide("").size(), 1u); // just the terminating zero
 }
 
 // --- Self-removal script ---------------------------------------------------

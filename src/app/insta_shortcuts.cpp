@@ -16,7 +16,7 @@ void make_folder_link(const std::string &target, int csidl, const char *link_nam
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
     const std::string link_path = platform::special_folder_path(csidl) + link_name;
-    shortcut.file->Save(platform::ansi_to_wide(link_path).c_str(), FALSE);
+    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
 }
 
 // Makes the desktop redraw its icons: F5 posted to its icon view. Where
@@ -63,5 +63,5 @@ void TForm1::MakeLink(const std::string &target, const std::string &link_name,
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
     ::CreateDirectoryA(platform::directory_part(link_path).c_str(), nullptr); // one level only
-    shortcut.file->Save(platform::ansi_to_wide(link_path).c_str(), FALSE);
+    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
 }

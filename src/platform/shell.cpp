@@ -1,6 +1,5 @@
 #include "shell.h"
 #include "setup_error.h"
-#include <cstdio>
 #include <vector>
 
 namespace platform {
@@ -25,8 +24,8 @@ std::string ole_error_text(HRESULT code) {
         message.pop_back();
     if (message.empty()) {
         char fallback[32];
-        std::snprintf(fallback, sizeof fallback, "OLE error %.8lx",
-                      static_cast<unsigned long>(code));
+        // Not snprintf: in C++ that is MinGW's own, with its float formatting (20 KB).
+        ::wsprintfA(fallback, "OLE error %08lx", static_cast<unsigned long>(code));
         message = fallback;
     }
     return message;
@@ -44,13 +43,10 @@ ShellLink create_shell_link() {
     return result;
 }
 
-std::wstring ansi_to_wide(const std::string &text) {
-    if (text.empty()) return {};
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                          length);
+std::vector<wchar_t> ansi_to_wide(const std::string &text) {
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
     return wide;
 }
 

@@ -3,6 +3,7 @@
 #include "owners.h"
 #include <shlobj.h>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -22,8 +23,9 @@ struct ShellLink {
 // %.8x" when there is none) or "Interface not supported".
 ShellLink create_shell_link();
 
-// ANSI text to UTF-16 with the system's ANSI code page.
-std::wstring ansi_to_wide(const std::string &text);
+// ANSI text to UTF-16 with the system's ANSI code page, zero-terminated.
+// Not std::wstring: its members come as one precompiled block of some 35 KB.
+std::vector<wchar_t> ansi_to_wide(const std::string &text);
 
 std::string ole_error_text(HRESULT code);
 

@@ -9,7 +9,7 @@ ShortcutInfo read_shortcut(const std::string &path) {
     ShortcutInfo info;
     if (!exists(path)) return info;
     const auto shortcut = platform::create_shell_link();
-    if (FAILED(shortcut.file->Load(platform::ansi_to_wide(path).c_str(), STGM_READ))) return info;
+    if (FAILED(shortcut.file->Load(platform::ansi_to_wide(path).data(), STGM_READ))) return info;
     info.loaded = true;
     char text[1024];
     text[0] = '\0';
