@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Our setup program beside an NSIS installer of the same shape (licence and
+# directory pages, the same five files, registry records, shortcuts and an
+# uninstaller; see peer/peer.nsi), measured in one run under Wine:
+#   - size: the whole file, and the file minus the five payload files (the
+#     stub's own overhead; the NSIS one is built uncompressed for this);
+#   - start-up: ms from process creation until the first page is on the
+#     screen (window visible and chosen pixels of the page in their final
+#     colours, read back from the screen by bench_driver.exe);
+#   - memory: peak resident set (VmHWM) and peak anonymous memory (RssAnon)
+#     of the Wine process running each installer, sampled every 20 ms.
+# BENCH_RUNS (default 15) start-ups each; BENCH_BUILD_DIR (default
+# build-bench). Prints a table; not part of the tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+source bench/common.sh
+build=$(realpath -m "${BENCH_BUILD_DIR:-$root/build-bench}")
+runs=${BENCH_RUNS:-15}
+
+echo "compare: building into $build" >&2
+build_setup "$build"
+build_driver "$build/driver"
+payload=("$build/payload/app/Tolmera.exe" payload/misuc.dat payload/readme.chm
+         payload/orderform.htm payload/Tolmera.xml)
+nsis() {
+  makensis -V1 "-DAPP_FILE=${payload[0]}" "-DPAYLOAD_DIR=$root/payload" \
+    "-DLICENCE=$root/assets/licence.txt" "$@" bench/peer/peer.nsi >/dev/null
+}
+mkdir -p "$build/peer"
+nsis "-DOUTFILE=$build/peer/peer.exe"
+nsis "-DOUTFILE=$build/peer/peer-lzma.exe" -DCOMPRESSED
+
+payload_bytes=0
+for f in "${payload[@]}"; do payload_bytes=$((payload_bytes + $(file_size "$f"))); done
+ours_size=$(file_size "$build/instal.exe")
+peer_size=$(file_size "$build/peer/peer.exe")
+peer_lzma_size=$(file_size "$build/peer/peer-lzma.exe")
+
+source scripts/wine-env.sh
+trap wine_env_stop EXIT
+WINE_ENV_OWN_X=1 wine_env_start "$build" bench >/dev/null
+work="$WINEPREFIX/drive_c/bench"
+mkdir -p "$work"
+cp "$build/instal.exe" "$build/peer/peer.exe" "$build/driver/bench_driver.exe" "$work/"
+results="$build/bench/results"
+mkdir -p "$results"
+
+# Pixels that only the finished page shows, away from the licence text so
+# that a new licence does not move them. Ours: the banner picture (a decoded
+# JPEG pixel) and the orange licence box in two places. NSIS: its icon, the
+# sunken edge of the licence box and the box's inside.
+ours_checks=(87,25,26478e 12,100,ff9326 12,250,ff9326)
+peer_checks=(20,20,808080 11,100,a6a6a6 12,100,6a6a6a 16,150,f5f5f5)
+
+# one_run NAME EXE CAPTION CHECKS...: appends "paint_ms hwm anon file".
+one_run() {
+  local name=$1 exe=$2 caption=$3
+  shift 3
+  watch_memory "^C:.bench.$exe" "$results/memory" &
+  local watcher=$!
+  local out
+  out=$(wine 'C:\bench\bench_driver.exe' first-paint "C:\\bench\\$exe" "$caption" 500 "$@" \
+        2>/dev/null | tr -d '\r' || true)
+  wait "$watcher"
+  local paint
+  paint=$(awk '$1 == "first_paint_ms" { print $2 }' <<<"$out")
+  echo "${paint:-timeout} $(cat "$results/memory")" >>"$results/$name"
+}
+
+rm -f "$results/ours" "$results/peer"
+ours() { one_run ours instal.exe "Setup-Corvanta 1.21" "${ours_checks[@]}"; }
+peer() { one_run peer peer.exe "Corvanta Setup: License Agreement" "${peer_checks[@]}"; }
+ours; peer # warm the file cache and Wine's own start-up; not counted
+rm -f "$results/ours" "$results/peer"
+for i in $(seq "$runs"); do
+  echo "compare: run $i of $runs" >&2
+  if ((i % 2)); then ours; peer; else peer; ours; fi
+done
+
+column_stats() { awk -v c="$1" '$1 != "timeout" { print $c }' "$results/$2" | stats; }
+timeouts() { awk '$1 == "timeout"' "$results/$1" | wc -l; }
+read -r o_med o_min o_max o_q1 o_q3 < <(column_stats 1 ours)
+read -r p_med p_min p_max p_q1 p_q3 < <(column_stats 1 peer)
+o_hwm=$(column_stats 2 ours | cut -d' ' -f1); p_hwm=$(column_stats 2 peer | cut -d' ' -f1)
+o_anon=$(column_stats 3 ours | cut -d' ' -f1); p_anon=$(column_stats 3 peer | cut -d' ' -f1)
+o_file=$(column_stats 4 ours | cut -d' ' -f1); p_file=$(column_stats 4 peer | cut -d' ' -f1)
+
+row() { printf '%-40s %18s %18s\n' "$@"; }
+echo
+row "" "instal.exe" "NSIS (stored)"
+row "exe size, bytes" "$ours_size" "$peer_size"
+row "payload (five files), bytes" "$payload_bytes" "$payload_bytes"
+row "overhead (exe - payload), bytes" "$((ours_size - payload_bytes))" "$((peer_size - payload_bytes))"
+row "first page painted, ms: median" "$o_med" "$p_med"
+row "  min / max" "$o_min / $o_max" "$p_min / $p_max"
+row "  interquartile range" "$o_q1 - $o_q3" "$p_q1 - $p_q3"
+row "  runs (timeouts)" "$runs ($(timeouts ours))" "$runs ($(timeouts peer))"
+row "peak RSS VmHWM, KiB: median" "$o_hwm" "$p_hwm"
+row "peak RssAnon, KiB: median" "$o_anon" "$p_anon"
+row "peak RssFile, KiB: median" "$o_file" "$p_file"
+echo
+echo "NSIS compressed (SetCompressor /SOLID lzma), whole exe: $peer_lzma_size bytes"
