@@ -50,15 +50,42 @@ TEST_F(Install, ReportsEachStepWithItsPositionAndPause) {
     PacingRecorder recorder;
     install(target);
     const std::string d = target;
-    const std::vector<std::string> expected = {
-        "status copy main exe to" + d, "position 0", "process", "position 10", "pause 400",
-        "position 90", "status copy " + d + "misuc.dat", "process", "position 20", "pause 400",
-        "position 90", "status copy " + d + "readme.chm", "process", "position 30", "pause 400",
-        "position 90", "status copy " + d + "orderform.htm", "process", "position 40",
-        "pause 400", "position 90", "status copy " + d + "Tolmera.xml", "process", "position 50",
-        "pause 400", "status Write to Registry", "process", "pause 400", "position 90",
-        "position 95", "position 20", "status Create desktop icon  ", "process", "pause 700",
-        "position 100", "status install has finish!"};
+    const std::vector<std::string> expected = {"status copy main exe to" + d,
+                                               "position 0",
+                                               "process",
+                                               "position 10",
+                                               "pause 400",
+                                               "position 90",
+                                               "status copy " + d + "misuc.dat",
+                                               "process",
+                                               "position 20",
+                                               "pause 400",
+                                               "position 90",
+                                               "status copy " + d + "readme.chm",
+                                               "process",
+                                               "position 30",
+                                               "pause 400",
+                                               "position 90",
+                                               "status copy " + d + "orderform.htm",
+                                               "process",
+                                               "position 40",
+                                               "pause 400",
+                                               "position 90",
+                                               "status copy " + d + "Tolmera.xml",
+                                               "process",
+                                               "position 50",
+                                               "pause 400",
+                                               "status Write to Registry",
+                                               "process",
+                                               "pause 400",
+                                               "position 90",
+                                               "position 95",
+                                               "position 20",
+                                               "status Create desktop icon  ",
+                                               "process",
+                                               "pause 700",
+                                               "position 100",
+                                               "status install has finish!"};
     EXPECT_EQ(recorder.events, expected);
     EXPECT_EQ(form().Label1->text(), "install has finish!");
     EXPECT_EQ(form().pb1->position(), 100);
@@ -156,7 +183,8 @@ TEST_F(Install, ADriveRootIsUsedAsItIs) {
     EXPECT_EQ(read_raw(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath").bytes,
               root + std::string(1, '\0'));
     EXPECT_EQ(read_file(root + "misuc.dat"), read_file(payload_sources()[1]));
-    for (const auto &payload : manifest::kPayloads) ::DeleteFileA((root + payload.file).c_str());
+    for (const auto &payload : manifest::kPayloads)
+        ::DeleteFileA((root + payload.file).c_str());
     ::DeleteFileA((root + "install.exe").c_str());
 }
 

@@ -49,8 +49,8 @@ PeFacts read_pe(const std::string &bytes) {
     at(pe, headers);
     facts.machine = headers.FileHeader.Machine;
     facts.subsystem = headers.OptionalHeader.Subsystem;
-    const auto sections = pe + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) +
-                          headers.FileHeader.SizeOfOptionalHeader;
+    const auto sections =
+        pe + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + headers.FileHeader.SizeOfOptionalHeader;
     auto file_offset = [&](DWORD rva) -> std::size_t {
         for (WORD i = 0; i < headers.FileHeader.NumberOfSections; ++i) {
             IMAGE_SECTION_HEADER section;
@@ -68,7 +68,8 @@ PeFacts read_pe(const std::string &bytes) {
         at(d, descriptor);
         if (descriptor.Name == 0) break;
         std::string name = bytes.c_str() + file_offset(descriptor.Name);
-        for (auto &c : name) c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+        for (auto &c : name)
+            c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
         facts.imports.insert(name);
     }
     return facts;
@@ -81,7 +82,8 @@ TEST(ProgramFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
     const std::set<std::string> system = {"advapi32.dll", "comctl32.dll", "gdi32.dll",
                                           "kernel32.dll", "msvcrt.dll",   "ole32.dll",
                                           "shell32.dll",  "user32.dll"};
-    for (const auto &name : facts.imports) EXPECT_TRUE(system.count(name)) << name;
+    for (const auto &name : facts.imports)
+        EXPECT_TRUE(system.count(name)) << name;
 }
 
 BOOL CALLBACK collect_language(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
@@ -126,8 +128,9 @@ TEST(ProgramFile, StoresPayloadTypesInUpperCase) {
 }
 
 TEST(ProgramFile, AMissingResourceIsNamedInTheError) {
-    EXPECT_EQ(error_of([] { platform::find_resource(::GetModuleHandleA(nullptr), "appfile", "MNONE"); }),
-              "Resource MNONE not found");
+    EXPECT_EQ(
+        error_of([] { platform::find_resource(::GetModuleHandleA(nullptr), "appfile", "MNONE"); }),
+        "Resource MNONE not found");
 }
 
 TEST(Pictures, BannerIsABaselineJfifJpegWithoutSubsamplingOf522x71) {
@@ -139,7 +142,8 @@ TEST(Pictures, BannerIsABaselineJfifJpegWithoutSubsamplingOf522x71) {
     const auto sof = jpeg.find("\xFF\xC0");
     ASSERT_NE(sof, std::string::npos) << "not baseline";
     EXPECT_EQ(jpeg[sof + 9], 3); // components
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(jpeg[sof + 11 + 3 * c], 0x11) << "component " << c;
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(jpeg[sof + 11 + 3 * c], 0x11) << "component " << c;
 
     const auto bytes = platform::find_resource(::GetModuleHandleA(nullptr), "JPEG", "BANNER");
     const ui::Bitmap bitmap = ui::decode_jpeg(bytes.data, bytes.size);
@@ -153,7 +157,8 @@ struct IconImage {
 };
 
 std::vector<IconImage> icon_group(const char *name) {
-    const auto group = platform::find_resource(::GetModuleHandleA(nullptr), "#14", name); // RT_GROUP_ICON;
+    const auto group =
+        platform::find_resource(::GetModuleHandleA(nullptr), "#14", name); // RT_GROUP_ICON;
     std::vector<IconImage> images;
     const auto *bytes = static_cast<const unsigned char *>(group.data);
     const int count = bytes[4] | bytes[5] << 8;
@@ -169,7 +174,8 @@ TEST(Pictures, IconsHaveTheirImageSizesAndColourDepths) {
     const auto folder = icon_group("#101");
     ASSERT_EQ(folder.size(), 6u);
     std::set<std::pair<int, int>> kinds;
-    for (const auto &image : folder) kinds.insert({image.width, image.colours});
+    for (const auto &image : folder)
+        kinds.insert({image.width, image.colours});
     EXPECT_EQ(kinds, (std::set<std::pair<int, int>>{
                          {16, 16}, {32, 16}, {48, 16}, {16, 256}, {32, 256}, {48, 256}}));
     for (const char *single : {"#102", "#103", "MAINICON"}) {

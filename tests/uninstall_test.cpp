@@ -56,11 +56,26 @@ TEST_F(Uninstall, ReportsEachStepWithItsPositionAndPause) {
     PacingRecorder recorder;
     uninstall();
     const std::vector<std::string> expected = {
-        "position 90", "status delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera", "process",
-        "pause 400", "position 90", "position 20", "status delete Files from " + target,
-        "process", "pause 400", "position 90", "position 30",
-        "status delete Desktop icon and  links", "process", "pause 400", "position 90",
-        "position 40", "position 80", "pause 1500", "position 100", "status unstall has finish!"};
+        "position 90",
+        "status delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera",
+        "process",
+        "pause 400",
+        "position 90",
+        "position 20",
+        "status delete Files from " + target,
+        "process",
+        "pause 400",
+        "position 90",
+        "position 30",
+        "status delete Desktop icon and  links",
+        "process",
+        "pause 400",
+        "position 90",
+        "position 40",
+        "position 80",
+        "pause 1500",
+        "position 100",
+        "status unstall has finish!"};
     EXPECT_EQ(recorder.events, expected);
     EXPECT_EQ(form().Button2->text(), "finish");
     EXPECT_TRUE(form().Button2->enabled());
@@ -79,7 +94,8 @@ TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
         EXPECT_FALSE(exists(target + payload.file)) << payload.file;
     EXPECT_TRUE(exists(target + "install.exe")); // the running program deletes itself on exit
     EXPECT_TRUE(exists(target));
-    for (const auto &link : shortcut_paths()) EXPECT_FALSE(exists(link)) << link;
+    for (const auto &link : shortcut_paths())
+        EXPECT_FALSE(exists(link)) << link;
     EXPECT_FALSE(exists(programs_sub_folder()));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
@@ -87,7 +103,8 @@ TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
 
 TEST_F(Uninstall, KeysAreRemovedWithAnythingBelowThem) {
     install();
-    set_string(HKEY_LOCAL_MACHINE, std::string(manifest::kUninstallKey) + "\\extra\\deeper", "x", "y");
+    set_string(HKEY_LOCAL_MACHINE, std::string(manifest::kUninstallKey) + "\\extra\\deeper", "x",
+               "y");
     set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "other", "y");
     PacingRecorder recorder;
     uninstall();
@@ -101,7 +118,8 @@ TEST_F(Uninstall, AUsersFileKeepsTheProgramsSubFolder) {
     PacingRecorder recorder;
     uninstall();
     EXPECT_EQ(read_file(programs_sub_folder() + "\\notes.txt"), "mine");
-    for (const auto &link : shortcut_paths()) EXPECT_FALSE(exists(link)) << link;
+    for (const auto &link : shortcut_paths())
+        EXPECT_FALSE(exists(link)) << link;
 }
 
 // Names of the files removed from a folder, in order, as the file system reports them.
@@ -203,7 +221,8 @@ TEST_F(Uninstall, EmptyShellFoldersReachNothingAtTheDriveRoot) {
     ::CreateDirectoryA("C:\\Tolmera", nullptr);
     write_text_file("C:\\Corvanta.lnk", "the user's");
     write_text_file("C:\\Tolmera\\Readme.lnk", "the user's");
-    for (const char *name : {manifest::kDesktopValue, manifest::kStartMenuValue, manifest::kProgramsValue})
+    for (const char *name :
+         {manifest::kDesktopValue, manifest::kStartMenuValue, manifest::kProgramsValue})
         set_string(manifest::kUserRoot, manifest::kShellFoldersKey, name, "");
     PacingRecorder recorder;
     uninstall();

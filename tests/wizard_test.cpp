@@ -28,7 +28,9 @@ constexpr char kR2[] = "I want to UNinstall!     Remove Corvanta from your compu
 constexpr char kP2[] =
     "Corvanta will be installed in the path, \rTo change path, please click the button";
 
-std::string module_directory() { return platform::directory_part(platform::module_path()); }
+std::string module_directory() {
+    return platform::directory_part(platform::module_path());
+}
 
 using Wizard = WizardFixture;
 
@@ -112,7 +114,8 @@ TEST_F(Wizard, LicenceBoxHoldsThirtyEightLinesAndWraps) {
     const HWND memo = form().Memo1->handle();
     const std::string text = form().Memo1->text();
     int lines = 1;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         at = text.find("\r\n", at + 2))
         ++lines;
     EXPECT_EQ(lines, 38);
     EXPECT_EQ(text.substr(0, 49), std::string(21, ' ') + "IMPORTANT - READ CAREFULLY\r\n");
@@ -198,7 +201,8 @@ TEST_F(Wizard, ChoicePageShowsBothChoicesWithTheirPictures) {
     EXPECT_EQ(rect_of(*form().rb2).top, 296);
     EXPECT_EQ(form().rb1->text(), kR1);
     EXPECT_EQ(form().rb2->text(), kR2);
-    for (auto *c : {form().rb1, form().rb2, form().Image3, form().Image4}) EXPECT_TRUE(shown(*c)) << c->name();
+    for (auto *c : {form().rb1, form().rb2, form().Image3, form().Image4})
+        EXPECT_TRUE(shown(*c)) << c->name();
     for (auto *c : {form().Memo1, form().Label2, form().Label1, form().Edit1, form().Button4,
                     form().Image2, form().pb1})
         EXPECT_FALSE(shown(*c)) << c->name();
@@ -220,7 +224,8 @@ TEST_F(Wizard, BackToTheLicenceRestoresItWithTheOtherRefusalText) {
     EXPECT_EQ(form().rb1->text(), "Yes,I Accept");
     EXPECT_EQ(form().rb2->text(), "NO.I Don't Accept");
     EXPECT_TRUE(form().rb2->checked());
-    for (auto *c : {form().rb1, form().rb2, form().Memo1}) EXPECT_TRUE(shown(*c)) << c->name();
+    for (auto *c : {form().rb1, form().rb2, form().Memo1})
+        EXPECT_TRUE(shown(*c)) << c->name();
     for (auto *c : {form().Image3, form().Image4, form().Label1, form().Label2, form().Edit1,
                     form().Button4, form().Image2})
         EXPECT_FALSE(shown(*c)) << c->name();
@@ -240,8 +245,8 @@ TEST_F(Wizard, PathPageShowsTheDirectoryBoxAndChangePath) {
     EXPECT_EQ(form().Label2->text(), kP2);
     for (auto *c : {form().Label2, form().Edit1, form().Button4, form().Image2})
         EXPECT_TRUE(shown(*c)) << c->name();
-    for (auto *c : {form().rb1, form().rb2, form().Image3, form().Image4, form().Memo1, form().Label1,
-                    form().pb1})
+    for (auto *c : {form().rb1, form().rb2, form().Image3, form().Image4, form().Memo1,
+                    form().Label1, form().pb1})
         EXPECT_FALSE(shown(*c)) << c->name();
     EXPECT_EQ(form().Edit1->text(), "C:\\Program Files\\Tolmera");
     // The heading's lone carriage return shows it as two lines.
@@ -380,8 +385,8 @@ TEST_F(Wizard, ChangePathBrowsesFoldersAndTakesTheChosenOne) {
 
 TEST_F(Wizard, RunningFromTheRecordedDirectoryOpensTheRemovalChoice) {
     const std::string directory = module_directory();
-    for (const std::string &recorded :
-         {directory, platform::ascii_lower(directory), std::string(CharUpperA(&std::string(directory)[0]))}) {
+    for (const std::string &recorded : {directory, platform::ascii_lower(directory),
+                                        std::string(CharUpperA(&std::string(directory)[0]))}) {
         set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", recorded);
         create_forms();
         SCOPED_TRACE(recorded);
@@ -459,7 +464,8 @@ TEST_F(Wizard, ResumeAndTheCloseBoxLeaveEveryControlAsItWas) {
     form().Edit1->set_text("D:\\Somewhere");
     std::vector<std::string> before;
     for (const auto &c : form().controls())
-        before.push_back(c->text() + "|" + std::to_string(shown(*c)) + std::to_string(c->enabled()));
+        before.push_back(c->text() + "|" + std::to_string(shown(*c)) +
+                         std::to_string(c->enabled()));
     for (int closing_by_box = 0; closing_by_box < 2; ++closing_by_box) {
         DialogWatcher watcher([&](HWND dialog) {
             if (closing_by_box)
@@ -471,7 +477,8 @@ TEST_F(Wizard, ResumeAndTheCloseBoxLeaveEveryControlAsItWas) {
         EXPECT_EQ(watcher.seen().size(), 1u);
         std::vector<std::string> after;
         for (const auto &c : form().controls())
-            after.push_back(c->text() + "|" + std::to_string(shown(*c)) + std::to_string(c->enabled()));
+            after.push_back(c->text() + "|" + std::to_string(shown(*c)) +
+                            std::to_string(c->enabled()));
         EXPECT_EQ(after, before);
         EXPECT_FALSE(ui::Application::get().terminated());
         EXPECT_EQ(insta::page_index, 2);
@@ -517,18 +524,19 @@ TEST_F(Wizard, ExitSetupEndsWithoutTheCloseHandler) {
 TEST_F(Wizard, WindowLooksAsDesigned) {
     create_forms();
     show();
-    ::RedrawWindow(form().handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::RedrawWindow(form().handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     process();
     ::Sleep(200);
     const Capture capture = capture_window(form().handle());
     ASSERT_EQ(capture.width, 514);
     const COLORREF grey = RGB(221, 221, 221);
-    EXPECT_EQ(capture.at(300, 80), grey);        // window colour between banner and licence
+    EXPECT_EQ(capture.at(300, 80), grey);               // window colour between banner and licence
     EXPECT_EQ(capture.at(100, 200), RGB(255, 147, 38)); // inside the licence box
-    EXPECT_EQ(capture.at(5, 71), grey);          // banner row 71 shows the window
+    EXPECT_EQ(capture.at(5, 71), grey);                 // banner row 71 shows the window
     EXPECT_EQ(capture.at(2, 2), RGB(255, 255, 255) & capture.at(2, 2)); // banner: white strip
     EXPECT_GT(GetRValue(capture.at(2, 2)), 230);
-    EXPECT_EQ(capture.at(513, 10), grey);        // the banner's right columns are cut off
+    EXPECT_EQ(capture.at(513, 10), grey); // the banner's right columns are cut off
     EXPECT_EQ(capture.at(100, 72), ::GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(capture.at(100, 73), ::GetSysColor(COLOR_BTNHIGHLIGHT));
     EXPECT_EQ(capture.at(200, 323), ::GetSysColor(COLOR_BTNSHADOW));

@@ -27,8 +27,8 @@ public:
     ~GdiObject() {
         if (object_) DeleteObject(object_);
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(const GdiObject &) = delete;
+    GdiObject &operator=(const GdiObject &) = delete;
     HGDIOBJ get() const { return object_; }
 
 private:
@@ -48,18 +48,18 @@ std::string program_directory() {
 // GetPrivateProfileStringA signals a short buffer only by filling it to the
 // brim (size - 1 for a value, size - 2 for a list of names), so grow until the
 // answer leaves room to spare.
-std::string profile_text(const char* section, const char* key, const std::string& file) {
+std::string profile_text(const char *section, const char *key, const std::string &file) {
     std::vector<char> buffer(256);
     for (;;) {
-        DWORD length = GetPrivateProfileStringA(section, key, "", buffer.data(), buffer.size(),
-                                                file.c_str());
+        DWORD length =
+            GetPrivateProfileStringA(section, key, "", buffer.data(), buffer.size(), file.c_str());
         if (length + 2 < buffer.size()) return std::string(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
 }
 
 // Section names (section == nullptr) or the key names of one section.
-std::vector<std::string> profile_names(const char* section, const std::string& file) {
+std::vector<std::string> profile_names(const char *section, const std::string &file) {
     std::string list = profile_text(section, nullptr, file);
     std::vector<std::string> names;
     for (size_t start = 0; start < list.size();) {
@@ -75,10 +75,10 @@ struct Settings {
     std::string note;
     int width = 440;
     int height = 320;
-    std::string listing;  // every section and value, as shown in the window
+    std::string listing; // every section and value, as shown in the window
 };
 
-Settings read_settings(const std::string& file) {
+Settings read_settings(const std::string &file) {
     Settings settings;
     if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
         settings.listing = "No settings file was found:\r\n" + file;
@@ -87,10 +87,11 @@ Settings read_settings(const std::string& file) {
     settings.note = profile_text("Corvanta", "Note", file);
     settings.width = GetPrivateProfileIntA("Window", "Width", settings.width, file.c_str());
     settings.height = GetPrivateProfileIntA("Window", "Height", settings.height, file.c_str());
-    for (const std::string& section : profile_names(nullptr, file)) {
+    for (const std::string &section : profile_names(nullptr, file)) {
         settings.listing += "[" + section + "]\r\n";
-        for (const std::string& key : profile_names(section.c_str(), file))
-            settings.listing += "    " + key + " = " + profile_text(section.c_str(), key.c_str(), file) + "\r\n";
+        for (const std::string &key : profile_names(section.c_str(), file))
+            settings.listing +=
+                "    " + key + " = " + profile_text(section.c_str(), key.c_str(), file) + "\r\n";
     }
     return settings;
 }
@@ -98,8 +99,7 @@ Settings read_settings(const std::string& file) {
 class MainWindow {
 public:
     MainWindow()
-        : directory_(program_directory()),
-          settings_(read_settings(directory_ + kSettingsFile)),
+        : directory_(program_directory()), settings_(read_settings(directory_ + kSettingsFile)),
           note_font_(CreateFontA(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_SWISS, "Arial")),
@@ -128,11 +128,11 @@ public:
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
         if (message == WM_NCCREATE) {
-            auto create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+            auto create = reinterpret_cast<CREATESTRUCTA *>(lparam);
             SetWindowLongPtrA(window, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
-        auto self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        auto self = reinterpret_cast<MainWindow *>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (self) return self->handle(window, message, wparam, lparam);
         return DefWindowProcA(window, message, wparam, lparam);
     }
@@ -159,10 +159,10 @@ private:
 
     void create_controls(HWND window) {
         auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-        auto child = [&](const char* cls, DWORD style, int id, HGDIOBJ font, DWORD ex_style = 0) {
-            HWND control = CreateWindowExA(ex_style, cls, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                           window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                           instance, nullptr);
+        auto child = [&](const char *cls, DWORD style, int id, HGDIOBJ font, DWORD ex_style = 0) {
+            HWND control = CreateWindowExA(
+                ex_style, cls, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
             SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
             return control;
         };
@@ -170,15 +170,17 @@ private:
         child("STATIC", SS_LEFT | SS_NOPREFIX, IDC_NOTE, note_font_.get());
         child("EDIT", WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, IDC_SETTINGS,
               listing_font_.get(), WS_EX_CLIENTEDGE);
-        SetWindowTextA(child("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, IDC_HELP_BUTTON, gui_font), "Help");
-        SetWindowTextA(child("BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, IDC_CLOSE_BUTTON, gui_font), "Close");
+        SetWindowTextA(child("BUTTON", BS_PUSHBUTTON | WS_TABSTOP, IDC_HELP_BUTTON, gui_font),
+                       "Help");
+        SetWindowTextA(child("BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, IDC_CLOSE_BUTTON, gui_font),
+                       "Close");
     }
 
     void show_settings(HWND window) {
         std::string note = settings_.note.empty() ? std::string(kTitle) : settings_.note;
         SetDlgItemTextA(window, IDC_NOTE, note.c_str());
-        std::string text = "Settings read from " + directory_ + kSettingsFile + ":\r\n\r\n" +
-                           settings_.listing;
+        std::string text =
+            "Settings read from " + directory_ + kSettingsFile + ":\r\n\r\n" + settings_.listing;
         SetDlgItemTextA(window, IDC_SETTINGS, text.c_str());
     }
 
@@ -219,8 +221,8 @@ private:
     void open_help(HWND window) const {
         std::string help = directory_ + kHelpFile;
         // ShellExecuteA reports failure as a pseudo-handle value of 32 or less.
-        auto result = reinterpret_cast<INT_PTR>(
-            ShellExecuteA(window, "open", help.c_str(), nullptr, directory_.c_str(), SW_SHOWNORMAL));
+        auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(window, "open", help.c_str(), nullptr,
+                                                              directory_.c_str(), SW_SHOWNORMAL));
         if (result <= 32) {
             std::string message = "The help file could not be opened:\n" + help;
             MessageBoxA(window, message.c_str(), kTitle, MB_OK | MB_ICONEXCLAMATION);
@@ -233,7 +235,7 @@ private:
     GdiObject listing_font_;
 };
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     MainWindow main_window;

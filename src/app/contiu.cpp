@@ -7,10 +7,10 @@ using ui::handler;
 using ui::kFormBackground;
 using ui::kWindowTextColour;
 
-constexpr ui::FormSpec kForm = {"Alarm", 197, 226, 283, 138, RGB(221, 221, 221),
-                                {"MS Sans Serif", 11, DEFAULT_CHARSET}, false};
+constexpr ui::FormDescription kForm = {
+    "Alarm", 197, 226, 283, 138, RGB(221, 221, 221), {"MS Sans Serif", 11, DEFAULT_CHARSET}, false};
 
-const ui::ControlSpec kControls[] = {
+const ui::ControlDescription kControls[] = {
     // name      kind                 left top width height text  visible enabled tab
     {"Label1", ControlKind::Label, 8, 8, 46, 13, "ALARM:  ", true, true, -1, nullptr, nullptr,
      kWindowTextColour, kFormBackground},
@@ -31,7 +31,8 @@ TForm2::TForm2() : Form(kForm, kControls, std::size(kControls)) {
     Form2 = this;
     create();
     ui::Control **const members[] = {&Label1, &Label2, &Label3, &Button1, &Button2};
-    for (std::size_t i = 0; i < std::size(members); ++i) *members[i] = controls()[i].get();
+    for (std::size_t i = 0; i < std::size(members); ++i)
+        *members[i] = controls()[i].get();
     created();
 }
 
@@ -41,6 +42,10 @@ void TForm2::FormCreate() {
     set_left(::GetSystemMetrics(SM_CXSCREEN) / 2 - 135);
 }
 
-void TForm2::Button1Click(ui::Control &) { close(); }
+void TForm2::Button1Click(ui::Control &) {
+    close();
+}
 
-void TForm2::Button2Click(ui::Control &) { ui::Application::get().terminate(); }
+void TForm2::Button2Click(ui::Control &) {
+    ui::Application::get().terminate();
+}

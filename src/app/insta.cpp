@@ -66,7 +66,8 @@ void TForm1::apply_page() {
         rb1->set_top(272);
         rb1->set_text(kAccept);
         rb2->set_text(kRefuseOnReturn);
-        for (auto *shown : {rb1, rb2, Memo1}) shown->set_visible(true);
+        for (auto *shown : {rb1, rb2, Memo1})
+            shown->set_visible(true);
         for (auto *hidden : {Image3, Image4, Label1, Edit1, Button4, Image2})
             hidden->set_visible(false);
         Button2->set_focus();
@@ -75,18 +76,22 @@ void TForm1::apply_page() {
         rb1->set_top(120);
         rb1->set_text(kInstallChoice);
         rb2->set_text(kRemoveChoice);
-        for (auto *shown : {rb1, rb2, Image3, Image4}) shown->set_visible(true);
+        for (auto *shown : {rb1, rb2, Image3, Image4})
+            shown->set_visible(true);
         for (auto *hidden : {Memo1, Label2, Label1, Edit1, Button4, Image2})
             hidden->set_visible(false);
         break;
     case 2:
-        for (auto *hidden : {rb1, rb2, Image3, Image4, Memo1, Label1}) hidden->set_visible(false);
+        for (auto *hidden : {rb1, rb2, Image3, Image4, Memo1, Label1})
+            hidden->set_visible(false);
         Label2->set_text(kPathHeading);
-        for (auto *shown : {Label2, Edit1, Button4, Image2}) shown->set_visible(true);
+        for (auto *shown : {Label2, Edit1, Button4, Image2})
+            shown->set_visible(true);
         Button2->set_focus();
         break;
     case 3:
-        for (auto *hidden : {rb1, rb2, Image3, Image4}) hidden->set_visible(false);
+        for (auto *hidden : {rb1, rb2, Image3, Image4})
+            hidden->set_visible(false);
         if (rb2->checked()) {
             show_progress_page(kRemoveHeading);
             dodel();
@@ -101,24 +106,32 @@ void TForm1::apply_page() {
             if (Button2->enabled()) Button2->set_focus();
         }
         break;
-    case 4: close(); break;
-    default: break;
+    case 4:
+        close();
+        break;
+    default:
+        break;
     }
 }
 
 void TForm1::show_progress_page(const char *heading) {
     Label2->set_text(heading);
     Label2->set_visible(true);
-    for (auto *button : {Button1, Button2, Button3}) button->set_enabled(false);
-    for (auto *hidden : {Edit1, Button4, Image3, Image4}) hidden->set_visible(false);
-    for (auto *shown : {Label1, Image2, pb1}) shown->set_visible(true);
+    for (auto *button : {Button1, Button2, Button3})
+        button->set_enabled(false);
+    for (auto *hidden : {Edit1, Button4, Image3, Image4})
+        hidden->set_visible(false);
+    for (auto *shown : {Label1, Image2, pb1})
+        shown->set_visible(true);
 }
 
 void TForm1::rb1Click(ui::Control &) {
     if (rb1->checked()) Button2->set_enabled(true);
 }
 
-void TForm1::Button3Click(ui::Control &) { Form2->show_modal(); }
+void TForm1::Button3Click(ui::Control &) {
+    Form2->show_modal();
+}
 
 void TForm1::Button4Click(ui::Control &) {
     std::optional<std::string> folder;

@@ -59,7 +59,8 @@ std::string self_removal_script(const std::string &short_program_path) {
 
 void TForm1::DeleteMe() {
     const std::string program = platform::module_path();
-    const std::string script_path = platform::directory_part(program) + manifest::kSelfRemovalScript;
+    const std::string script_path =
+        platform::directory_part(program) + manifest::kSelfRemovalScript;
     {
         platform::TextFileWriter script(script_path);
         const std::string text = self_removal_script(GetShortPath(program));

@@ -8,7 +8,9 @@ using insta::install_directory;
 
 namespace {
 
-void delete_file(const std::string &path) { ::DeleteFileA(path.c_str()); }
+void delete_file(const std::string &path) {
+    ::DeleteFileA(path.c_str());
+}
 
 } // namespace
 
@@ -33,7 +35,8 @@ void TForm1::dodel() {
     // With no recorded location the names would be bare file names in the
     // current directory, which may hold anybody's files.
     if (!dir.empty())
-        for (const auto &payload : manifest::kPayloads) delete_file(dir + payload.file);
+        for (const auto &payload : manifest::kPayloads)
+            delete_file(dir + payload.file);
     pacing().pause(400);
     set_position(90);
     set_position(30);
@@ -41,7 +44,8 @@ void TForm1::dodel() {
     set_status("delete Desktop icon and  links");
     pacing().process_messages();
     {
-        const auto key = platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
+        const auto key =
+            platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
         const std::string desktop = key.read_text(manifest::kDesktopValue);
         if (!desktop.empty()) {
             delete_file(desktop + manifest::kDesktopAppLink);

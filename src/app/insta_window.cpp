@@ -10,21 +10,21 @@ using ui::kFormBackground;
 using ui::kNoBackground;
 using ui::kWindowTextColour;
 
-constexpr ui::FontSpec kWindowFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
-constexpr ui::FontSpec kRadioFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
-constexpr ui::FontSpec kStatusFont = {"MS Sans Serif", 13, DEFAULT_CHARSET};
-constexpr ui::FontSpec kLicenceFont = {"Verdana", 13, ANSI_CHARSET};
+constexpr ui::FontDescription kWindowFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
+constexpr ui::FontDescription kRadioFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
+constexpr ui::FontDescription kStatusFont = {"MS Sans Serif", 13, DEFAULT_CHARSET};
+constexpr ui::FontDescription kLicenceFont = {"Verdana", 13, ANSI_CHARSET};
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kMarkGrey = RGB(160, 160, 164);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kOrange = RGB(255, 147, 38);
 
-constexpr ui::FormSpec kForm = {
-    "Setup-Corvanta 1.21", 341, 197, 514, 367, RGB(221, 221, 221), kWindowFont, true};
+constexpr ui::FormDescription kForm = {"Setup-Corvanta 1.21", 341,         197, 514, 367,
+                                       RGB(221, 221, 221),    kWindowFont, true};
 
 // Labels, pictures and bevels are painted in this order beneath the child
 // windows; tab order runs through the child windows.
-const ui::ControlSpec kControls[] = {
+const ui::ControlDescription kControls[] = {
     // name      kind                      left top  width height text  visible enabled tab
     {"Image1", ControlKind::JpegPicture, 0, 0, 513, 73, "BANNER", true, true, -1},
     {"Bevel1", ControlKind::Bevel, 72, 323, 433, 2, nullptr, true, true, -1},
@@ -50,8 +50,8 @@ const ui::ControlSpec kControls[] = {
      handler(&TForm1::rb1Click), &kRadioFont},
     {"rb2", ControlKind::RadioButton, 24, 296, 473, 25, "NO,I Do'nt Accept", true, true, 4, nullptr,
      &kRadioFont},
-    {"Memo1", ControlKind::Memo, 8, 88, 497, 177, "", true, true, 5, nullptr, &kLicenceFont, kYellow,
-     kOrange},
+    {"Memo1", ControlKind::Memo, 8, 88, 497, 177, "", true, true, 5, nullptr, &kLicenceFont,
+     kYellow, kOrange},
     {"Button4", ControlKind::Button, 392, 136, 81, 25, "Change Path", false, true, 6,
      handler(&TForm1::Button4Click)},
     {"pb1", ControlKind::ProgressBar, 64, 192, 385, 25, nullptr, false, true, 7},
@@ -60,8 +60,7 @@ const ui::ControlSpec kControls[] = {
 
 // The licence box's 38 lines, carried as text.
 std::string licence_text() {
-    const auto text =
-        platform::find_resource(ui::Application::get().instance(), "TEXT", "LICENCE");
+    const auto text = platform::find_resource(ui::Application::get().instance(), "TEXT", "LICENCE");
     return std::string(static_cast<const char *>(text.data), text.size);
 }
 } // namespace
@@ -71,10 +70,12 @@ TForm1 *Form1 = nullptr;
 TForm1::TForm1() : Form(kForm, kControls, std::size(kControls)) {
     Form1 = this;
     create();
-    ui::Control **const members[] = {&Image1, &Bevel1, &Label1, &Image2,  &Label2,  &Label3, &Label4,
-                                     &Image3, &Image4, &Bevel2, &Button1, &Button2, &Button3, &rb1,
-                                     &rb2,    &Memo1,  &Button4, &pb1,    &Edit1};
-    for (std::size_t i = 0; i < std::size(members); ++i) *members[i] = controls()[i].get();
+    ui::Control **const members[] = {&Image1,  &Bevel1,  &Label1,  &Image2, &Label2,
+                                     &Label3,  &Label4,  &Image3,  &Image4, &Bevel2,
+                                     &Button1, &Button2, &Button3, &rb1,    &rb2,
+                                     &Memo1,   &Button4, &pb1,     &Edit1};
+    for (std::size_t i = 0; i < std::size(members); ++i)
+        *members[i] = controls()[i].get();
     Memo1->set_text(licence_text());
     created();
 }

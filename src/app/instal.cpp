@@ -11,7 +11,9 @@
 // to a console this program does not have, and brings the whole demangler
 // (about 50 KB) into the program for it.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+    std::abort();
+}
 } // namespace __gnu_cxx
 
 namespace {

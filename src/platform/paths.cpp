@@ -12,8 +12,10 @@ std::string directory_part(const std::string &path) {
 std::string trim(const std::string &text) {
     const auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     std::size_t begin = 0, end = text.size();
-    while (begin < end && is_blank(text[begin])) ++begin;
-    while (end > begin && is_blank(text[end - 1])) --end;
+    while (begin < end && is_blank(text[begin]))
+        ++begin;
+    while (end > begin && is_blank(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 

@@ -9,6 +9,8 @@ std::string format_message(const std::string &pattern, const std::string &argume
     return text;
 }
 
-void raise_error(const std::string &message) { throw SetupError(message); }
+void raise_error(const std::string &message) {
+    throw SetupError(message);
+}
 
 } // namespace platform

@@ -49,17 +49,17 @@ void Application::initialize(HINSTANCE instance) {
     ::RegisterClassA(&window_class);
     // A zero-sized window in the middle of the screen: never seen itself, it
     // gives the program one taskbar button however many forms it shows.
-    window_ = ::CreateWindowExA(0, kApplicationClass, title_.c_str(),
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
-                                    WS_MINIMIZEBOX,
-                                ::GetSystemMetrics(SM_CXSCREEN) / 2,
-                                ::GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
-                                instance, nullptr);
+    window_ =
+        ::CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                          WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                          ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2,
+                          0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 void Application::run() {
     if (main_form_) main_form_->show();
-    while (!terminated_) handle_message();
+    while (!terminated_)
+        handle_message();
 }
 
 void Application::dispatch(MSG &message) {
@@ -88,7 +88,9 @@ void Application::process_messages() {
     }
 }
 
-void Application::terminate() { ::PostQuitMessage(0); }
+void Application::terminate() {
+    ::PostQuitMessage(0);
+}
 
 void Application::clear_termination() {
     MSG quit;
@@ -105,7 +107,8 @@ void Application::show_error(const std::string &message) {
 TaskWindowsDisabled::TaskWindowsDisabled(HWND except)
     : except_(except), active_(::GetActiveWindow()) {
     ::EnumThreadWindows(::GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(this));
-    for (int i = 0; i < count_; ++i) ::EnableWindow(windows_[i], FALSE);
+    for (int i = 0; i < count_; ++i)
+        ::EnableWindow(windows_[i], FALSE);
 }
 
 BOOL CALLBACK TaskWindowsDisabled::collect(HWND window, LPARAM self_pointer) {
@@ -117,7 +120,8 @@ BOOL CALLBACK TaskWindowsDisabled::collect(HWND window, LPARAM self_pointer) {
 }
 
 TaskWindowsDisabled::~TaskWindowsDisabled() {
-    for (int i = 0; i < count_; ++i) ::EnableWindow(windows_[i], TRUE);
+    for (int i = 0; i < count_; ++i)
+        ::EnableWindow(windows_[i], TRUE);
     if (active_ && ::IsWindow(active_)) ::SetActiveWindow(active_);
 }
 

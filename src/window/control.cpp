@@ -6,25 +6,34 @@
 
 namespace ui {
 
-Control::Control(Form &form, const ControlSpec &spec)
-    : form_(form), spec_(spec),
-      bounds_{form.scale(spec.left), form.scale(spec.top), form.scale(spec.left + spec.width),
-              form.scale(spec.top + spec.height)},
-      visible_(spec.visible), enabled_(spec.enabled), text_(spec.text ? spec.text : "") {
-    if (spec.font) font_.reset(form.create_font(*spec.font));
-    if (spec.kind == ControlKind::Memo && spec.background != kNoBackground)
-        brush_.reset(::CreateSolidBrush(spec.background));
+Control::Control(Form &form, const ControlDescription &description)
+    : form_(form),
+      description_(description), bounds_{form.scale(description.left), form.scale(description.top),
+                                         form.scale(description.left + description.width),
+                                         form.scale(description.top + description.height)},
+      visible_(description.visible), enabled_(description.enabled),
+      text_(description.text ? description.text : "") {
+    if (description.font) font_.reset(form.create_font(*description.font));
+    if (description.kind == ControlKind::Memo && description.background != kNoBackground)
+        brush_.reset(::CreateSolidBrush(description.background));
     const HINSTANCE instance = Application::get().instance();
-    switch (spec.kind) {
+    switch (description.kind) {
     case ControlKind::JpegPicture: {
         const auto jpeg = platform::find_resource(instance, "JPEG", text_);
         bitmap_ = decode_jpeg(jpeg.data, jpeg.size);
         break;
     }
-    case ControlKind::IconPicture: icon_ = load_icon(instance, text_.c_str()); break;
-    case ControlKind::Label: fit_label_to_text(); break;
-    case ControlKind::Bevel: break;
-    default: create_window(); break;
+    case ControlKind::IconPicture:
+        icon_ = load_icon(instance, text_.c_str());
+        break;
+    case ControlKind::Label:
+        fit_label_to_text();
+        break;
+    case ControlKind::Bevel:
+        break;
+    default:
+        create_window();
+        break;
     }
 }
 
@@ -32,9 +41,13 @@ void Control::create_window() {
     const char *window_class = "BUTTON";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD extended = 0;
-    switch (spec_.kind) {
-    case ControlKind::Button: style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-    case ControlKind::RadioButton: style |= BS_RADIOBUTTON; break;
+    switch (description_.kind) {
+    case ControlKind::Button:
+        style |= BS_PUSHBUTTON | WS_TABSTOP;
+        break;
+    case ControlKind::RadioButton:
+        style |= BS_RADIOBUTTON;
+        break;
     case ControlKind::Memo:
         window_class = "EDIT";
         // No horizontal scrolling: long lines wrap at the box's width.
@@ -46,8 +59,11 @@ void Control::create_window() {
         style |= ES_AUTOHSCROLL | WS_TABSTOP;
         extended = WS_EX_CLIENTEDGE;
         break;
-    case ControlKind::ProgressBar: window_class = PROGRESS_CLASSA; break;
-    default: break;
+    case ControlKind::ProgressBar:
+        window_class = PROGRESS_CLASSA;
+        break;
+    default:
+        break;
     }
     if (visible_) style |= WS_VISIBLE;
     if (!enabled_) style |= WS_DISABLED;
@@ -59,7 +75,7 @@ void Control::create_window() {
     ::SendMessageA(handle(), WM_SETFONT,
                    reinterpret_cast<WPARAM>(font_ ? static_cast<HFONT>(font_.get()) : form_.font()),
                    FALSE);
-    if (spec_.kind == ControlKind::ProgressBar) {
+    if (description_.kind == ControlKind::ProgressBar) {
         ::SendMessageA(handle(), PBM_SETRANGE32, 0, 100);
         ::SendMessageA(handle(), PBM_SETSTEP, 10, 0);
         ::SendMessageA(handle(), PBM_SETPOS, 0, 0);
@@ -124,7 +140,7 @@ void Control::set_text(const std::string &text) {
     }
     invalidate();
     text_ = text;
-    if (spec_.kind == ControlKind::Label) fit_label_to_text();
+    if (description_.kind == ControlKind::Label) fit_label_to_text();
     invalidate();
 }
 
@@ -133,7 +149,7 @@ bool Control::checked() const {
 }
 
 void Control::set_checked(bool checked) {
-    if (spec_.kind != ControlKind::RadioButton || this->checked() == checked) return;
+    if (description_.kind != ControlKind::RadioButton || this->checked() == checked) return;
     if (checked)
         for (const auto &other : form_.controls())
             if (other.get() != this && other->kind() == ControlKind::RadioButton)
@@ -151,30 +167,36 @@ int Control::position() const {
 }
 
 bool Control::is_tab_stop() const {
-    if (!windowed() || !visible_ || !enabled_ || spec_.tab_order < 0) return false;
-    switch (spec_.kind) {
-    case ControlKind::RadioButton: return checked();
-    case ControlKind::ProgressBar: return false;
-    default: return true;
+    if (!windowed() || !visible_ || !enabled_ || description_.tab_order < 0) return false;
+    switch (description_.kind) {
+    case ControlKind::RadioButton:
+        return checked();
+    case ControlKind::ProgressBar:
+        return false;
+    default:
+        return true;
     }
 }
 
-void Control::set_focus() { form_.focus(*this); }
+void Control::set_focus() {
+    form_.focus(*this);
+}
 
 void Control::click() {
-    if (spec_.on_click) (form_.*spec_.on_click)(*this);
+    if (description_.on_click) (form_.*description_.on_click)(*this);
 }
 
 void Control::paint(HDC dc) const {
     if (!visible_) return;
     const int width = bounds_.right - bounds_.left;
     const int height = bounds_.bottom - bounds_.top;
-    switch (spec_.kind) {
+    switch (description_.kind) {
     case ControlKind::JpegPicture:
         draw_bitmap(dc, bitmap_, bounds_.left, bounds_.top, width, height);
         break;
     case ControlKind::IconPicture:
-        if (icon_) ::DrawIconEx(dc, bounds_.left, bounds_.top, icon_.get(), 0, 0, 0, nullptr, DI_NORMAL);
+        if (icon_)
+            ::DrawIconEx(dc, bounds_.left, bounds_.top, icon_.get(), 0, 0, 0, nullptr, DI_NORMAL);
         break;
     case ControlKind::Bevel: {
         // A lowered box: shadow along the top and left, highlight along the
@@ -182,28 +204,34 @@ void Control::paint(HDC dc) const {
         const COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW);
         const COLORREF highlight = ::GetSysColor(COLOR_BTNHIGHLIGHT);
         const int right = bounds_.right - 1, bottom = bounds_.bottom - 1;
-        for (int x = bounds_.left; x < right; ++x) ::SetPixel(dc, x, bounds_.top, shadow);
-        for (int y = bounds_.top; y <= bottom; ++y) ::SetPixel(dc, bounds_.left, y, shadow);
-        for (int y = bounds_.top; y <= bottom; ++y) ::SetPixel(dc, right, y, highlight);
-        for (int x = bounds_.left; x <= right; ++x) ::SetPixel(dc, x, bottom, highlight);
+        for (int x = bounds_.left; x < right; ++x)
+            ::SetPixel(dc, x, bounds_.top, shadow);
+        for (int y = bounds_.top; y <= bottom; ++y)
+            ::SetPixel(dc, bounds_.left, y, shadow);
+        for (int y = bounds_.top; y <= bottom; ++y)
+            ::SetPixel(dc, right, y, highlight);
+        for (int x = bounds_.left; x <= right; ++x)
+            ::SetPixel(dc, x, bottom, highlight);
         break;
     }
     case ControlKind::Label: {
-        if (spec_.background != kNoBackground) {
+        if (description_.background != kNoBackground) {
             RECT area = bounds_;
             ::FillRect(dc, &area, form_.brush());
         }
         const HGDIOBJ previous =
             ::SelectObject(dc, font_ ? static_cast<HFONT>(font_.get()) : form_.font());
-        ::SetTextColor(dc, spec_.text_colour == kWindowTextColour ? ::GetSysColor(COLOR_WINDOWTEXT)
-                                                                  : spec_.text_colour);
+        ::SetTextColor(dc, description_.text_colour == kWindowTextColour
+                               ? ::GetSysColor(COLOR_WINDOWTEXT)
+                               : description_.text_colour);
         ::SetBkMode(dc, TRANSPARENT);
         RECT area = bounds_;
         ::DrawTextA(dc, text_.c_str(), -1, &area, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
         ::SelectObject(dc, previous);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 

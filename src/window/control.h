@@ -1,7 +1,7 @@
 #pragma once
 // One control of a form: a child window (buttons, radio buttons, text boxes,
 // progress bar) or an element the form paints (labels, pictures, bevels).
-#include "control_spec.h"
+#include "control_description.h"
 #include "pictures.h"
 #include <string>
 
@@ -9,13 +9,13 @@ namespace ui {
 
 class Control {
 public:
-    Control(Form &form, const ControlSpec &spec);
+    Control(Form &form, const ControlDescription &description);
     Control(const Control &) = delete;
     Control &operator=(const Control &) = delete;
 
-    const char *name() const { return spec_.name; }
-    ControlKind kind() const { return spec_.kind; }
-    const ControlSpec &spec() const { return spec_; }
+    const char *name() const { return description_.name; }
+    ControlKind kind() const { return description_.kind; }
+    const ControlDescription &description() const { return description_; }
     Form &form() const { return form_; }
     HWND handle() const { return window_.get(); }
     bool windowed() const { return window_.valid(); }
@@ -54,7 +54,7 @@ private:
     void invalidate() const;
 
     Form &form_;
-    const ControlSpec &spec_;
+    const ControlDescription &description_;
     RECT bounds_;
     bool visible_;
     bool enabled_;

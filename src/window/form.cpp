@@ -9,7 +9,8 @@ namespace ui {
 namespace {
 const char kFormClass[] = "InstalForm";
 
-void register_form_class(HINSTANCE instance, LRESULT(CALLBACK *procedure)(HWND, UINT, WPARAM, LPARAM)) {
+void register_form_class(HINSTANCE instance,
+                         LRESULT(CALLBACK *procedure)(HWND, UINT, WPARAM, LPARAM)) {
     WNDCLASSA existing;
     if (::GetClassInfoA(instance, kFormClass, &existing)) return;
     WNDCLASSA window_class = {};
@@ -33,20 +34,23 @@ Form *form_of_window(HWND window) {
 }
 } // namespace
 
-Form::Form(const FormSpec &spec, const ControlSpec *controls, std::size_t count)
-    : spec_(spec), specs_(controls), spec_count_(count) {
+Form::Form(const FormDescription &description, const ControlDescription *controls,
+           std::size_t count)
+    : description_(description), descriptions_(controls), description_count_(count) {
     HDC screen = ::GetDC(nullptr);
     dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
-    font_.reset(create_font(spec.font));
-    brush_.reset(::CreateSolidBrush(spec.colour));
+    font_.reset(create_font(description.font));
+    brush_.reset(::CreateSolidBrush(description.colour));
 }
 
 Form::~Form() = default;
 
-int Form::scale(int design_pixels) const { return ::MulDiv(design_pixels, dpi_, 96); }
+int Form::scale(int design_pixels) const {
+    return ::MulDiv(design_pixels, dpi_, 96);
+}
 
-HFONT Form::create_font(const FontSpec &font) const {
+HFONT Form::create_font(const FontDescription &font) const {
     LOGFONTA description = {};
     description.lfHeight = -scale(font.height);
     description.lfWeight = FW_NORMAL;
@@ -62,14 +66,15 @@ HFONT Form::create_font(const FontSpec &font) const {
 void Form::create() {
     Application &application = Application::get();
     register_form_class(application.instance(), procedure);
-    RECT outer = {0, 0, scale(spec_.client_width), scale(spec_.client_height)};
+    RECT outer = {0, 0, scale(description_.client_width), scale(description_.client_height)};
     ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExtendedStyle);
     // The window procedure takes ownership of the handle at WM_NCCREATE.
-    ::CreateWindowExA(kFormExtendedStyle, kFormClass, spec_.caption, kFormStyle, spec_.design_left,
-                      spec_.design_top, outer.right - outer.left, outer.bottom - outer.top,
-                      application.handle(), nullptr, application.instance(), this);
-    for (std::size_t i = 0; i < spec_count_; ++i)
-        controls_.push_back(std::make_unique<Control>(*this, specs_[i]));
+    ::CreateWindowExA(kFormExtendedStyle, kFormClass, description_.caption, kFormStyle,
+                      description_.design_left, description_.design_top, outer.right - outer.left,
+                      outer.bottom - outer.top, application.handle(), nullptr,
+                      application.instance(), this);
+    for (std::size_t i = 0; i < description_count_; ++i)
+        controls_.push_back(std::make_unique<Control>(*this, descriptions_[i]));
     // Among the child windows a later one lies above an earlier one.
     for (const auto &control : controls_)
         if (control->windowed())
@@ -112,7 +117,7 @@ void Form::set_top(int top) {
 }
 
 void Form::show() {
-    if (!shown_before_ && spec_.centre_when_first_shown) {
+    if (!shown_before_ && description_.centre_when_first_shown) {
         const RECT rect = outer_rect();
         const int left = (::GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2;
         const int top = (::GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2;
@@ -126,9 +131,13 @@ void Form::show() {
     ::SetForegroundWindow(handle());
 }
 
-void Form::hide() { ::ShowWindow(handle(), SW_HIDE); }
+void Form::hide() {
+    ::ShowWindow(handle(), SW_HIDE);
+}
 
-bool Form::visible() const { return ::IsWindowVisible(handle()) != FALSE; }
+bool Form::visible() const {
+    return ::IsWindowVisible(handle()) != FALSE;
+}
 
 int Form::show_modal() {
     Application &application = Application::get();
@@ -166,7 +175,9 @@ void Form::close() {
         hide();
 }
 
-void Form::invalidate(const RECT &area) const { ::InvalidateRect(handle(), &area, TRUE); }
+void Form::invalidate(const RECT &area) const {
+    ::InvalidateRect(handle(), &area, TRUE);
+}
 
 void Form::focus(Control &control) {
     focus_ = control.handle();
@@ -182,7 +193,7 @@ void Form::restore_focus() {
     Control *first = nullptr;
     for (const auto &control : controls_)
         if (control->is_tab_stop() &&
-            (!first || control->spec().tab_order < first->spec().tab_order))
+            (!first || control->description().tab_order < first->description().tab_order))
             first = control.get();
     if (first) {
         focus_ = first->handle();
@@ -193,9 +204,10 @@ void Form::restore_focus() {
 void Form::select_next(HWND from, bool forward) {
     std::vector<Control *> order;
     for (const auto &control : controls_)
-        if (control->spec().tab_order >= 0 && control->windowed()) order.push_back(control.get());
+        if (control->description().tab_order >= 0 && control->windowed())
+            order.push_back(control.get());
     std::sort(order.begin(), order.end(), [](const Control *a, const Control *b) {
-        return a->spec().tab_order < b->spec().tab_order;
+        return a->description().tab_order < b->description().tab_order;
     });
     if (order.empty()) return;
     const auto count = static_cast<int>(order.size());
@@ -226,7 +238,8 @@ bool Form::dialog_key(HWND from, WPARAM key) {
             return true;
         }
         return false;
-    case VK_ESCAPE: return true;
+    case VK_ESCAPE:
+        return true;
     case VK_LEFT:
     case VK_RIGHT:
     case VK_UP:
@@ -243,7 +256,8 @@ bool Form::dialog_key(HWND from, WPARAM key) {
             return true;
         }
         return false;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -257,14 +271,15 @@ bool Form::dispatch_dialog_key(const MSG &message) {
 LRESULT Form::colour_control(HDC dc, HWND child, bool is_edit) {
     const Control *control = control_of(child);
     if (control && control->background_brush()) {
-        ::SetTextColor(dc, control->spec().text_colour);
-        ::SetBkColor(dc, control->spec().background);
+        ::SetTextColor(dc, control->description().text_colour);
+        ::SetBkColor(dc, control->description().background);
         return reinterpret_cast<LRESULT>(control->background_brush());
     }
-    if (is_edit) return ::DefWindowProcA(handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                         reinterpret_cast<LPARAM>(child));
+    if (is_edit)
+        return ::DefWindowProcA(handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                reinterpret_cast<LPARAM>(child));
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-    ::SetBkColor(dc, spec_.colour);
+    ::SetBkColor(dc, description_.colour);
     return reinterpret_cast<LRESULT>(brush());
 }
 
@@ -300,7 +315,9 @@ LRESULT Form::handle(UINT message, WPARAM w, LPARAM l) {
         ::FillRect(reinterpret_cast<HDC>(w), &client, brush());
         return 1;
     }
-    case WM_PAINT: paint(); return 0;
+    case WM_PAINT:
+        paint();
+        return 0;
     case WM_COMMAND:
         if (HIWORD(w) == BN_CLICKED) {
             if (Control *control = control_of(reinterpret_cast<HWND>(l)))
@@ -326,9 +343,14 @@ LRESULT Form::handle(UINT message, WPARAM w, LPARAM l) {
             restore_focus();
         }
         return 0;
-    case WM_SETFOCUS: restore_focus(); return 0;
-    case WM_CLOSE: guarded([this] { close(); }); return 0;
-    default: break;
+    case WM_SETFOCUS:
+        restore_focus();
+        return 0;
+    case WM_CLOSE:
+        guarded([this] { close(); });
+        return 0;
+    default:
+        break;
     }
     return ::DefWindowProcA(handle(), message, w, l);
 }

@@ -11,7 +11,7 @@ namespace ui {
 
 class Form {
 public:
-    Form(const FormSpec &spec, const ControlSpec *controls, std::size_t count);
+    Form(const FormDescription &description, const ControlDescription *controls, std::size_t count);
     Form(const Form &) = delete;
     Form &operator=(const Form &) = delete;
     virtual ~Form();
@@ -42,9 +42,9 @@ public:
     static bool dispatch_dialog_key(const MSG &message);
 
     int scale(int design_pixels) const;
-    HFONT create_font(const FontSpec &font) const;
+    HFONT create_font(const FontDescription &font) const;
     HFONT font() const { return static_cast<HFONT>(font_.get()); }
-    COLORREF colour() const { return spec_.colour; }
+    COLORREF colour() const { return description_.colour; }
     HBRUSH brush() const { return static_cast<HBRUSH>(brush_.get()); }
     HWND focused_control() const { return focus_; }
     void focus(Control &control);
@@ -71,9 +71,9 @@ private:
     Control *control_of(HWND window) const;
     LRESULT colour_control(HDC dc, HWND child, bool is_edit);
 
-    const FormSpec &spec_;
-    const ControlSpec *specs_;
-    std::size_t spec_count_;
+    const FormDescription &description_;
+    const ControlDescription *descriptions_;
+    std::size_t description_count_;
     int dpi_ = 96;
     platform::UniqueWindow window_;
     platform::GdiObject font_;

@@ -42,8 +42,8 @@ bool decode_into(const void *bytes, unsigned long size, Bitmap &bitmap) {
     bitmap.height = static_cast<int>(info.output_height);
     bitmap.pixels.assign(static_cast<std::size_t>(bitmap.stride()) * bitmap.height, 0);
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = bitmap.pixels.data() + static_cast<std::size_t>(bitmap.stride()) *
-                                                  info.output_scanline;
+        JSAMPROW row =
+            bitmap.pixels.data() + static_cast<std::size_t>(bitmap.stride()) * info.output_scanline;
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);

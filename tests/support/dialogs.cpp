@@ -65,13 +65,13 @@ std::string message_box_text(HWND dialog) {
     return text ? window_text(text) : std::string();
 }
 
-void press(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
+void press(HWND button) {
+    ::PostMessageA(button, BM_CLICK, 0, 0);
+}
 
 DialogWatcher::DialogWatcher(Answer answer)
     : answer_(answer ? std::move(answer)
-                     : Answer([](HWND dialog) {
-                           ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                       })),
+                     : Answer([](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, IDOK, 0); })),
       thread_([this] { watch(); }) {}
 
 DialogWatcher::~DialogWatcher() {
@@ -106,8 +106,7 @@ void DialogWatcher::watch() {
             if (std::string(name) == "InstalForm" && caption_of(dialog) != "Alarm") continue;
             {
                 std::lock_guard<std::mutex> guard(lock_);
-                if (std::find(handled_.begin(), handled_.end(), dialog) != handled_.end())
-                    continue;
+                if (std::find(handled_.begin(), handled_.end(), dialog) != handled_.end()) continue;
                 handled_.push_back(dialog);
                 // Let the dialog finish appearing before it is read.
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));

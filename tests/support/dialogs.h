@@ -14,7 +14,7 @@ namespace testing_support {
 
 struct SeenDialog {
     std::string title;
-    std::string text;  // the message text of a message box
+    std::string text; // the message text of a message box
     HWND owner = nullptr;
     UINT style_icon = 0; // MB_ICONERROR when the box shows the error icon
 };

@@ -27,7 +27,8 @@ std::string programs_sub_folder() {
 }
 
 void remove_installation_traces() {
-    for (const auto &path : shortcut_paths()) ::DeleteFileA(path.c_str());
+    for (const auto &path : shortcut_paths())
+        ::DeleteFileA(path.c_str());
     remove_tree(programs_sub_folder());
     delete_product_keys();
 }

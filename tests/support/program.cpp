@@ -66,15 +66,25 @@ DWORD ProgramRun::exit_code() const {
     return code;
 }
 
-HWND child_with_text(HWND parent, const char *text) { return find_child(parent, nullptr, text); }
+HWND child_with_text(HWND parent, const char *text) {
+    return find_child(parent, nullptr, text);
+}
 
-bool is_shown(HWND window) { return (::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool is_shown(HWND window) {
+    return (::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
-bool is_enabled(HWND window) { return ::IsWindowEnabled(window) != FALSE; }
+bool is_enabled(HWND window) {
+    return ::IsWindowEnabled(window) != FALSE;
+}
 
-bool is_checked(HWND radio) { return ::SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool is_checked(HWND radio) {
+    return ::SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
-void click(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
+void click(HWND button) {
+    ::PostMessageA(button, BM_CLICK, 0, 0);
+}
 
 void set_text(HWND edit, const std::string &text) {
     ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));

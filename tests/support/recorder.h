@@ -13,7 +13,9 @@ public:
     PacingRecorder() { set_pacing(this); }
     ~PacingRecorder() override { set_pacing(nullptr); }
 
-    void pause(DWORD milliseconds) override { events.push_back("pause " + std::to_string(milliseconds)); }
+    void pause(DWORD milliseconds) override {
+        events.push_back("pause " + std::to_string(milliseconds));
+    }
     void process_messages() override {
         events.push_back("process");
         Pacing::process_messages();

@@ -18,7 +18,8 @@ static void set_raw(HKEY root, const std::string &key, const std::string &name, 
     ::RegCloseKey(handle);
 }
 
-void set_string(HKEY root, const std::string &key, const std::string &name, const std::string &value) {
+void set_string(HKEY root, const std::string &key, const std::string &name,
+                const std::string &value) {
     set_raw(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
@@ -72,7 +73,8 @@ ShellFoldersGuard::ShellFoldersGuard()
     : desktop_(read_raw(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kDesktopValue)),
       start_menu_(
           read_raw(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kStartMenuValue)),
-      programs_(read_raw(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue)) {}
+      programs_(
+          read_raw(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue)) {}
 
 ShellFoldersGuard::~ShellFoldersGuard() {
     restore(manifest::kDesktopValue, desktop_);

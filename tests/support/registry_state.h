@@ -7,7 +7,8 @@
 namespace testing_support {
 
 void delete_product_keys();
-void set_string(HKEY root, const std::string &key, const std::string &name, const std::string &value);
+void set_string(HKEY root, const std::string &key, const std::string &name,
+                const std::string &value);
 void set_dword(HKEY root, const std::string &key, const std::string &name, DWORD value);
 void delete_value(HKEY root, const std::string &key, const std::string &name);
 bool key_exists(HKEY root, const std::string &key);

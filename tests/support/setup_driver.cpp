@@ -35,7 +35,7 @@ BOOL CALLBACK match_dialog(HWND window, LPARAM found) {
 }
 
 // Child windows in the order the form creates them.
-const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",   "rb2",
+const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",  "rb2",
                                    "Memo1",   "Button4", "pb1",     "Edit1"};
 } // namespace
 
@@ -87,11 +87,12 @@ void SetupDriver::settle() const {
 
 bool SetupDriver::wait_for_next_caption(const char *caption, DWORD timeout_ms) const {
     const HWND next = control("Button2");
-    return wait_until(
-        [&] { return is_enabled(next) && text_of(next) == caption; }, timeout_ms);
+    return wait_until([&] { return is_enabled(next) && text_of(next) == caption; }, timeout_ms);
 }
 
-void SetupDriver::close_window() const { ::PostMessageA(window_, WM_CLOSE, 0, 0); }
+void SetupDriver::close_window() const {
+    ::PostMessageA(window_, WM_CLOSE, 0, 0);
+}
 
 ForeignDialog SetupDriver::wait_for_dialog(DWORD timeout_ms) const {
     DialogOfProcess search = {run_.id(), window_, nullptr};
@@ -179,6 +180,8 @@ void SetupDriver::start_uninstall() {
     next();
 }
 
-std::string default_install_directory() { return "C:\\Program Files\\Tolmera\\"; }
+std::string default_install_directory() {
+    return "C:\\Program Files\\Tolmera\\";
+}
 
 } // namespace testing_support

@@ -20,19 +20,19 @@ enum class ControlKind {
     ProgressBar,
 };
 
-struct FontSpec {
+struct FontDescription {
     const char *face;
     int height; // character height in pixels at 96 dots per inch
     BYTE charset;
 };
 
 inline constexpr COLORREF kWindowTextColour = 0xFF000000; // the system's colour
-inline constexpr COLORREF kNoBackground = 0xFFFFFFFF;       // transparent
-inline constexpr COLORREF kFormBackground = 0xFE000000;    // filled with the form's colour
+inline constexpr COLORREF kNoBackground = 0xFFFFFFFF;     // transparent
+inline constexpr COLORREF kFormBackground = 0xFE000000;   // filled with the form's colour
 
 using ClickHandler = void (Form::*)(Control &sender);
 
-struct ControlSpec {
+struct ControlDescription {
     const char *name;
     ControlKind kind;
     int left, top, width, height;
@@ -41,17 +41,17 @@ struct ControlSpec {
     bool enabled;
     int tab_order; // -1: not in the tab order
     ClickHandler on_click = nullptr;
-    const FontSpec *font = nullptr; // nullptr: the form's font
+    const FontDescription *font = nullptr; // nullptr: the form's font
     COLORREF text_colour = kWindowTextColour;
     COLORREF background = kNoBackground; // labels: fill colour; memo: box colour
 };
 
-struct FormSpec {
+struct FormDescription {
     const char *caption;
     int design_left, design_top;
     int client_width, client_height;
     COLORREF colour;
-    FontSpec font;
+    FontDescription font;
     bool centre_when_first_shown;
 };
 
