@@ -9,9 +9,27 @@ if(NOT EXISTS "${INSTAL_JPEG_SOURCE}/jpeglib.h")
   message(FATAL_ERROR "libjpeg-turbo source not found in ${INSTAL_JPEG_SOURCE}: run scripts/setup.sh")
 endif()
 
+# A copy of the source with the decoder features the program never uses
+# switched off (it decodes one baseline JPEG at its own size, in full
+# colour): scaled IDCTs, merged upsampling, colour quantizing, progressive
+# and multi-scan files, saved markers. They are switched on unconditionally
+# in jmorecfg.h, and selected at run time, so the linker cannot drop them.
+set(jpeg_source "${CMAKE_BINARY_DIR}/libjpeg-source")
+file(COPY "${INSTAL_JPEG_SOURCE}/" DESTINATION "${jpeg_source}" PATTERN jmorecfg.h EXCLUDE)
+file(READ "${INSTAL_JPEG_SOURCE}/jmorecfg.h" jpeg_config)
+foreach(feature D_MULTISCAN_FILES_SUPPORTED D_PROGRESSIVE_SUPPORTED SAVE_MARKERS_SUPPORTED
+                BLOCK_SMOOTHING_SUPPORTED IDCT_SCALING_SUPPORTED UPSAMPLE_MERGING_SUPPORTED
+                QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED)
+  string(REGEX REPLACE "\n#define ${feature}[^\n]*" "\n/* ${feature}: not used by setup */"
+         jpeg_config "${jpeg_config}")
+endforeach()
+file(WRITE "${jpeg_source}/jmorecfg.h.new" "${jpeg_config}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jmorecfg.h.new"
+                        "${jpeg_source}/jmorecfg.h")
+
 set(jpeg_build "${CMAKE_BINARY_DIR}/libjpeg")
 ExternalProject_Add(libjpeg_build
-  SOURCE_DIR "${INSTAL_JPEG_SOURCE}"
+  SOURCE_DIR "${jpeg_source}"
   BINARY_DIR "${jpeg_build}"
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
@@ -29,5 +47,5 @@ ExternalProject_Add(libjpeg_build
 add_library(libjpeg STATIC IMPORTED GLOBAL)
 set_target_properties(libjpeg PROPERTIES IMPORTED_LOCATION "${jpeg_build}/libjpeg.a")
 file(MAKE_DIRECTORY "${jpeg_build}")
-target_include_directories(libjpeg INTERFACE "${INSTAL_JPEG_SOURCE}" "${jpeg_build}")
+target_include_directories(libjpeg INTERFACE "${jpeg_source}" "${jpeg_build}")
 add_dependencies(libjpeg libjpeg_build)
