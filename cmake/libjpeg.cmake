@@ -27,8 +27,8 @@ file(WRITE "${jpeg_source}/jmorecfg.h.new" "${jpeg_config}")
 execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jmorecfg.h.new"
                         "${jpeg_source}/jmorecfg.h")
 
-set(jpeg_build "${CMAKE_BINARY_DIR}/libjpeg")
-ExternalProject_Add(libjpeg_build
+set(jpeg_build "${CMAKE_BINARY_DIR}/libjpeg-decoder")
+ExternalProject_Add(libjpeg_decoder
   SOURCE_DIR "${jpeg_source}"
   BINARY_DIR "${jpeg_build}"
   CMAKE_ARGS
@@ -48,4 +48,4 @@ add_library(libjpeg STATIC IMPORTED GLOBAL)
 set_target_properties(libjpeg PROPERTIES IMPORTED_LOCATION "${jpeg_build}/libjpeg.a")
 file(MAKE_DIRECTORY "${jpeg_build}")
 target_include_directories(libjpeg INTERFACE "${jpeg_source}" "${jpeg_build}")
-add_dependencies(libjpeg libjpeg_build)
+add_dependencies(libjpeg libjpeg_decoder)
