@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(wine wine32:i386 wine64 g++-mingw-w64-i686 xvfb cmake make
+packages=(wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 xvfb cmake make
           googletest dpkg-dev fp-utils imagemagick fonts-dejavu-core nsis
           x11-apps file)
 
@@ -36,7 +36,9 @@ if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # With their recommended packages: Wine needs its fonts (fonts-wine) and the
+  # X extensions it renders text with, which it only recommends.
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 fi
 
 deps="$root/.deps"
