@@ -1,6 +1,7 @@
 # libjpeg-turbo from Debian's source package (fetched by scripts/setup.sh),
 # built static for the target: decompression is all the program uses, so the
-# library is built small, without SIMD (no nasm) and without arithmetic coding.
+# library is built small, without SIMD (no nasm) and without arithmetic coding,
+# and its memory manager does not read the JPEGMEM environment variable.
 include(ExternalProject)
 
 set(INSTAL_JPEG_SOURCE "${CMAKE_SOURCE_DIR}/.deps/libjpeg-turbo" CACHE PATH
@@ -12,14 +13,15 @@ endif()
 # A copy of the source with the decoder features the program never uses
 # switched off (it decodes one baseline JPEG at its own size, in full
 # colour): scaled IDCTs, merged upsampling, colour quantizing, progressive
-# and multi-scan files, saved markers. They are switched on unconditionally
+# and multi-scan files, saved markers, the fast and the floating-point IDCT
+# (the default, accurate integer one is used). They are switched on unconditionally
 # in jmorecfg.h, and selected at run time, so the linker cannot drop them.
 set(jpeg_source "${CMAKE_BINARY_DIR}/libjpeg-source")
 file(COPY "${INSTAL_JPEG_SOURCE}/" DESTINATION "${jpeg_source}" PATTERN jmorecfg.h EXCLUDE)
 file(READ "${INSTAL_JPEG_SOURCE}/jmorecfg.h" jpeg_config)
 foreach(feature D_MULTISCAN_FILES_SUPPORTED D_PROGRESSIVE_SUPPORTED SAVE_MARKERS_SUPPORTED
                 BLOCK_SMOOTHING_SUPPORTED IDCT_SCALING_SUPPORTED UPSAMPLE_MERGING_SUPPORTED
-                QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED)
+                QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED DCT_IFAST_SUPPORTED DCT_FLOAT_SUPPORTED)
   string(REGEX REPLACE "\n#define ${feature}[^\n]*" "\n/* ${feature}: not used by setup */"
          jpeg_config "${jpeg_config}")
 endforeach()
@@ -33,14 +35,17 @@ ExternalProject_Add(libjpeg_decoder
   BINARY_DIR "${jpeg_build}"
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
+    -DINSTAL_THREAD_MODEL=${INSTAL_THREAD_MODEL}
     -DCMAKE_BUILD_TYPE=MinSizeRel
     -DCMAKE_INSTALL_PREFIX=${jpeg_build}/unused-install
-    "-DCMAKE_C_FLAGS=-Os -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -D__USE_MINGW_ANSI_STDIO=0"
+    "-DCMAKE_C_FLAGS=-Os -ffunction-sections -fdata-sections -fno-ident -fno-asynchronous-unwind-tables -D__USE_MINGW_ANSI_STDIO=0 -DNO_GETENV"
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF
     -DWITH_SIMD=OFF -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF
     -DWITH_12BIT=OFF -DWITH_JAVA=OFF
   BUILD_COMMAND ${CMAKE_COMMAND} --build . --target jpeg-static
   INSTALL_COMMAND ""
+  # Its make notices a changed configuration header; the step stamps would not.
+  BUILD_ALWAYS ON
   BUILD_BYPRODUCTS "${jpeg_build}/libjpeg.a"
   LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
 

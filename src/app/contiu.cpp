@@ -1,5 +1,6 @@
 #include "contiu.h"
 #include "../window/application.h"
+#include <iterator>
 
 namespace {
 using ui::ControlKind;
@@ -10,7 +11,7 @@ using ui::kWindowTextColour;
 constexpr ui::FormDescription kForm = {
     "Alarm", 197, 226, 283, 138, RGB(221, 221, 221), {"MS Sans Serif", 11, DEFAULT_CHARSET}, false};
 
-const ui::ControlDescription kControls[] = {
+constexpr ui::ControlDescription kControls[] = {
     // name      kind                 left top width height text  visible enabled tab
     {"Label1", ControlKind::Label, 8, 8, 46, 13, "ALARM:  ", true, true, -1, nullptr, nullptr,
      kWindowTextColour, kFormBackground},
@@ -19,9 +20,18 @@ const ui::ControlDescription kControls[] = {
     {"Label3", ControlKind::Label, 16, 72, 125, 13, "Click Exit to stop the setup", true, true, -1,
      nullptr, nullptr, kWindowTextColour, kFormBackground},
     {"Button1", ControlKind::Button, 184, 24, 65, 25, "Resume", true, true, 0,
-     handler(&TForm2::Button1Click)},
+     handler<&TForm2::Button1Click>},
     {"Button2", ControlKind::Button, 184, 72, 65, 25, "Exit Setup", true, true, 1,
-     handler(&TForm2::Button2Click)},
+     handler<&TForm2::Button2Click>},
+};
+
+// The dialog's members, bound to the controls of the same name.
+const struct {
+    ui::Control *TForm2::*member;
+    const char *name;
+} kMembers[] = {
+    {&TForm2::Label1, "Label1"},   {&TForm2::Label2, "Label2"},   {&TForm2::Label3, "Label3"},
+    {&TForm2::Button1, "Button1"}, {&TForm2::Button2, "Button2"},
 };
 } // namespace
 
@@ -30,9 +40,8 @@ TForm2 *Form2 = nullptr;
 TForm2::TForm2() : Form(kForm, kControls, std::size(kControls)) {
     Form2 = this;
     create();
-    ui::Control **const members[] = {&Label1, &Label2, &Label3, &Button1, &Button2};
-    for (std::size_t i = 0; i < std::size(members); ++i)
-        *members[i] = controls()[i].get();
+    for (const auto &binding : kMembers)
+        this->*binding.member = &control(binding.name);
     created();
 }
 

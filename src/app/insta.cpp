@@ -9,7 +9,7 @@
 
 namespace insta {
 unsigned char page_index = 0;
-std::string install_directory;
+platform::Text install_directory;
 unsigned char self_removal_pending = 0;
 } // namespace insta
 
@@ -42,7 +42,7 @@ void TForm1::FormCreate() {
         platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
     if (!key.is_open()) return;
     install_directory = key.read_text(manifest::kInstalledLocationValue);
-    const std::string running_from = platform::directory_part(platform::module_path());
+    const platform::Text running_from = platform::directory_part(platform::module_path());
     if (platform::ascii_lower(install_directory) == platform::ascii_lower(running_from)) {
         Edit1->set_text(install_directory);
         rb2->set_checked(true);
@@ -134,7 +134,7 @@ void TForm1::Button3Click(ui::Control &) {
 }
 
 void TForm1::Button4Click(ui::Control &) {
-    std::optional<std::string> folder;
+    std::optional<platform::Text> folder;
     {
         const ui::TaskWindowsDisabled disabled;
         folder = platform::browse_for_folder(ui::Application::get().handle(), "Select Directory");
@@ -148,12 +148,12 @@ void TForm1::FormClose(CloseAction &) {
     // through, so that the user can always end the program.
     try {
         DeleteMe();
-    } catch (const std::exception &error) {
+    } catch (const platform::SetupError &error) {
         ui::Application::get().show_error(error.what());
     }
 }
 
-void TForm1::set_status(const std::string &text) {
+void TForm1::set_status(const platform::Text &text) {
     Label1->set_text(text);
     pacing().status_shown(text);
 }

@@ -3,12 +3,12 @@
 // controls, and the program's procedures that install and remove.
 #include "../window/form.h"
 #include "pacing.h"
-#include <string>
+#include "../platform/text.h"
 
 // Program-wide state, owned by the GUI thread.
 namespace insta {
 extern unsigned char page_index;           // 0 licence, 1 choice, 2 path, 3 progress, 4 close
-extern std::string install_directory;      // ends in a backslash once set for an install
+extern platform::Text install_directory;      // ends in a backslash once set for an install
 extern unsigned char self_removal_pending; // set by a completed uninstall, never reset
 } // namespace insta
 
@@ -29,21 +29,21 @@ public:
     void docopy();
     void dodel();
     void makeicon();
-    void MakeLink(const std::string &target, const std::string &link_name,
-                  const std::string &description);
+    void MakeLink(const platform::Text &target, const platform::Text &link_name,
+                  const platform::Text &description);
     void DeleteMe();
 
 private:
     void apply_page();
     void show_progress_page(const char *heading);
     // What the procedures show, through the pacing seam.
-    void set_status(const std::string &text);
+    void set_status(const platform::Text &text);
     void set_position(int position);
 };
 
 extern TForm1 *Form1;
 
 // The short (8.3) form of a path; empty text when the system has none.
-std::string GetShortPath(const std::string &long_path);
+platform::Text GetShortPath(const platform::Text &long_path);
 // The lines of the script that deletes program_path once it is free, then itself.
-std::string self_removal_script(const std::string &short_program_path);
+platform::Text self_removal_script(const platform::Text &short_program_path);

@@ -13,14 +13,14 @@ using insta::install_directory;
 
 namespace {
 
-void write_payload(const manifest::Payload &payload, const std::string &target) {
+void write_payload(const manifest::Payload &payload, const platform::Text &target) {
     const auto bytes =
         platform::find_resource(::GetModuleHandleA(nullptr), payload.type, payload.name);
     verify_payload(payload.name, bytes.data, bytes.size);
     platform::write_file(target, bytes.data, bytes.size);
 }
 
-void write_machine_value(const char *key_path, const char *name, const std::string &data) {
+void write_machine_value(const char *key_path, const char *name, const platform::Text &data) {
     platform::RegistryKey::create(manifest::kMachineRoot, key_path); // closed at once
     const auto key = platform::RegistryKey::open(manifest::kMachineRoot, key_path);
     if (key.is_open()) key.write_text(name, data);
@@ -28,9 +28,9 @@ void write_machine_value(const char *key_path, const char *name, const std::stri
 
 // The running program, copied as the uninstaller. When source and target
 // are one file the copy fails, unreported, and the file stays as it is.
-void place_uninstaller_copy(const std::string &directory) {
-    const std::string source = platform::trim(platform::module_path());
-    const std::string target = platform::trim(directory + manifest::kUninstallerFile);
+void place_uninstaller_copy(const platform::Text &directory) {
+    const platform::Text source = platform::trim(platform::module_path());
+    const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
     if (source == target) {
         ::CopyFileA(source.c_str(), target.c_str(), FALSE);
         return;
@@ -48,7 +48,7 @@ void place_uninstaller_copy(const std::string &directory) {
 } // namespace
 
 void TForm1::docopy() {
-    const std::string &dir = install_directory;
+    const platform::Text &dir = install_directory;
     const auto &payloads = manifest::kPayloads;
 
     if (!platform::force_directories(dir)) {

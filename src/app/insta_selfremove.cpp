@@ -6,9 +6,11 @@
 #include "../window/application.h"
 #include "insta.h"
 #include "manifest.h"
+#include <cstring>
 
-std::string GetShortPath(const std::string &long_path) {
-    std::string buffer(260, '\0');
+platform::Text GetShortPath(const platform::Text &long_path) {
+    platform::Text buffer;
+    buffer.resize(260);
     const DWORD length = ::GetShortPathNameA(long_path.c_str(), buffer.data(), 259);
     // A short form that does not fit the buffer is no short form.
     buffer.resize(length < 259 ? length : 0);
@@ -34,36 +36,38 @@ const char *const kScriptLines[] = {
     "exit",
 };
 
-std::string replace_all(std::string text, const std::string &from, const std::string &to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
+platform::Text replace_all(const platform::Text &text, const char *from, const platform::Text &to) {
+    platform::Text result;
+    std::size_t done = 0;
+    for (auto at = text.find(from); at != platform::Text::npos; at = text.find(from, done)) {
+        result += text.substr(done, at - done) + to;
+        done = at + std::strlen(from);
+    }
+    return result + text.substr(done);
 }
 
 // The system's command interpreter by its full path: never one found in
 // the program's or the current directory.
-std::string command_interpreter() {
-    char system[MAX_PATH + 1] = {};
-    ::GetSystemDirectoryA(system, MAX_PATH);
-    return std::string(system) + "\\cmd.exe";
+platform::Text command_interpreter() {
+    return platform::system_directory() + "\\cmd.exe";
 }
 
 } // namespace
 
-std::string self_removal_script(const std::string &short_program_path) {
-    std::string script;
+platform::Text self_removal_script(const platform::Text &short_program_path) {
+    platform::Text script;
     for (const char *line : kScriptLines)
         script += replace_all(line, "%1", short_program_path) + "\r\n";
     return script;
 }
 
 void TForm1::DeleteMe() {
-    const std::string program = platform::module_path();
-    const std::string script_path =
+    const platform::Text program = platform::module_path();
+    const platform::Text script_path =
         platform::directory_part(program) + manifest::kSelfRemovalScript;
     {
         platform::TextFileWriter script(script_path);
-        const std::string text = self_removal_script(GetShortPath(program));
+        const platform::Text text = self_removal_script(GetShortPath(program));
         std::size_t begin = 0;
         while (begin < text.size()) {
             const std::size_t end = text.find("\r\n", begin);
@@ -73,17 +77,18 @@ void TForm1::DeleteMe() {
         script.close();
     }
 
-    std::string command = "\"" + command_interpreter() + "\" /c \"\"" + script_path + "\"\"";
+    platform::Text command = "\"" + command_interpreter() + "\" /c \"\"" + script_path + "\"\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    const std::string application = command_interpreter();
+    const platform::Text application = command_interpreter();
     if (::CreateProcessA(application.c_str(), command.data(), nullptr, nullptr, FALSE,
                          IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+        // Not waited for: the script runs on after the program has ended.
+        const platform::UniqueHandle thread(process.hThread);
+        const platform::UniqueHandle script_process(process.hProcess);
     }
     ui::Application::get().terminate();
 }

@@ -11,11 +11,11 @@ namespace {
 
 // One shortcut on the desktop or in the Start menu: properties first, then
 // the folder lookup, then the save.
-void make_folder_link(const std::string &target, int csidl, const char *link_name) {
+void make_folder_link(const platform::Text &target, int csidl, const char *link_name) {
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
-    const std::string link_path = platform::special_folder_path(csidl) + link_name;
+    const platform::Text link_path = platform::special_folder_path(csidl) + link_name;
     shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
 }
 
@@ -33,9 +33,9 @@ void refresh_desktop() {
 } // namespace
 
 void TForm1::makeicon() {
-    const std::string application = install_directory + manifest::kApplicationFile;
-    const std::string help = install_directory + manifest::kHelpFile;
-    const std::string uninstaller = install_directory + manifest::kUninstallerFile;
+    const platform::Text application = install_directory + manifest::kApplicationFile;
+    const platform::Text help = install_directory + manifest::kHelpFile;
+    const platform::Text uninstaller = install_directory + manifest::kUninstallerFile;
 
     make_folder_link(application, manifest::kDesktopFolder, manifest::kDesktopAppLink);
     make_folder_link(help, manifest::kDesktopFolder, manifest::kDesktopHelpLink);
@@ -46,15 +46,15 @@ void TForm1::makeicon() {
     refresh_desktop();
 }
 
-void TForm1::MakeLink(const std::string &target, const std::string &link_name,
-                      const std::string &description) {
-    const std::string programs =
+void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_name,
+                      const platform::Text &description) {
+    const platform::Text programs =
         platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
             .read_text(manifest::kProgramsValue);
     // Without a Programs folder the path would start at the root of the
     // current drive: such shortcuts are not made.
     if (programs.empty()) return;
-    const std::string link_path = programs + "\\" + link_name;
+    const platform::Text link_path = programs + "\\" + link_name;
 
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetShowCmd(SW_SHOWNORMAL);

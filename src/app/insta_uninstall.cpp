@@ -8,7 +8,7 @@ using insta::install_directory;
 
 namespace {
 
-void delete_file(const std::string &path) {
+void delete_file(const platform::Text &path) {
     ::DeleteFileA(path.c_str());
 }
 
@@ -23,7 +23,7 @@ void TForm1::dodel() {
         key.delete_value(manifest::kInstalledLocationValue);
         platform::delete_key_tree(manifest::kMachineRoot, manifest::kInstalledLocationKey);
     }
-    const std::string &dir = install_directory;
+    const platform::Text &dir = install_directory;
     set_status("delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera");
     pacing().process_messages();
     pacing().pause(400);
@@ -46,16 +46,16 @@ void TForm1::dodel() {
     {
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
-        const std::string desktop = key.read_text(manifest::kDesktopValue);
+        const platform::Text desktop = key.read_text(manifest::kDesktopValue);
         if (!desktop.empty()) {
             delete_file(desktop + manifest::kDesktopAppLink);
             delete_file(desktop + manifest::kDesktopHelpLink);
         }
-        const std::string start_menu = key.read_text(manifest::kStartMenuValue);
+        const platform::Text start_menu = key.read_text(manifest::kStartMenuValue);
         if (!start_menu.empty()) delete_file(start_menu + manifest::kStartMenuAppLink);
-        const std::string programs = key.read_text(manifest::kProgramsValue);
+        const platform::Text programs = key.read_text(manifest::kProgramsValue);
         if (!programs.empty()) {
-            const std::string folder = programs + "\\";
+            const platform::Text folder = programs + "\\";
             delete_file(folder + manifest::kProgramsAppLink);
             delete_file(folder + manifest::kProgramsUninstallLink);
             delete_file(folder + manifest::kProgramsHelpLink);

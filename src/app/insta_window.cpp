@@ -1,7 +1,9 @@
 // The main window as designed: the licence page as the user first sees it.
 #include "../platform/resources.h"
 #include "../window/application.h"
+#include <iterator>
 #include "insta.h"
+#include "manifest.h"
 
 namespace {
 using ui::ControlKind;
@@ -24,7 +26,7 @@ constexpr ui::FormDescription kForm = {"Setup-Corvanta 1.21", 341,         197, 
 
 // Labels, pictures and bevels are painted in this order beneath the child
 // windows; tab order runs through the child windows.
-const ui::ControlDescription kControls[] = {
+constexpr ui::ControlDescription kControls[] = {
     // name      kind                      left top  width height text  visible enabled tab
     {"Image1", ControlKind::JpegPicture, 0, 0, 513, 73, "BANNER", true, true, -1},
     {"Bevel1", ControlKind::Bevel, 72, 323, 433, 2, nullptr, true, true, -1},
@@ -41,27 +43,41 @@ const ui::ControlDescription kControls[] = {
     {"Image4", ControlKind::IconPicture, 24, 248, 41, 41, "#103", false, true, -1},
     {"Bevel2", ControlKind::Bevel, 0, 72, 513, 2, nullptr, true, true, -1},
     {"Button1", ControlKind::Button, 248, 336, 73, 25, "<<Back", true, false, 0,
-     handler(&TForm1::Button2Click)},
+     handler<&TForm1::Button2Click>},
     {"Button2", ControlKind::Button, 328, 336, 73, 25, "Next>>", true, false, 1,
-     handler(&TForm1::Button2Click)},
+     handler<&TForm1::Button2Click>},
     {"Button3", ControlKind::Button, 408, 336, 73, 25, "Cancel", true, true, 2,
-     handler(&TForm1::Button3Click)},
+     handler<&TForm1::Button3Click>},
     {"rb1", ControlKind::RadioButton, 24, 272, 481, 33, "Yes,I Accept", true, true, 3,
-     handler(&TForm1::rb1Click), &kRadioFont},
+     handler<&TForm1::rb1Click>, &kRadioFont},
     {"rb2", ControlKind::RadioButton, 24, 296, 473, 25, "NO,I Do'nt Accept", true, true, 4, nullptr,
      &kRadioFont},
     {"Memo1", ControlKind::Memo, 8, 88, 497, 177, "", true, true, 5, nullptr, &kLicenceFont,
      kYellow, kOrange},
     {"Button4", ControlKind::Button, 392, 136, 81, 25, "Change Path", false, true, 6,
-     handler(&TForm1::Button4Click)},
+     handler<&TForm1::Button4Click>},
     {"pb1", ControlKind::ProgressBar, 64, 192, 385, 25, nullptr, false, true, 7},
-    {"Edit1", ControlKind::Edit, 104, 136, 265, 21, "C:\\Program Files\\Tolmera", false, true, 8},
+    {"Edit1", ControlKind::Edit, 104, 136, 265, 21, manifest::kDefaultDirectory, false, true, 8},
+};
+
+// The form's members, bound to the controls of the same name.
+const struct {
+    ui::Control *TForm1::*member;
+    const char *name;
+} kMembers[] = {
+    {&TForm1::Image1, "Image1"},   {&TForm1::Bevel1, "Bevel1"},   {&TForm1::Label1, "Label1"},
+    {&TForm1::Image2, "Image2"},   {&TForm1::Label2, "Label2"},   {&TForm1::Label3, "Label3"},
+    {&TForm1::Label4, "Label4"},   {&TForm1::Image3, "Image3"},   {&TForm1::Image4, "Image4"},
+    {&TForm1::Bevel2, "Bevel2"},   {&TForm1::Button1, "Button1"}, {&TForm1::Button2, "Button2"},
+    {&TForm1::Button3, "Button3"}, {&TForm1::rb1, "rb1"},         {&TForm1::rb2, "rb2"},
+    {&TForm1::Memo1, "Memo1"},     {&TForm1::Button4, "Button4"}, {&TForm1::pb1, "pb1"},
+    {&TForm1::Edit1, "Edit1"},
 };
 
 // The licence box's 38 lines, carried as text.
-std::string licence_text() {
+platform::Text licence_text() {
     const auto text = platform::find_resource(ui::Application::get().instance(), "TEXT", "LICENCE");
-    return std::string(static_cast<const char *>(text.data), text.size);
+    return platform::Text(static_cast<const char *>(text.data), text.size);
 }
 } // namespace
 
@@ -70,12 +86,8 @@ TForm1 *Form1 = nullptr;
 TForm1::TForm1() : Form(kForm, kControls, std::size(kControls)) {
     Form1 = this;
     create();
-    ui::Control **const members[] = {&Image1,  &Bevel1,  &Label1,  &Image2, &Label2,
-                                     &Label3,  &Label4,  &Image3,  &Image4, &Bevel2,
-                                     &Button1, &Button2, &Button3, &rb1,    &rb2,
-                                     &Memo1,   &Button4, &pb1,     &Edit1};
-    for (std::size_t i = 0; i < std::size(members); ++i)
-        *members[i] = controls()[i].get();
+    for (const auto &binding : kMembers)
+        this->*binding.member = &control(binding.name);
     Memo1->set_text(licence_text());
     created();
 }

@@ -4,24 +4,16 @@
 // and the product's fixed texts. Only the install directory varies.
 #include <windows.h>
 #include <shlobj.h>
+#include "carried_files.h"
 
 namespace manifest {
 
 inline constexpr char kProductName[] = "Corvanta";
-inline constexpr char kShortName[] = "Tolmera";
 inline constexpr char kDefaultDirectory[] = "C:\\Program Files\\Tolmera";
 
-struct Payload {
-    const char *type; // as asked; stored in upper case
-    const char *name;
-    const char *file; // in the install directory
-};
-inline constexpr Payload kPayloads[] = {
-    {"appfile", "MAPP", "Tolmera.exe"},  {"face", "MFACE", "misuc.dat"},
-    {"readme", "MREADME", "readme.chm"}, {"orderf", "MORDERF", "orderform.htm"},
-    {"XML", "MXML", "Tolmera.xml"},
-};
-inline constexpr WORD kPayloadLanguage = 2052; // Chinese (PRC)
+// The carried files, from the build's one list of them.
+using Payload = CarriedFile;
+inline constexpr const auto &kPayloads = kCarriedFiles;
 
 inline constexpr char kApplicationFile[] = "Tolmera.exe";
 inline constexpr char kHelpFile[] = "readme.chm";

@@ -3,14 +3,14 @@
 // their handling of waiting messages, and a view of what they show. The
 // program uses the real thing; tests may put a recorder in its place.
 #include <windows.h>
-#include <string>
+#include "../platform/text.h"
 
 class Pacing {
 public:
     virtual ~Pacing() = default;
     virtual void pause(DWORD milliseconds);
     virtual void process_messages();
-    virtual void status_shown(const std::string &text) { (void)text; }
+    virtual void status_shown(const platform::Text &text) { (void)text; }
     virtual void position_shown(int position) { (void)position; }
 };
 

@@ -1,7 +1,7 @@
 #include "payload_check.h"
 #include "../platform/owners.h"
 #include "../platform/setup_error.h"
-#include "payload_digests.h"
+#include "manifest.h"
 #include <wincrypt.h>
 #include <cstring>
 
@@ -20,7 +20,7 @@ struct HashTraits {
 };
 } // namespace
 
-std::string sha256_hex(const void *bytes, DWORD size) {
+platform::Text sha256_hex(const void *bytes, DWORD size) {
     HCRYPTPROV provider_handle = 0;
     if (!::CryptAcquireContextA(&provider_handle, nullptr, nullptr, PROV_RSA_AES,
                                 CRYPT_VERIFYCONTEXT))
@@ -35,7 +35,7 @@ std::string sha256_hex(const void *bytes, DWORD size) {
     DWORD length = sizeof digest;
     ::CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &length, 0);
     static const char hex[] = "0123456789abcdef";
-    std::string text;
+    platform::Text text;
     for (DWORD i = 0; i < length; ++i) {
         text += hex[digest[i] >> 4];
         text += hex[digest[i] & 15];
@@ -43,8 +43,8 @@ std::string sha256_hex(const void *bytes, DWORD size) {
     return text;
 }
 
-void verify_payload(const std::string &name, const void *bytes, DWORD size) {
-    for (const auto &recorded : kPayloadDigests)
+void verify_payload(const platform::Text &name, const void *bytes, DWORD size) {
+    for (const auto &recorded : manifest::kPayloads)
         if (name == recorded.name) {
             if (sha256_hex(bytes, size) != recorded.sha256)
                 platform::raise_error(platform::format_message("Resource %s is damaged", name));

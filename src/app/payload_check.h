@@ -2,9 +2,9 @@
 // The build records a SHA-256 digest of each carried file; a payload whose
 // bytes no longer match is not written.
 #include <windows.h>
-#include <string>
+#include "../platform/text.h"
 
 // Lower-case hex SHA-256 of the bytes, from the system's crypto provider.
-std::string sha256_hex(const void *bytes, DWORD size);
+platform::Text sha256_hex(const void *bytes, DWORD size);
 // "Resource %s is damaged" when the bytes do not match what the build recorded.
-void verify_payload(const std::string &name, const void *bytes, DWORD size);
+void verify_payload(const platform::Text &name, const void *bytes, DWORD size);

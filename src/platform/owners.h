@@ -91,6 +91,55 @@ struct TaskMemoryTraits {
 };
 using TaskMemory = Owner<TaskMemoryTraits>;
 
+// Memory the system allocated for the caller with LocalAlloc (FormatMessage).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle empty() { return nullptr; }
+    static bool valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) { ::LocalFree(h); }
+};
+using LocalMemory = Owner<LocalMemoryTraits>;
+
+// A DLL loaded by the program, kept for as long as the owner lives.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle empty() { return nullptr; }
+    static bool valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) { ::FreeLibrary(h); }
+};
+using LoadedModule = Owner<ModuleTraits>;
+
+// The whole screen's device context.
+class ScreenDC {
+public:
+    ScreenDC() : dc_(::GetDC(nullptr)) {}
+    ScreenDC(const ScreenDC &) = delete;
+    ScreenDC &operator=(const ScreenDC &) = delete;
+    ~ScreenDC() {
+        if (dc_) ::ReleaseDC(nullptr, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// An object selected into a device context, the previous one selected
+// back when the owner goes.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject &) = delete;
+    SelectedObject &operator=(const SelectedObject &) = delete;
+    ~SelectedObject() {
+        if (previous_) ::SelectObject(dc_, previous_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
 // A counted COM reference.
 template <typename T> class ComPtr {
 public:

@@ -1,15 +1,14 @@
 #include "paths.h"
 #include <windows.h>
-#include <vector>
 
 namespace platform {
 
-std::string directory_part(const std::string &path) {
+Text directory_part(const Text &path) {
     const auto at = path.find_last_of("\\:");
-    return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+    return at == Text::npos ? Text() : path.substr(0, at + 1);
 }
 
-std::string trim(const std::string &text) {
+Text trim(const Text &text) {
     const auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     std::size_t begin = 0, end = text.size();
     while (begin < end && is_blank(text[begin]))
@@ -19,21 +18,34 @@ std::string trim(const std::string &text) {
     return text.substr(begin, end - begin);
 }
 
-std::string ascii_lower(const std::string &text) {
-    std::string lower = text;
-    for (auto &c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+Text ascii_lower(const Text &text) {
+    Text lower = text;
+    for (std::size_t i = 0; i < lower.size(); ++i)
+        if (lower[i] >= 'A' && lower[i] <= 'Z') lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
     return lower;
 }
 
-std::string module_path() {
-    std::vector<char> buffer(MAX_PATH + 1);
+Text module_path() {
+    // The system cuts the path to the buffer without saying so but by
+    // filling it: a longer path is asked for again with more room.
+    Text buffer;
+    buffer.resize(MAX_PATH + 1);
     for (;;) {
         const DWORD length =
             ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length < buffer.size()) return std::string(buffer.data(), length);
+        if (length < buffer.size()) return buffer.substr(0, length);
         buffer.resize(buffer.size() * 2);
     }
+}
+
+Text system_directory() {
+    // Asked with no room, the system tells the size it needs, zero included.
+    Text buffer;
+    buffer.resize(::GetSystemDirectoryA(nullptr, 0));
+    if (buffer.empty()) return buffer;
+    const UINT length =
+        ::GetSystemDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+    return buffer.substr(0, length < buffer.size() ? length : 0);
 }
 
 } // namespace platform

@@ -1,17 +1,19 @@
 #pragma once
 // Path texts as the program forms them: plain ANSI strings, joined by
 // concatenation, never normalised.
-#include <string>
+#include "text.h"
 
 namespace platform {
 
 // Everything up to and including the last '\' or ':'; empty when neither occurs.
-std::string directory_part(const std::string &path);
+Text directory_part(const Text &path);
 // Removes every leading and trailing character whose code is 32 or less.
-std::string trim(const std::string &text);
+Text trim(const Text &text);
 // ASCII letters A-Z to lower case, all other bytes kept.
-std::string ascii_lower(const std::string &text);
+Text ascii_lower(const Text &text);
 // The running program's full path, as the system reports it.
-std::string module_path();
+Text module_path();
+// The system directory ("C:\\windows\\system32"), without a trailing backslash.
+Text system_directory();
 
 } // namespace platform

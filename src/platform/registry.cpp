@@ -1,10 +1,9 @@
 #include "registry.h"
 #include "setup_error.h"
-#include <vector>
 
 namespace platform {
 
-RegistryKey RegistryKey::create(HKEY root, const std::string &path) {
+RegistryKey RegistryKey::create(HKEY root, const Text &path) {
     HKEY key = nullptr;
     DWORD disposition = 0;
     if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
@@ -13,14 +12,14 @@ RegistryKey RegistryKey::create(HKEY root, const std::string &path) {
     return RegistryKey(key);
 }
 
-RegistryKey RegistryKey::open(HKEY root, const std::string &path) {
+RegistryKey RegistryKey::open(HKEY root, const Text &path) {
     HKEY key = nullptr;
     if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         key = nullptr;
     return RegistryKey(key);
 }
 
-std::string RegistryKey::read_text(const std::string &name) const {
+Text RegistryKey::read_text(const Text &name) const {
     if (!is_open()) return {};
     DWORD type = 0;
     DWORD size = 0;
@@ -29,25 +28,26 @@ std::string RegistryKey::read_text(const std::string &name) const {
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         raise_error(format_message("Invalid data type for '%s'", name));
     if (size == 0) return {};
-    std::vector<char> data(size + 1, '\0');
+    Text data;
+    data.resize(size);
     if (::RegQueryValueExA(get(), name.c_str(), nullptr, &type,
                            reinterpret_cast<BYTE *>(data.data()), &size) != ERROR_SUCCESS)
         return {};
-    return std::string(data.data()); // up to the first NUL
+    return Text(data.c_str()); // up to the first NUL
 }
 
-void RegistryKey::write_text(const std::string &name, const std::string &text) const {
+void RegistryKey::write_text(const Text &name, const Text &text) const {
     const auto size = static_cast<DWORD>(text.size() + 1);
     if (::RegSetValueExA(get(), name.c_str(), 0, REG_SZ,
                          reinterpret_cast<const BYTE *>(text.c_str()), size) != ERROR_SUCCESS)
         raise_error(format_message("Failed to set data for '%s'", name));
 }
 
-void RegistryKey::delete_value(const std::string &name) const {
+void RegistryKey::delete_value(const Text &name) const {
     if (is_open()) ::RegDeleteValueA(get(), name.c_str());
 }
 
-void delete_key_tree(HKEY root, const std::string &path) {
+void delete_key_tree(HKEY root, const Text &path) {
     if (const auto key = RegistryKey::open(root, path); key.is_open()) {
         DWORD count = 0;
         ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,

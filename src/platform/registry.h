@@ -3,16 +3,16 @@
 // access, values are written as REG_SZ with their terminating zero, and a
 // missing value reads as empty text.
 #include "owners.h"
-#include <string>
+#include "text.h"
 
 namespace platform {
 
 class RegistryKey {
 public:
     // Creates the key if it is missing; "Failed to create key %s" when it cannot.
-    static RegistryKey create(HKEY root, const std::string &path);
+    static RegistryKey create(HKEY root, const Text &path);
     // Opens an existing key; the result is not open when that fails.
-    static RegistryKey open(HKEY root, const std::string &path);
+    static RegistryKey open(HKEY root, const Text &path);
 
     bool is_open() const { return key_.valid(); }
     HKEY get() const { return key_.get(); }
@@ -20,11 +20,11 @@ public:
     // Text of a REG_SZ or REG_EXPAND_SZ value, as stored and up to its first
     // NUL; empty when the value or the key is missing. Any other type is the
     // error "Invalid data type for '%s'".
-    std::string read_text(const std::string &name) const;
+    Text read_text(const Text &name) const;
     // "Failed to set data for '%s'" when the value cannot be set.
-    void write_text(const std::string &name, const std::string &text) const;
+    void write_text(const Text &name, const Text &text) const;
     // Outcome not used by any caller.
-    void delete_value(const std::string &name) const;
+    void delete_value(const Text &name) const;
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}
@@ -33,6 +33,6 @@ private:
 
 // Deletes root\path with all its sub-keys, deepest and last first. Outcomes
 // are not reported.
-void delete_key_tree(HKEY root, const std::string &path);
+void delete_key_tree(HKEY root, const Text &path);
 
 } // namespace platform

@@ -3,7 +3,7 @@
 
 namespace platform {
 
-ResourceBytes find_resource(HMODULE module, const std::string &type, const std::string &name) {
+ResourceBytes find_resource(HMODULE module, const Text &type, const Text &name) {
     // Resources live as long as the module: there is nothing to free.
     const HRSRC info = ::FindResourceA(module, name.c_str(), type.c_str());
     const HGLOBAL loaded = info ? ::LoadResource(module, info) : nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 // Bytes carried as resources inside the program file, used where they lie.
 #include <windows.h>
-#include <string>
+#include "text.h"
 
 namespace platform {
 
@@ -12,6 +12,6 @@ struct ResourceBytes {
 
 // Looks the resource up by type and name text (the system ignores their
 // letter case): "Resource %s not found" when it is not there.
-ResourceBytes find_resource(HMODULE module, const std::string &type, const std::string &name);
+ResourceBytes find_resource(HMODULE module, const Text &type, const Text &name);
 
 } // namespace platform

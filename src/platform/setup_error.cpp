@@ -2,14 +2,14 @@
 
 namespace platform {
 
-std::string format_message(const std::string &pattern, const std::string &argument) {
-    std::string text = pattern;
+Text format_message(const char *pattern, const Text &argument) {
+    const Text text = pattern;
     const auto at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, argument);
-    return text;
+    if (at == Text::npos) return text;
+    return text.substr(0, at) + argument + (pattern + at + 2);
 }
 
-void raise_error(const std::string &message) {
+void raise_error(const Text &message) {
     throw SetupError(message);
 }
 

@@ -1,10 +1,10 @@
 #include "shell.h"
 #include "setup_error.h"
-#include <vector>
+#include "guids.h"
 
 namespace platform {
 
-std::string special_folder_path(int csidl) {
+Text special_folder_path(int csidl) {
     char buffer[MAX_PATH + 1] = {};
     LPITEMIDLIST list = nullptr;
     ::SHGetSpecialFolderLocation(nullptr, csidl, &list);
@@ -13,13 +13,13 @@ std::string special_folder_path(int csidl) {
     return buffer;
 }
 
-std::string ole_error_text(HRESULT code) {
+Text ole_error_text(HRESULT code) {
     char *text = nullptr;
     const DWORD length = ::FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : std::string();
-    if (text) ::LocalFree(text);
+    const LocalMemory owned(text);
+    Text message = length ? Text(text, length) : Text();
     while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ')
         message.pop_back();
     if (message.empty()) {
@@ -34,25 +34,23 @@ std::string ole_error_text(HRESULT code) {
 ShellLink create_shell_link() {
     ShellLink result;
     const HRESULT created =
-        ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                           IID_IUnknown, result.object.out_void());
+        ::CoCreateInstance(kShellLinkClass, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                           kUnknownInterface, result.object.out_void());
     if (FAILED(created)) raise_error(ole_error_text(created));
-    if (FAILED(result.object->QueryInterface(IID_IShellLinkA, result.link.out_void())) ||
-        FAILED(result.object->QueryInterface(IID_IPersistFile, result.file.out_void())))
+    if (FAILED(result.object->QueryInterface(kShellLinkInterface, result.link.out_void())) ||
+        FAILED(result.object->QueryInterface(kPersistFileInterface, result.file.out_void())))
         raise_error("Interface not supported");
     return result;
 }
 
-std::vector<wchar_t> ansi_to_wide(const std::string &text) {
+Buffer<wchar_t> ansi_to_wide(const Text &text) {
     const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    Buffer<wchar_t> wide;
+    wide.resize(static_cast<std::size_t>(length > 0 ? length : 1));
     ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
     return wide;
 }
 
-} // namespace platform
-
-namespace platform {
 
 namespace {
 // A block from the shell's allocator, freed by it.
@@ -72,7 +70,7 @@ private:
 };
 } // namespace
 
-std::optional<std::string> browse_for_folder(HWND owner, const char *title) {
+std::optional<Text> browse_for_folder(HWND owner, const char *title) {
     ComPtr<IMalloc> allocator;
     if (FAILED(::SHGetMalloc(allocator.out()))) return std::nullopt;
     const ShellBlock buffer(allocator.get(), allocator->Alloc(MAX_PATH));
@@ -89,7 +87,7 @@ std::optional<std::string> browse_for_folder(HWND owner, const char *title) {
     const ShellBlock chosen(allocator.get(), ::SHBrowseForFolderA(&info));
     if (!chosen.get()) return std::nullopt;
     ::SHGetPathFromIDListA(static_cast<LPCITEMIDLIST>(chosen.get()), text);
-    return std::string(text);
+    return Text(text);
 }
 
 } // namespace platform

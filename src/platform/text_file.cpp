@@ -3,7 +3,7 @@
 
 namespace platform {
 
-std::string io_error_text(DWORD code) {
+Text io_error_text(DWORD code) {
     switch (code) {
     case 2:
         return "File not found";
@@ -19,8 +19,11 @@ std::string io_error_text(DWORD code) {
         return "Disk full";
     case 106:
         return "Invalid numeric input";
-    default:
-        return "I/O error " + std::to_string(code);
+    default: {
+        char text[32];
+        ::wsprintfA(text, "I/O error %lu", static_cast<unsigned long>(code));
+        return text;
+    }
     }
 }
 
@@ -30,16 +33,16 @@ namespace {
 }
 } // namespace
 
-TextFileWriter::TextFileWriter(const std::string &path)
+TextFileWriter::TextFileWriter(const Text &path)
     : file_(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (!file_) raise_last_error();
 }
 
-void TextFileWriter::write_line(const std::string &line) {
-    const std::string bytes = line + "\r\n";
+void TextFileWriter::write_line(const Text &line) {
+    const Text bytes = line + "\r\n";
     DWORD written = 0;
-    if (!::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+    if (!::WriteFile(file_.get(), bytes.c_str(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr))
         raise_last_error();
     if (written != bytes.size()) raise_error(io_error_text(101));

@@ -2,17 +2,17 @@
 // A text file written line by line, each line ended by CR LF. Every failure
 // raises at once with the runtime's text for its code ("File access denied").
 #include "owners.h"
-#include <string>
+#include "text.h"
 
 namespace platform {
 
-std::string io_error_text(DWORD code);
+Text io_error_text(DWORD code);
 
 class TextFileWriter {
 public:
     // Creates or replaces the file.
-    explicit TextFileWriter(const std::string &path);
-    void write_line(const std::string &line);
+    explicit TextFileWriter(const Text &path);
+    void write_line(const Text &line);
     void close();
 
 private:

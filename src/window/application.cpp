@@ -1,18 +1,21 @@
 #include "application.h"
 #include "form.h"
+#include "../platform/paths.h"
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 
 namespace ui {
 
-std::string application_title(const std::string &module_path) {
-    std::string name = module_path.substr(module_path.find_last_of("\\/:") + 1);
+platform::Text application_title(const platform::Text &module_path) {
+    const std::size_t slash = module_path.find_last_of("\\/:");
+    platform::Text name = module_path.substr(slash == platform::Text::npos ? 0 : slash + 1);
     name = name.substr(0, name.find('.'));
     if (name.size() > 1) ::CharLowerBuffA(&name[1], static_cast<DWORD>(name.size() - 1));
     return name;
 }
 
-std::string error_box_text(const std::string &message) {
+platform::Text error_box_text(const platform::Text &message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
     return message;
 }
@@ -37,9 +40,7 @@ LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPAR
 void Application::initialize(HINSTANCE instance) {
     if (window_) return;
     instance_ = instance;
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    title_ = application_title(path);
+    title_ = application_title(platform::module_path());
 
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = application_procedure;
@@ -99,7 +100,7 @@ void Application::clear_termination() {
     terminated_ = false;
 }
 
-void Application::show_error(const std::string &message) {
+void Application::show_error(const platform::Text &message) {
     const TaskWindowsDisabled disabled;
     ::MessageBoxA(window_, error_box_text(message).c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }

@@ -3,7 +3,7 @@
 // taskbar button, owner of every form and message box), the message loop,
 // and the standard error box.
 #include <windows.h>
-#include <string>
+#include "../platform/setup_error.h"
 
 namespace ui {
 
@@ -11,9 +11,9 @@ class Form;
 
 // "install.exe" -> "install": the file name cut before its first '.', every
 // character after the first in lower case.
-std::string application_title(const std::string &module_path);
+platform::Text application_title(const platform::Text &module_path);
 // The error text with a full stop added when its last character sorts after '.'.
-std::string error_box_text(const std::string &message);
+platform::Text error_box_text(const platform::Text &message);
 
 class Application {
 public:
@@ -22,7 +22,7 @@ public:
     void initialize(HINSTANCE instance);
     HINSTANCE instance() const { return instance_; }
     HWND handle() const { return window_; }
-    const std::string &title() const { return title_; }
+    const platform::Text &title() const { return title_; }
 
     void set_main_form(Form *form) { main_form_ = form; }
     Form *main_form() const { return main_form_; }
@@ -41,7 +41,7 @@ public:
 
     // The standard error box: owned by the application, titled with its
     // title, with the error icon; the other windows are disabled meanwhile.
-    void show_error(const std::string &message);
+    void show_error(const platform::Text &message);
 
 private:
     Application() = default;
@@ -49,7 +49,7 @@ private:
 
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
-    std::string title_;
+    platform::Text title_;
     Form *main_form_ = nullptr;
     bool terminated_ = false;
 };
@@ -76,7 +76,7 @@ private:
 template <typename F> void guarded(F &&handler) {
     try {
         handler();
-    } catch (const std::exception &error) {
+    } catch (const platform::SetupError &error) {
         Application::get().show_error(error.what());
     }
 }

@@ -87,15 +87,13 @@ void Control::invalidate() const {
 }
 
 void Control::fit_label_to_text() {
-    HDC dc = ::GetDC(nullptr);
-    const HGDIOBJ previous =
-        ::SelectObject(dc, font_ ? static_cast<HFONT>(font_.get()) : form_.font());
+    const platform::ScreenDC screen;
+    const platform::SelectedObject font(
+        screen.get(), font_ ? static_cast<HFONT>(font_.get()) : form_.font());
     // An empty caption measures as one blank, so the label keeps a height.
-    const std::string measured = text_.empty() ? " " : text_;
+    const char *measured = text_.empty() ? " " : text_.c_str();
     RECT area = {0, 0, 0, 0};
-    ::DrawTextA(dc, measured.c_str(), -1, &area, DT_CALCRECT | DT_LEFT | DT_NOPREFIX);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(nullptr, dc);
+    ::DrawTextA(screen.get(), measured, -1, &area, DT_CALCRECT | DT_LEFT | DT_NOPREFIX);
     bounds_.right = bounds_.left + (area.right - area.left);
     bounds_.bottom = bounds_.top + (area.bottom - area.top);
 }
@@ -125,15 +123,16 @@ void Control::set_enabled(bool enabled) {
     if (windowed()) ::EnableWindow(handle(), enabled);
 }
 
-std::string Control::text() const {
+platform::Text Control::text() const {
     if (!windowed()) return text_;
-    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(handle())) + 1, '\0');
+    platform::Text text;
+    text.resize(static_cast<std::size_t>(::GetWindowTextLengthA(handle())) + 1);
     text.resize(static_cast<std::size_t>(
         ::GetWindowTextA(handle(), text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
-void Control::set_text(const std::string &text) {
+void Control::set_text(const platform::Text &text) {
     if (windowed()) {
         ::SetWindowTextA(handle(), text.c_str());
         return;
@@ -183,7 +182,7 @@ void Control::set_focus() {
 }
 
 void Control::click() {
-    if (description_.on_click) (form_.*description_.on_click)(*this);
+    if (description_.on_click) description_.on_click(form_, *this);
 }
 
 void Control::paint(HDC dc) const {
@@ -219,15 +218,14 @@ void Control::paint(HDC dc) const {
             RECT area = bounds_;
             ::FillRect(dc, &area, form_.brush());
         }
-        const HGDIOBJ previous =
-            ::SelectObject(dc, font_ ? static_cast<HFONT>(font_.get()) : form_.font());
+        const platform::SelectedObject font(
+            dc, font_ ? static_cast<HFONT>(font_.get()) : form_.font());
         ::SetTextColor(dc, description_.text_colour == kWindowTextColour
                                ? ::GetSysColor(COLOR_WINDOWTEXT)
                                : description_.text_colour);
         ::SetBkMode(dc, TRANSPARENT);
         RECT area = bounds_;
         ::DrawTextA(dc, text_.c_str(), -1, &area, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
-        ::SelectObject(dc, previous);
         break;
     }
     default:

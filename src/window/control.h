@@ -3,7 +3,7 @@
 // progress bar) or an element the form paints (labels, pictures, bevels).
 #include "control_description.h"
 #include "pictures.h"
-#include <string>
+#include "../platform/text.h"
 
 namespace ui {
 
@@ -28,8 +28,8 @@ public:
     void set_visible(bool visible);
     bool enabled() const { return enabled_; }
     void set_enabled(bool enabled);
-    std::string text() const;
-    void set_text(const std::string &text);
+    platform::Text text() const;
+    void set_text(const platform::Text &text);
 
     // Radio buttons: checking one unchecks the others of the form and runs
     // the click handler when it becomes checked.
@@ -58,7 +58,7 @@ private:
     RECT bounds_;
     bool visible_;
     bool enabled_;
-    std::string text_; // painted controls only
+    platform::Text text_; // painted controls only
     platform::UniqueWindow window_;
     platform::GdiObject font_;
     platform::GdiObject brush_;

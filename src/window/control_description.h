@@ -30,7 +30,9 @@ inline constexpr COLORREF kWindowTextColour = 0xFF000000; // the system's colour
 inline constexpr COLORREF kNoBackground = 0xFFFFFFFF;     // transparent
 inline constexpr COLORREF kFormBackground = 0xFE000000;   // filled with the form's colour
 
-using ClickHandler = void (Form::*)(Control &sender);
+// A plain function, so that a table of controls is a constant the program
+// carries as it is, with no code to build it at start-up.
+using ClickHandler = void (*)(Form &form, Control &sender);
 
 struct ControlDescription {
     const char *name;
@@ -55,9 +57,14 @@ struct FormDescription {
     bool centre_when_first_shown;
 };
 
-// Lets a table name a handler of a derived form class.
-template <typename F> constexpr ClickHandler handler(void (F::*method)(Control &)) {
-    return static_cast<ClickHandler>(method);
-}
+// Lets a table name a handler of a derived form class: handler<&TForm1::Button2Click>.
+template <typename Method> struct HandlerClass;
+template <typename F> struct HandlerClass<void (F::*)(Control &)> {
+    using type = F;
+};
+template <auto method>
+constexpr ClickHandler handler = [](Form &form, Control &sender) {
+    (static_cast<typename HandlerClass<decltype(method)>::type &>(form).*method)(sender);
+};
 
 } // namespace ui

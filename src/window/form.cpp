@@ -37,9 +37,7 @@ Form *form_of_window(HWND window) {
 Form::Form(const FormDescription &description, const ControlDescription *controls,
            std::size_t count)
     : description_(description), descriptions_(controls), description_count_(count) {
-    HDC screen = ::GetDC(nullptr);
-    dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    dpi_ = ::GetDeviceCaps(platform::ScreenDC().get(), LOGPIXELSY);
     font_.reset(create_font(description.font));
     brush_.reset(::CreateSolidBrush(description.colour));
 }
@@ -202,7 +200,7 @@ void Form::restore_focus() {
 }
 
 void Form::select_next(HWND from, bool forward) {
-    std::vector<Control *> order;
+    platform::Buffer<Control *> order;
     for (const auto &control : controls_)
         if (control->description().tab_order >= 0 && control->windowed())
             order.push_back(control.get());

@@ -4,8 +4,8 @@
 // its child windows, routes clicks to handlers, keeps its keyboard focus
 // across activations and can be shown modally.
 #include "control.h"
+#include "../platform/buffer.h"
 #include <memory>
-#include <vector>
 
 namespace ui {
 
@@ -18,7 +18,7 @@ public:
 
     HWND handle() const { return window_.get(); }
     Control &control(const char *name) const;
-    const std::vector<std::unique_ptr<Control>> &controls() const { return controls_; }
+    const platform::Buffer<std::unique_ptr<Control>> &controls() const { return controls_; }
 
     // Outer coordinates, frame included.
     void set_left(int left);
@@ -78,7 +78,7 @@ private:
     platform::UniqueWindow window_;
     platform::GdiObject font_;
     platform::GdiObject brush_;
-    std::vector<std::unique_ptr<Control>> controls_;
+    platform::Buffer<std::unique_ptr<Control>> controls_;
     HWND focus_ = nullptr;
     bool shown_before_ = false;
     bool modal_ = false;

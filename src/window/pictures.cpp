@@ -21,14 +21,28 @@ void jump_back(j_common_ptr info) {
 }
 
 void ignore_message(j_common_ptr) {}
+void ignore_warning(j_common_ptr, int) {}
+void format_nothing(j_common_ptr, char *buffer) {
+    buffer[0] = '\0';
+}
+void reset_errors(j_common_ptr info) {
+    info->err->num_warnings = 0;
+    info->err->msg_code = 0;
+}
 
 // Kept apart from C++ objects with destructors, which longjmp would skip.
 bool decode_into(const void *bytes, unsigned long size, Bitmap &bitmap) {
     jpeg_decompress_struct info;
-    JumpingErrorManager errors;
-    info.err = jpeg_std_error(&errors.manager);
+    // Filled here rather than by jpeg_std_error: nothing is ever shown of
+    // libjpeg's messages, and its message table and formatting (with the C
+    // library's printf) would come with that function.
+    JumpingErrorManager errors = {};
     errors.manager.error_exit = jump_back;
+    errors.manager.emit_message = ignore_warning;
     errors.manager.output_message = ignore_message;
+    errors.manager.format_message = format_nothing;
+    errors.manager.reset_error_mgr = reset_errors;
+    info.err = &errors.manager;
     if (setjmp(errors.back)) {
         jpeg_destroy_decompress(&info);
         return false;
@@ -40,7 +54,7 @@ bool decode_into(const void *bytes, unsigned long size, Bitmap &bitmap) {
     jpeg_start_decompress(&info);
     bitmap.width = static_cast<int>(info.output_width);
     bitmap.height = static_cast<int>(info.output_height);
-    bitmap.pixels.assign(static_cast<std::size_t>(bitmap.stride()) * bitmap.height, 0);
+    bitmap.pixels.resize(static_cast<std::size_t>(bitmap.stride()) * bitmap.height);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row =
             bitmap.pixels.data() + static_cast<std::size_t>(bitmap.stride()) * info.output_scanline;

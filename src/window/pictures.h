@@ -2,8 +2,7 @@
 // Pictures carried as resources: a JPEG decoded with libjpeg into a bitmap
 // the window can draw, and icons.
 #include "../platform/owners.h"
-#include <string>
-#include <vector>
+#include "../platform/buffer.h"
 
 namespace ui {
 
@@ -11,7 +10,7 @@ namespace ui {
 struct Bitmap {
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> pixels; // BGR rows, each padded to 4 bytes
+    platform::Buffer<unsigned char> pixels; // BGR rows, each padded to 4 bytes
     int stride() const { return (width * 3 + 3) & ~3; }
 };
 

@@ -1,0 +1,85 @@
+#include "text.h"
+
+namespace platform {
+
+Text::Text(const char *text) : chars_(text, std::strlen(text)) {}
+
+Text::Text(const char *text, std::size_t length) : chars_(text, length) {}
+
+void Text::pop_back() {
+    chars_.pop_back();
+}
+
+void Text::clear() {
+    chars_.clear();
+}
+
+void Text::resize(std::size_t size) {
+    chars_.resize(size);
+}
+
+Text &Text::operator+=(const Text &more) {
+    chars_.append(more.chars_.data(), more.size());
+    return *this;
+}
+
+Text &Text::operator+=(const char *more) {
+    chars_.append(more, std::strlen(more));
+    return *this;
+}
+
+Text &Text::operator+=(char more) {
+    chars_.push_back(more);
+    return *this;
+}
+
+bool operator==(const Text &a, const Text &b) {
+    return a.size() == b.size() && std::memcmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+Text operator+(const Text &a, const Text &b) {
+    Text sum = a;
+    return sum += b;
+}
+
+Text operator+(const Text &a, const char *b) {
+    Text sum = a;
+    return sum += b;
+}
+
+Text operator+(const Text &a, char b) {
+    Text sum = a;
+    return sum += b;
+}
+
+Text operator+(const char *a, const Text &b) {
+    Text sum = a;
+    return sum += b;
+}
+
+std::size_t Text::find(const char *part, std::size_t from) const {
+    const std::size_t length = std::strlen(part);
+    for (std::size_t at = from; at + length <= size(); ++at)
+        if (std::memcmp(c_str() + at, part, length) == 0) return at;
+    return npos;
+}
+
+std::size_t Text::find(char c, std::size_t from) const {
+    for (std::size_t at = from; at < size(); ++at)
+        if (chars_[at] == c) return at;
+    return npos;
+}
+
+std::size_t Text::find_last_of(const char *characters) const {
+    for (std::size_t at = size(); at-- > 0;)
+        if (chars_[at] && std::strchr(characters, chars_[at])) return at;
+    return npos;
+}
+
+Text Text::substr(std::size_t start, std::size_t length) const {
+    if (start > size()) start = size();
+    if (length > size() - start) length = size() - start;
+    return Text(c_str() + start, length);
+}
+
+} // namespace platform
