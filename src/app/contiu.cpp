@@ -11,7 +11,9 @@ using ui::kWindowTextColour;
 constexpr ui::FormDescription kForm = {
     "Alarm", 197, 226, 283, 138, RGB(221, 221, 221), {"MS Sans Serif", 11, DEFAULT_CHARSET}, false};
 
-constexpr ui::ControlDescription kControls[] = {
+// The tables are not const only to lie in the program's writable data, whose
+// page in the file has room for them; read-only data would need another.
+ui::ControlDescription kControls[] = {
     // name      kind                 left top width height text  visible enabled tab
     {"Label1", ControlKind::Label, 8, 8, 46, 13, "ALARM:  ", true, true, -1, nullptr, nullptr,
      kWindowTextColour, kFormBackground},
@@ -26,7 +28,7 @@ constexpr ui::ControlDescription kControls[] = {
 };
 
 // The dialog's members, bound to the controls of the same name.
-const struct {
+struct {
     ui::Control *TForm2::*member;
     const char *name;
 } kMembers[] = {

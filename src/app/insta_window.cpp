@@ -26,7 +26,9 @@ constexpr ui::FormDescription kForm = {"Setup-Corvanta 1.21", 341,         197, 
 
 // Labels, pictures and bevels are painted in this order beneath the child
 // windows; tab order runs through the child windows.
-constexpr ui::ControlDescription kControls[] = {
+// The tables are not const only to lie in the program's writable data, whose
+// page in the file has room for them; read-only data would need another.
+ui::ControlDescription kControls[] = {
     // name      kind                      left top  width height text  visible enabled tab
     {"Image1", ControlKind::JpegPicture, 0, 0, 513, 73, "BANNER", true, true, -1},
     {"Bevel1", ControlKind::Bevel, 72, 323, 433, 2, nullptr, true, true, -1},
@@ -61,7 +63,7 @@ constexpr ui::ControlDescription kControls[] = {
 };
 
 // The form's members, bound to the controls of the same name.
-const struct {
+struct {
     ui::Control *TForm1::*member;
     const char *name;
 } kMembers[] = {

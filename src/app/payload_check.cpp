@@ -20,7 +20,7 @@ struct HashTraits {
 };
 } // namespace
 
-platform::Text sha256_hex(const void *bytes, DWORD size) {
+Sha256 sha256(const void *bytes, DWORD size) {
     HCRYPTPROV provider_handle = 0;
     if (!::CryptAcquireContextA(&provider_handle, nullptr, nullptr, PROV_RSA_AES,
                                 CRYPT_VERIFYCONTEXT))
@@ -30,23 +30,18 @@ platform::Text sha256_hex(const void *bytes, DWORD size) {
     if (!::CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, &hash_handle))
         platform::raise_error("SHA-256 is not available");
     const platform::Owner<HashTraits> hash(hash_handle);
-    ::CryptHashData(hash.get(), static_cast<const BYTE *>(bytes), size, 0);
-    BYTE digest[32];
-    DWORD length = sizeof digest;
-    ::CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &length, 0);
-    static const char hex[] = "0123456789abcdef";
-    platform::Text text;
-    for (DWORD i = 0; i < length; ++i) {
-        text += hex[digest[i] >> 4];
-        text += hex[digest[i] & 15];
-    }
-    return text;
+    Sha256 digest = {};
+    DWORD length = sizeof digest.bytes;
+    if (!::CryptHashData(hash.get(), static_cast<const BYTE *>(bytes), size, 0) ||
+        !::CryptGetHashParam(hash.get(), HP_HASHVAL, digest.bytes, &length, 0))
+        platform::raise_error("SHA-256 is not available");
+    return digest;
 }
 
 void verify_payload(const platform::Text &name, const void *bytes, DWORD size) {
     for (const auto &recorded : manifest::kPayloads)
         if (name == recorded.name) {
-            if (sha256_hex(bytes, size) != recorded.sha256)
+            if (std::memcmp(sha256(bytes, size).bytes, recorded.sha256, sizeof recorded.sha256))
                 platform::raise_error(platform::format_message("Resource %s is damaged", name));
             return;
         }

@@ -4,7 +4,10 @@
 #include <windows.h>
 #include "../platform/text.h"
 
-// Lower-case hex SHA-256 of the bytes, from the system's crypto provider.
-platform::Text sha256_hex(const void *bytes, DWORD size);
+// The SHA-256 of the bytes, from the system's crypto provider.
+struct Sha256 {
+    BYTE bytes[32];
+};
+Sha256 sha256(const void *bytes, DWORD size);
 // "Resource %s is damaged" when the bytes do not match what the build recorded.
 void verify_payload(const platform::Text &name, const void *bytes, DWORD size);

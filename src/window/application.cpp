@@ -105,6 +105,14 @@ void Application::show_error(const platform::Text &message) {
     ::MessageBoxA(window_, error_box_text(message).c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 
+void guarded_call(void (*call)(void *handler), void *handler) {
+    try {
+        call(handler);
+    } catch (const platform::SetupError &error) {
+        Application::get().show_error(error.what());
+    }
+}
+
 TaskWindowsDisabled::TaskWindowsDisabled(HWND except)
     : except_(except), active_(::GetActiveWindow()) {
     ::EnumThreadWindows(::GetCurrentThreadId(), collect, reinterpret_cast<LPARAM>(this));

@@ -3,6 +3,7 @@
 // taskbar button, owner of every form and message box), the message loop,
 // and the standard error box.
 #include <windows.h>
+#include <type_traits>
 #include "../platform/setup_error.h"
 
 namespace ui {
@@ -73,12 +74,12 @@ private:
 
 // Runs an event handler at the edge of the window layer: an error that
 // leaves it is shown in the standard error box and goes no further.
+void guarded_call(void (*call)(void *handler), void *handler);
 template <typename F> void guarded(F &&handler) {
-    try {
-        handler();
-    } catch (const platform::SetupError &error) {
-        Application::get().show_error(error.what());
-    }
+    // One place catches for every handler: the catch is not repeated for each.
+    using Handler = std::remove_reference_t<F>;
+    guarded_call([](void *h) { (*static_cast<Handler *>(h))(); },
+                 const_cast<void *>(static_cast<const void *>(&handler)));
 }
 
 } // namespace ui

@@ -8,7 +8,7 @@ namespace ui {
 class Form;
 class Control;
 
-enum class ControlKind {
+enum class ControlKind : unsigned char {
     JpegPicture, // a JPEG resource, drawn unscaled and clipped
     IconPicture, // an icon resource, drawn through its masks
     Bevel,       // a lowered 3-D box, here always an etched line
@@ -37,11 +37,11 @@ using ClickHandler = void (*)(Form &form, Control &sender);
 struct ControlDescription {
     const char *name;
     ControlKind kind;
-    int left, top, width, height;
+    short left, top, width, height;
     const char *text; // caption, initial text, or the picture's resource name
     bool visible;
     bool enabled;
-    int tab_order; // -1: not in the tab order
+    signed char tab_order; // -1: not in the tab order
     ClickHandler on_click = nullptr;
     const FontDescription *font = nullptr; // nullptr: the form's font
     COLORREF text_colour = kWindowTextColour;

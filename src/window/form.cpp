@@ -2,6 +2,7 @@
 #include "application.h"
 #include <algorithm>
 #include <cstring>
+#include <climits>
 #include <cstdlib>
 
 namespace ui {
@@ -200,27 +201,23 @@ void Form::restore_focus() {
 }
 
 void Form::select_next(HWND from, bool forward) {
-    platform::Buffer<Control *> order;
-    for (const auto &control : controls_)
-        if (control->description().tab_order >= 0 && control->windowed())
-            order.push_back(control.get());
-    std::sort(order.begin(), order.end(), [](const Control *a, const Control *b) {
-        return a->description().tab_order < b->description().tab_order;
-    });
-    if (order.empty()) return;
-    const auto count = static_cast<int>(order.size());
-    int at = -1;
-    for (int i = 0; i < count; ++i)
-        if (order[static_cast<std::size_t>(i)]->handle() == from) at = i;
-    for (int step = 1; step <= count; ++step) {
-        const int start = at < 0 ? (forward ? -1 : count) : at;
-        const int index = ((start + (forward ? step : -step)) % count + count) % count;
-        Control *candidate = order[static_cast<std::size_t>(index)];
-        if (candidate->is_tab_stop()) {
-            candidate->set_focus();
-            return;
-        }
+    // The next tab stop in tab order after the control that has the focus,
+    // or the first (last, going back) when there is none after it.
+    const auto before = [forward](int a, int b) { return forward ? a < b : a > b; };
+    const Control *current = control_of(from);
+    const int at = current && current->description().tab_order >= 0
+                       ? current->description().tab_order
+                       : (forward ? INT_MIN : INT_MAX);
+    Control *next = nullptr;
+    Control *first = nullptr;
+    for (const auto &control : controls_) {
+        if (!control->is_tab_stop()) continue;
+        const int order = control->description().tab_order;
+        if (before(at, order) && (!next || before(order, next->description().tab_order)))
+            next = control.get();
+        if (!first || before(order, first->description().tab_order)) first = control.get();
     }
+    if (Control *chosen = next ? next : first) chosen->set_focus();
 }
 
 bool Form::dialog_key(HWND from, WPARAM key) {
