@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
+#include "platform/security.h"
 #include "platform/setup_error.h"
 #include "platform/shell.h"
 #include "platform/text_file.h"
@@ -339,6 +340,29 @@ TEST_F(Files, TextFileErrorsUseTheRuntimeTexts) {
     EXPECT_EQ(platform::io_error_text(3), "Invalid filename");
     EXPECT_EQ(platform::io_error_text(101), "Disk full");
     EXPECT_EQ(platform::io_error_text(32), "I/O error 32");
+}
+
+TEST_F(Files, ProtectedDirectoryHasTheProgramFilesAccessList) {
+    const auto descriptor = platform::program_files_descriptor();
+    ASSERT_TRUE(descriptor);
+    EXPECT_EQ(access_list_text(descriptor.get()),
+              "protected; S-1-5-32-544 1f01ff OICI; S-1-5-18 1f01ff OICI; "
+              "S-1-5-32-545 1200a9 OICI");
+
+    // What Wine shows of it: the folder grants nothing to everybody, where a
+    // plain folder lets everybody read.
+    const std::string path = dir + "\\protected";
+    ASSERT_TRUE(platform::create_protected_directory(path));
+    EXPECT_EQ(access_list_of(path).find("S-1-1-0 "), std::string::npos) << access_list_of(path);
+    const std::string plain = dir + "\\plain";
+    ::CreateDirectoryA(plain.c_str(), nullptr);
+    EXPECT_NE(access_list_of(plain).find("S-1-1-0 "), std::string::npos);
+
+    // An existing directory is not made again and keeps its list.
+    const std::string before = access_list_of(plain);
+    EXPECT_FALSE(platform::create_protected_directory(plain));
+    EXPECT_EQ(access_list_of(plain), before);
+    EXPECT_FALSE(platform::create_protected_directory(dir + "\\none\\deeper"));
 }
 
 // --- Error box, title and shell -----------------------------------------

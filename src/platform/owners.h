@@ -91,7 +91,8 @@ struct TaskMemoryTraits {
 };
 using TaskMemory = Owner<TaskMemoryTraits>;
 
-// Memory the system allocated for the caller with LocalAlloc (FormatMessage).
+// Memory the system hands out with LocalAlloc (security descriptors,
+// formatted messages).
 struct LocalMemoryTraits {
     using Handle = HLOCAL;
     static Handle empty() { return nullptr; }
