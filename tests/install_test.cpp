@@ -103,7 +103,7 @@ TEST_F(Install, WritesTheFilesTheRecordsAndTheUninstallerCopy) {
     for (std::size_t i = 0; i < sources.size(); ++i)
         EXPECT_EQ(read_file(target + manifest::kPayloads[i].file), read_file(sources[i]))
             << manifest::kPayloads[i].file;
-    EXPECT_EQ(read_file(target + "install.exe"), read_file(platform::module_path()));
+    EXPECT_EQ(read_file(target + "install.exe"), read_file(platform::module_path().c_str()));
 
     const auto exepath = read_raw(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath");
     EXPECT_EQ(exepath.type, static_cast<DWORD>(REG_SZ));

@@ -36,7 +36,9 @@ std::string error_of(const std::function<void()> &action) {
 struct PeFacts {
     WORD machine = 0;
     WORD subsystem = 0;
+    WORD subsystem_version = 0; // major << 8 | minor
     std::set<std::string> imports;
+    std::set<std::string> functions; // imported by name, from any DLL
 };
 
 PeFacts read_pe(const std::string &bytes) {
@@ -50,6 +52,9 @@ PeFacts read_pe(const std::string &bytes) {
     at(pe, headers);
     facts.machine = headers.FileHeader.Machine;
     facts.subsystem = headers.OptionalHeader.Subsystem;
+    facts.subsystem_version =
+        static_cast<WORD>(headers.OptionalHeader.MajorSubsystemVersion << 8 |
+                          headers.OptionalHeader.MinorSubsystemVersion);
     const auto sections =
         pe + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + headers.FileHeader.SizeOfOptionalHeader;
     auto file_offset = [&](DWORD rva) -> std::size_t {
@@ -72,6 +77,15 @@ PeFacts read_pe(const std::string &bytes) {
         for (auto &c : name)
             c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
         facts.imports.insert(name);
+        const DWORD names = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk
+                                                          : descriptor.FirstThunk;
+        for (std::size_t t = file_offset(names);; t += sizeof(DWORD)) {
+            DWORD thunk = 0;
+            at(t, thunk);
+            if (thunk == 0) break;
+            if (!(thunk & IMAGE_ORDINAL_FLAG32))
+                facts.functions.insert(bytes.c_str() + file_offset(thunk) + sizeof(WORD));
+        }
     }
     return facts;
 }
@@ -80,11 +94,39 @@ TEST(ProgramFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
     const PeFacts facts = read_pe(read_file(path_from_environment("INSTAL_EXE")));
     EXPECT_EQ(facts.machine, IMAGE_FILE_MACHINE_I386);
     EXPECT_EQ(facts.subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
-    const std::set<std::string> system = {"advapi32.dll", "comctl32.dll", "gdi32.dll",
-                                          "kernel32.dll", "msvcrt.dll",   "ole32.dll",
-                                          "shell32.dll",  "user32.dll"};
+    // Only the system's known DLLs, which the loader takes from the system
+    // directory whatever lies beside the program: comctl32.dll is not one
+    // of them, and the program loads it itself.
+    const std::set<std::string> known = {"advapi32.dll", "gdi32.dll", "kernel32.dll",
+                                         "msvcrt.dll",   "ole32.dll", "shell32.dll",
+                                         "user32.dll"};
     for (const auto &name : facts.imports)
-        EXPECT_TRUE(system.count(name)) << name;
+        EXPECT_TRUE(known.count(name)) << name;
+}
+
+// Windows XP SP3's loader refuses a program whose header asks for a later
+// system or that imports a function it lacks, before the program's first line.
+TEST(ProgramFile, LoadsOnWindowsXp) {
+    const PeFacts facts = read_pe(read_file(path_from_environment("INSTAL_EXE")));
+    EXPECT_LE(facts.subsystem_version, 0x0501);
+    EXPECT_FALSE(facts.functions.empty());
+    // Functions that came with Vista or later and that runtimes and
+    // programs like this one are known to use.
+    const char *const later[] = {
+        "GetTickCount64", "InitializeSRWLock", "AcquireSRWLockExclusive",
+        "AcquireSRWLockShared", "ReleaseSRWLockExclusive", "ReleaseSRWLockShared",
+        "TryAcquireSRWLockExclusive", "InitializeConditionVariable",
+        "SleepConditionVariableCS", "SleepConditionVariableSRW", "WakeConditionVariable",
+        "WakeAllConditionVariable", "InitializeCriticalSectionEx", "InitOnceExecuteOnce",
+        "InitOnceBeginInitialize", "FlsAlloc", "FlsFree", "FlsGetValue", "FlsSetValue",
+        "GetSystemTimePreciseAsFileTime", "SetDefaultDllDirectories", "AddDllDirectory",
+        "GetFinalPathNameByHandleA", "GetFinalPathNameByHandleW", "CreateSymbolicLinkA",
+        "GetFileInformationByHandleEx", "SetFileInformationByHandle", "GetLocaleInfoEx",
+        "LCMapStringEx", "CompareStringEx", "CreateEventExW", "CreateMutexExW",
+        "CreateSemaphoreExW", "GetCurrentProcessorNumber", "QueryFullProcessImageNameA",
+        "GetErrorMode", "SHGetKnownFolderPath", "SetProcessDPIAware", "GetDpiForWindow"};
+    for (const char *name : later)
+        EXPECT_FALSE(facts.functions.count(name)) << name;
 }
 
 BOOL CALLBACK collect_language(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
@@ -414,7 +456,7 @@ TEST(SelfRemoval, ShortPathHasNoBlanksAndIsEmptyForMissingFiles) {
     const std::string dir = scratch_directory("short path") + "\\a long folder name";
     ::CreateDirectoryA(dir.c_str(), nullptr);
     write_text_file(dir + "\\install.exe", "x");
-    const std::string short_path = GetShortPath(dir + "\\install.exe");
+    const std::string short_path = GetShortPath(dir + "\\install.exe").c_str();
     EXPECT_FALSE(short_path.empty());
     EXPECT_EQ(short_path.find(' '), std::string::npos) << short_path;
     EXPECT_EQ(GetShortPath(dir + "\\missing.exe"), "");

@@ -29,7 +29,7 @@ constexpr char kP2[] =
     "Corvanta will be installed in the path, \rTo change path, please click the button";
 
 std::string module_directory() {
-    return platform::directory_part(platform::module_path());
+    return platform::directory_part(platform::module_path()).c_str();
 }
 
 using Wizard = WizardFixture;
@@ -112,7 +112,7 @@ TEST_F(Wizard, EveryControlStartsAsDesigned) {
 TEST_F(Wizard, LicenceBoxHoldsThirtyEightLinesAndWraps) {
     create_forms();
     const HWND memo = form().Memo1->handle();
-    const std::string text = form().Memo1->text();
+    const std::string text = form().Memo1->text().c_str();
     int lines = 1;
     for (std::size_t at = text.find("\r\n"); at != std::string::npos;
          at = text.find("\r\n", at + 2))
@@ -323,7 +323,7 @@ std::string directory_installed_for(WizardFixture &, TForm1 &form, const std::st
     form.Edit1->set_text(typed);
     ui::guarded([&] { form.Button2Click(*form.Button2); }); // as a click would
 
-    return insta::install_directory;
+    return insta::install_directory.c_str();
 }
 
 TEST_F(Wizard, PathIsTrimmedAndEndsInOneBackslash) {
@@ -375,7 +375,7 @@ TEST_F(Wizard, ChangePathBrowsesFoldersAndTakesTheChosenOne) {
         form().Button4Click(*form().Button4);
     }
     // Nothing is preselected: the tree starts at the desktop, whose folder is taken.
-    const std::string chosen = form().Edit1->text();
+    const std::string chosen = form().Edit1->text().c_str();
     EXPECT_NE(chosen, "C:\\Program Files\\Tolmera");
     EXPECT_TRUE(platform::directory_exists(chosen)) << chosen;
     EXPECT_NE(chosen.back(), '\\');
@@ -385,7 +385,7 @@ TEST_F(Wizard, ChangePathBrowsesFoldersAndTakesTheChosenOne) {
 
 TEST_F(Wizard, RunningFromTheRecordedDirectoryOpensTheRemovalChoice) {
     const std::string directory = module_directory();
-    for (const std::string &recorded : {directory, platform::ascii_lower(directory),
+    for (const std::string &recorded : {directory, std::string(platform::ascii_lower(directory).c_str()),
                                         std::string(CharUpperA(&std::string(directory)[0]))}) {
         set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", recorded);
         create_forms();
@@ -464,7 +464,7 @@ TEST_F(Wizard, ResumeAndTheCloseBoxLeaveEveryControlAsItWas) {
     form().Edit1->set_text("D:\\Somewhere");
     std::vector<std::string> before;
     for (const auto &c : form().controls())
-        before.push_back(c->text() + "|" + std::to_string(shown(*c)) +
+        before.push_back(c->text().c_str() + std::string("|") + std::to_string(shown(*c)) +
                          std::to_string(c->enabled()));
     for (int closing_by_box = 0; closing_by_box < 2; ++closing_by_box) {
         DialogWatcher watcher([&](HWND dialog) {
@@ -477,7 +477,7 @@ TEST_F(Wizard, ResumeAndTheCloseBoxLeaveEveryControlAsItWas) {
         EXPECT_EQ(watcher.seen().size(), 1u);
         std::vector<std::string> after;
         for (const auto &c : form().controls())
-            after.push_back(c->text() + "|" + std::to_string(shown(*c)) +
+            after.push_back(c->text().c_str() + std::string("|") + std::to_string(shown(*c)) +
                             std::to_string(c->enabled()));
         EXPECT_EQ(after, before);
         EXPECT_FALSE(ui::Application::get().terminated());

@@ -9,7 +9,8 @@ namespace testing_support {
 
 std::string shell_folder(const char *value_name) {
     return platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
-        .read_text(value_name);
+        .read_text(value_name)
+        .c_str();
 }
 
 std::vector<std::string> shortcut_paths() {
@@ -34,9 +35,10 @@ void remove_installation_traces() {
 }
 
 std::vector<std::string> payload_sources() {
-    const std::string dir = path_from_environment("INSTAL_PAYLOAD_DIR");
-    return {path_from_environment("INSTAL_APPLICATION_FILE"), dir + "\\misuc.dat",
-            dir + "\\readme.chm", dir + "\\orderform.htm", dir + "\\Tolmera.xml"};
+    std::vector<std::string> sources;
+    for (const char *source : kCarriedFileSources)
+        sources.push_back(windows_path(source));
+    return sources;
 }
 
 } // namespace testing_support

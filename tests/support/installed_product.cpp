@@ -45,14 +45,10 @@ std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory) {
 }
 
 std::vector<CarriedFile> carried_files() {
-    const std::string payload = path_from_environment("INSTAL_PAYLOAD_DIR") + "\\";
-    return {
-        {"Tolmera.exe", path_from_environment("INSTAL_APPLICATION_FILE")},
-        {"misuc.dat", payload + "misuc.dat"},
-        {"readme.chm", payload + "readme.chm"},
-        {"orderform.htm", payload + "orderform.htm"},
-        {"Tolmera.xml", payload + "Tolmera.xml"},
-    };
+    std::vector<CarriedFile> files;
+    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i)
+        files.push_back({manifest::kPayloads[i].file, windows_path(kCarriedFileSources[i])});
+    return files;
 }
 
 void expect_complete_install(const std::string &directory) {

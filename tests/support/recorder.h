@@ -20,7 +20,9 @@ public:
         events.push_back("process");
         Pacing::process_messages();
     }
-    void status_shown(const std::string &text) override { events.push_back("status " + text); }
+    void status_shown(const platform::Text &text) override {
+        events.push_back(std::string("status ") + text.c_str());
+    }
     void position_shown(int position) override {
         events.push_back("position " + std::to_string(position));
     }
