@@ -8,7 +8,9 @@
 //   bench_driver install EXE CAPTION
 //     walks our wizard (licence, install, default path) and reports the ms
 //     from the last Next until Next reads "Finish"; then presses it.
-#include "foreign_program.h"
+#include "screen.h"
+#include "support/dialogs.h"
+#include "support/program.h"
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -31,7 +33,7 @@ bool parse_point(const char *text, PixelCheck &check, bool with_colour) {
 
 constexpr double kTimeoutMs = 30000;
 
-HWND wait_for_window(const bench::ForeignProgram &program, const char *caption) {
+HWND wait_for_window(const testing_support::ProgramRun &program, const char *caption) {
     const double start = bench::now_ms();
     while (bench::now_ms() - start < kTimeoutMs) {
         if (HWND window = program.visible_window(caption)) return window;
@@ -49,7 +51,7 @@ void settle(HWND window) {
 int first_paint(const std::string &exe, const char *caption, DWORD hold_ms,
                 const std::vector<PixelCheck> &checks) {
     const double start = bench::now_ms();
-    bench::ForeignProgram program(exe);
+    testing_support::ProgramRun program(exe);
     if (!program.started()) return 2;
     double visible_at = 0;
     while (bench::now_ms() - start < kTimeoutMs) {
@@ -75,7 +77,7 @@ int first_paint(const std::string &exe, const char *caption, DWORD hold_ms,
 
 int probe(const std::string &exe, const char *caption, DWORD wait_ms,
           const std::vector<PixelCheck> &points) {
-    bench::ForeignProgram program(exe);
+    testing_support::ProgramRun program(exe);
     const HWND window = wait_for_window(program, caption);
     if (!window) return 1;
     ::Sleep(wait_ms);
@@ -95,7 +97,7 @@ constexpr std::size_t kNext = 1;
 constexpr std::size_t kAccept = 3; // also "Install Now!" on the choice page
 
 int install(const std::string &exe, const char *caption) {
-    bench::ForeignProgram program(exe);
+    testing_support::ProgramRun program(exe);
     const HWND window = wait_for_window(program, caption);
     if (!window) return 1;
     settle(window);
@@ -107,7 +109,7 @@ int install(const std::string &exe, const char *caption) {
     }
     const double start = bench::now_ms();
     ::PostMessageA(next, BM_CLICK, 0, 0);
-    while (!(::IsWindowEnabled(next) && bench::window_text(next) == "Finish")) {
+    while (!(::IsWindowEnabled(next) && testing_support::window_text(next) == "Finish")) {
         if (bench::now_ms() - start > 10 * kTimeoutMs) {
             std::printf("timeout\n");
             return 1;
@@ -117,7 +119,7 @@ int install(const std::string &exe, const char *caption) {
     std::printf("install_ms %.1f\n", bench::now_ms() - start);
     std::fflush(stdout);
     ::PostMessageA(next, BM_CLICK, 0, 0);
-    return program.exited(15000) ? 0 : 1;
+    return program.wait_for_exit(15000) ? 0 : 1;
 }
 
 } // namespace

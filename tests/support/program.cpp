@@ -45,15 +45,16 @@ BOOL CALLBACK match_window(HWND window, LPARAM search_pointer) {
 }
 } // namespace
 
-HWND ProgramRun::wait_for_window(const char *caption, DWORD timeout_ms) const {
+HWND ProgramRun::visible_window(const char *caption) const {
     WindowSearch search = {id_, caption, nullptr};
-    wait_until(
-        [&] {
-            ::EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        timeout_ms);
+    ::EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND ProgramRun::wait_for_window(const char *caption, DWORD timeout_ms) const {
+    HWND found = nullptr;
+    wait_until([&] { return (found = visible_window(caption)) != nullptr; }, timeout_ms);
+    return found;
 }
 
 bool ProgramRun::wait_for_exit(DWORD timeout_ms) const {

@@ -16,7 +16,9 @@ public:
 
     bool started() const { return process_ != nullptr; }
     DWORD id() const { return id_; }
-    // A visible top-level window of the process with this caption.
+    // A visible top-level window of the process with this caption, now or
+    // within the time; nullptr when there is none.
+    HWND visible_window(const char *caption) const;
     HWND wait_for_window(const char *caption, DWORD timeout_ms = 15000) const;
     bool wait_for_exit(DWORD timeout_ms = 15000) const;
     DWORD exit_code() const;

@@ -1,0 +1,49 @@
+#include "screen.h"
+#include <vector>
+
+namespace bench {
+
+double now_ms() {
+    static const double ticks_per_ms = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / ticks_per_ms;
+}
+
+namespace {
+struct Children {
+    HWND parent;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_child(HWND child, LPARAM children_pointer) {
+    auto *children = reinterpret_cast<Children *>(children_pointer);
+    if (::GetParent(child) == children->parent) children->found.push_back(child);
+    return TRUE;
+}
+} // namespace
+
+COLORREF screen_pixel(HWND window, int x, int y) {
+    // Read back from the screen, as a user would see it: the other process
+    // paints into its own surface, which only the screen shows us.
+    POINT point = {x, y};
+    ::ClientToScreen(window, &point);
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, point.x, point.y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+HWND created_child(HWND window, std::size_t index) {
+    Children children = {window, {}};
+    ::EnumChildWindows(window, collect_child, reinterpret_cast<LPARAM>(&children));
+    // Windows lists children from the top of the z-order: later ones first.
+    if (index >= children.found.size()) return nullptr;
+    return children.found[children.found.size() - 1 - index];
+}
+
+} // namespace bench

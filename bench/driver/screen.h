@@ -1,0 +1,18 @@
+#pragma once
+// What the benchmarks read from outside a setup program, beyond what the
+// tests' own driver (tests/support/program.h) offers: a fine clock, the
+// pixels the screen shows, children in creation order.
+#include <windows.h>
+#include <cstddef>
+
+namespace bench {
+
+// Milliseconds since an arbitrary start, with sub-millisecond resolution.
+double now_ms();
+
+// The colour the screen shows at a client point of window.
+COLORREF screen_pixel(HWND window, int x, int y);
+// The index-th child that window created (creation order, not z-order).
+HWND created_child(HWND window, std::size_t index);
+
+} // namespace bench
