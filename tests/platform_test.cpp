@@ -52,9 +52,8 @@ PeFacts read_pe(const std::string &bytes) {
     at(pe, headers);
     facts.machine = headers.FileHeader.Machine;
     facts.subsystem = headers.OptionalHeader.Subsystem;
-    facts.subsystem_version =
-        static_cast<WORD>(headers.OptionalHeader.MajorSubsystemVersion << 8 |
-                          headers.OptionalHeader.MinorSubsystemVersion);
+    facts.subsystem_version = static_cast<WORD>(headers.OptionalHeader.MajorSubsystemVersion << 8 |
+                                                headers.OptionalHeader.MinorSubsystemVersion);
     const auto sections =
         pe + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + headers.FileHeader.SizeOfOptionalHeader;
     auto file_offset = [&](DWORD rva) -> std::size_t {
@@ -77,8 +76,8 @@ PeFacts read_pe(const std::string &bytes) {
         for (auto &c : name)
             c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
         facts.imports.insert(name);
-        const DWORD names = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk
-                                                          : descriptor.FirstThunk;
+        const DWORD names =
+            descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
         for (std::size_t t = file_offset(names);; t += sizeof(DWORD)) {
             DWORD thunk = 0;
             at(t, thunk);
@@ -112,19 +111,45 @@ TEST(ProgramFile, LoadsOnWindowsXp) {
     EXPECT_FALSE(facts.functions.empty());
     // Functions that came with Vista or later and that runtimes and
     // programs like this one are known to use.
-    const char *const later[] = {
-        "GetTickCount64", "InitializeSRWLock", "AcquireSRWLockExclusive",
-        "AcquireSRWLockShared", "ReleaseSRWLockExclusive", "ReleaseSRWLockShared",
-        "TryAcquireSRWLockExclusive", "InitializeConditionVariable",
-        "SleepConditionVariableCS", "SleepConditionVariableSRW", "WakeConditionVariable",
-        "WakeAllConditionVariable", "InitializeCriticalSectionEx", "InitOnceExecuteOnce",
-        "InitOnceBeginInitialize", "FlsAlloc", "FlsFree", "FlsGetValue", "FlsSetValue",
-        "GetSystemTimePreciseAsFileTime", "SetDefaultDllDirectories", "AddDllDirectory",
-        "GetFinalPathNameByHandleA", "GetFinalPathNameByHandleW", "CreateSymbolicLinkA",
-        "GetFileInformationByHandleEx", "SetFileInformationByHandle", "GetLocaleInfoEx",
-        "LCMapStringEx", "CompareStringEx", "CreateEventExW", "CreateMutexExW",
-        "CreateSemaphoreExW", "GetCurrentProcessorNumber", "QueryFullProcessImageNameA",
-        "GetErrorMode", "SHGetKnownFolderPath", "SetProcessDPIAware", "GetDpiForWindow"};
+    const char *const later[] = {"GetTickCount64",
+                                 "InitializeSRWLock",
+                                 "AcquireSRWLockExclusive",
+                                 "AcquireSRWLockShared",
+                                 "ReleaseSRWLockExclusive",
+                                 "ReleaseSRWLockShared",
+                                 "TryAcquireSRWLockExclusive",
+                                 "InitializeConditionVariable",
+                                 "SleepConditionVariableCS",
+                                 "SleepConditionVariableSRW",
+                                 "WakeConditionVariable",
+                                 "WakeAllConditionVariable",
+                                 "InitializeCriticalSectionEx",
+                                 "InitOnceExecuteOnce",
+                                 "InitOnceBeginInitialize",
+                                 "FlsAlloc",
+                                 "FlsFree",
+                                 "FlsGetValue",
+                                 "FlsSetValue",
+                                 "GetSystemTimePreciseAsFileTime",
+                                 "SetDefaultDllDirectories",
+                                 "AddDllDirectory",
+                                 "GetFinalPathNameByHandleA",
+                                 "GetFinalPathNameByHandleW",
+                                 "CreateSymbolicLinkA",
+                                 "GetFileInformationByHandleEx",
+                                 "SetFileInformationByHandle",
+                                 "GetLocaleInfoEx",
+                                 "LCMapStringEx",
+                                 "CompareStringEx",
+                                 "CreateEventExW",
+                                 "CreateMutexExW",
+                                 "CreateSemaphoreExW",
+                                 "GetCurrentProcessorNumber",
+                                 "QueryFullProcessImageNameA",
+                                 "GetErrorMode",
+                                 "SHGetKnownFolderPath",
+                                 "SetProcessDPIAware",
+                                 "GetDpiForWindow"};
     for (const char *name : later)
         EXPECT_FALSE(facts.functions.count(name)) << name;
 }

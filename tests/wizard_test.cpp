@@ -385,8 +385,9 @@ TEST_F(Wizard, ChangePathBrowsesFoldersAndTakesTheChosenOne) {
 
 TEST_F(Wizard, RunningFromTheRecordedDirectoryOpensTheRemovalChoice) {
     const std::string directory = module_directory();
-    for (const std::string &recorded : {directory, std::string(platform::ascii_lower(directory).c_str()),
-                                        std::string(CharUpperA(&std::string(directory)[0]))}) {
+    for (const std::string &recorded :
+         {directory, std::string(platform::ascii_lower(directory).c_str()),
+          std::string(CharUpperA(&std::string(directory)[0]))}) {
         set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", recorded);
         create_forms();
         SCOPED_TRACE(recorded);

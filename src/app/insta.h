@@ -8,7 +8,7 @@
 // Program-wide state, owned by the GUI thread.
 namespace insta {
 extern unsigned char page_index;           // 0 licence, 1 choice, 2 path, 3 progress, 4 close
-extern platform::Text install_directory;      // ends in a backslash once set for an install
+extern platform::Text install_directory;   // ends in a backslash once set for an install
 extern unsigned char self_removal_pending; // set by a completed uninstall, never reset
 } // namespace insta
 

@@ -43,8 +43,7 @@ Text system_directory() {
     Text buffer;
     buffer.resize(::GetSystemDirectoryA(nullptr, 0));
     if (buffer.empty()) return buffer;
-    const UINT length =
-        ::GetSystemDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+    const UINT length = ::GetSystemDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
     return buffer.substr(0, length < buffer.size() ? length : 0);
 }
 

@@ -51,7 +51,6 @@ Buffer<wchar_t> ansi_to_wide(const Text &text) {
     return wide;
 }
 
-
 namespace {
 // A block from the shell's allocator, freed by it.
 class ShellBlock {

@@ -88,8 +88,8 @@ void Control::invalidate() const {
 
 void Control::fit_label_to_text() {
     const platform::ScreenDC screen;
-    const platform::SelectedObject font(
-        screen.get(), font_ ? static_cast<HFONT>(font_.get()) : form_.font());
+    const platform::SelectedObject font(screen.get(),
+                                        font_ ? static_cast<HFONT>(font_.get()) : form_.font());
     // An empty caption measures as one blank, so the label keeps a height.
     const char *measured = text_.empty() ? " " : text_.c_str();
     RECT area = {0, 0, 0, 0};
@@ -218,8 +218,8 @@ void Control::paint(HDC dc) const {
             RECT area = bounds_;
             ::FillRect(dc, &area, form_.brush());
         }
-        const platform::SelectedObject font(
-            dc, font_ ? static_cast<HFONT>(font_.get()) : form_.font());
+        const platform::SelectedObject font(dc,
+                                            font_ ? static_cast<HFONT>(font_.get()) : form_.font());
         ::SetTextColor(dc, description_.text_colour == kWindowTextColour
                                ? ::GetSysColor(COLOR_WINDOWTEXT)
                                : description_.text_colour);

@@ -59,9 +59,7 @@ struct FormDescription {
 
 // Lets a table name a handler of a derived form class: handler<&TForm1::Button2Click>.
 template <typename Method> struct HandlerClass;
-template <typename F> struct HandlerClass<void (F::*)(Control &)> {
-    using type = F;
-};
+template <typename F> struct HandlerClass<void (F::*)(Control &)> { using type = F; };
 template <auto method>
 constexpr ClickHandler handler = [](Form &form, Control &sender) {
     (static_cast<typename HandlerClass<decltype(method)>::type &>(form).*method)(sender);
