@@ -10,6 +10,5 @@ source "$(dirname "$0")/../scripts/wine-env.sh"
 trap wine_env_stop EXIT
 WINE_ENV_OWN_X=1 WINE_SCREEN="$((1024 * dpi / 96))x$((768 * dpi / 96))x24" \
   wine_env_start "$build" "dpi-$dpi"
-# Read once, when a program starts: set before the test program runs.
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+wine_env_set_dpi "$dpi"
 wine "$@"
