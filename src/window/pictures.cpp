@@ -67,6 +67,7 @@ Bitmap decode_jpeg(const void *bytes, unsigned long size) {
 }
 
 Bitmap scale_bitmap(Bitmap source, int width, int height) {
+    if (width <= 0 || height <= 0) return {};
     if (source.pixels.empty() || (width == source.width && height == source.height)) return source;
     Bitmap result;
     result.width = width;
