@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
+#include "platform/security.h"
 #include "platform/setup_error.h"
 #include "platform/shell.h"
 #include "platform/text_file.h"
@@ -339,6 +340,24 @@ TEST_F(Files, TextFileErrorsUseTheRuntimeTexts) {
     EXPECT_EQ(platform::io_error_text(3), "Invalid filename");
     EXPECT_EQ(platform::io_error_text(101), "Disk full");
     EXPECT_EQ(platform::io_error_text(32), "I/O error 32");
+}
+
+TEST_F(Files, ProtectedDirectoryHasTheProgramFilesAccessList) {
+    const std::string path = dir + "\\protected";
+    ASSERT_TRUE(platform::create_protected_directory(path));
+    EXPECT_EQ(access_list_of(path), "protected; S-1-5-32-544 1f01ff OICI; S-1-5-18 1f01ff OICI; "
+                                    "S-1-5-32-545 1200a9 OICI");
+    // Made inside it, a file inherits the list.
+    write_text_file(path + "\\f", "x");
+    EXPECT_EQ(access_list_of(path + "\\f"),
+              "protected; S-1-5-32-544 1f01ff; S-1-5-18 1f01ff; S-1-5-32-545 1200a9");
+    // An existing directory is not made again and keeps its list.
+    const std::string plain = dir + "\\plain";
+    ::CreateDirectoryA(plain.c_str(), nullptr);
+    const std::string before = access_list_of(plain);
+    EXPECT_FALSE(platform::create_protected_directory(plain));
+    EXPECT_EQ(access_list_of(plain), before);
+    EXPECT_FALSE(platform::create_protected_directory(dir + "\\none\\deeper"));
 }
 
 // --- Error box, title and shell -----------------------------------------

@@ -91,6 +91,16 @@ struct TaskMemoryTraits {
 };
 using TaskMemory = Owner<TaskMemoryTraits>;
 
+// Memory the system hands out with LocalAlloc (security descriptors,
+// formatted messages).
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle empty() { return nullptr; }
+    static bool valid(Handle h) { return h != nullptr; }
+    static void close(Handle h) { ::LocalFree(h); }
+};
+using LocalMemory = Owner<LocalMemoryTraits>;
+
 // A counted COM reference.
 template <typename T> class ComPtr {
 public:

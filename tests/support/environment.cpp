@@ -1,6 +1,9 @@
 #include "environment.h"
 #include <windows.h>
+#include <sddl.h>
+#include <vector>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -68,6 +71,40 @@ std::string scratch_directory(const std::string &name) {
     remove_tree(path);
     ::CreateDirectoryA(path.c_str(), nullptr);
     return path;
+}
+
+std::string access_list_of(const std::string &path) {
+    DWORD size = 0;
+    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size ? size : 1);
+    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size, &size))
+        return "(cannot read: " + std::to_string(::GetLastError()) + ")";
+    const auto descriptor = static_cast<PSECURITY_DESCRIPTOR>(buffer.data());
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = nullptr;
+    ::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    if (!present || !acl) return "(no access list)";
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    std::string text = (control & SE_DACL_PROTECTED) ? "protected" : "inherits";
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        void *entry = nullptr;
+        ::GetAce(acl, i, &entry);
+        const auto ace = static_cast<ACCESS_ALLOWED_ACE *>(entry);
+        char *sid = nullptr;
+        ::ConvertSidToStringSidA(&ace->SidStart, &sid);
+        char mask[16];
+        std::snprintf(mask, sizeof mask, "%lx", static_cast<unsigned long>(ace->Mask));
+        text += "; " + std::string(ace->Header.AceType == ACCESS_DENIED_ACE_TYPE ? "deny " : "") +
+                (sid ? sid : "?") + " " + mask;
+        ::LocalFree(sid);
+        const BYTE flags = ace->Header.AceFlags;
+        if (flags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE))
+            text += std::string(" ") + (flags & OBJECT_INHERIT_ACE ? "OI" : "") +
+                    (flags & CONTAINER_INHERIT_ACE ? "CI" : "");
+    }
+    return text;
 }
 
 } // namespace testing_support

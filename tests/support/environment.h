@@ -15,5 +15,9 @@ bool exists(const std::string &path);
 // A fresh, empty directory under the prefix's temporary folder.
 std::string scratch_directory(const std::string &name);
 void remove_tree(const std::string &path);
+// The access list of a file or folder as the system reports it, one entry
+// after the other: "protected; S-1-5-18 1f01ff OICI; ..." (SID, access mask
+// in hex, inheritance flags); "(no access list)" when it has none.
+std::string access_list_of(const std::string &path);
 
 } // namespace testing_support
