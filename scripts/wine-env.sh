@@ -98,3 +98,9 @@ wine_env_small_drive_stop() {
     WINE_ENV_SMALL_DRIVE=
   fi
 }
+
+# The prefix's logical resolution in dots per inch (96 unless set). Wine
+# reads it when a program starts, so it holds for programs started after.
+wine_env_set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+}
