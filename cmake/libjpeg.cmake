@@ -40,7 +40,7 @@ ExternalProject_Add(libjpeg_decoder
     # The optimisation comes with the flags below, not the build type's -Os.
     -DCMAKE_C_FLAGS_MINSIZEREL=-DNDEBUG
     -DCMAKE_INSTALL_PREFIX=${jpeg_build}/unused-install
-    "-DCMAKE_C_FLAGS=-Oz -ffunction-sections -fdata-sections -fno-ident -fno-jump-tables -fno-asynchronous-unwind-tables -D__USE_MINGW_ANSI_STDIO=0 -DNO_GETENV"
+    "-DCMAKE_C_FLAGS=-Oz -ffunction-sections -fdata-sections -fno-ident -fno-jump-tables -fomit-frame-pointer -fno-asynchronous-unwind-tables -D__USE_MINGW_ANSI_STDIO=0 -DNO_GETENV"
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF
     -DWITH_SIMD=OFF -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF
     -DWITH_12BIT=OFF -DWITH_JAVA=OFF
