@@ -3,52 +3,50 @@
 
 namespace platform {
 
-RegistryKey RegistryKey::create(HKEY root, const Text &path) {
+RegistryKey RegistryKey::create(HKEY root, const char *path) {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    if (::RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                          nullptr, &key, &disposition) != ERROR_SUCCESS)
+    if (::RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                          &key, &disposition) != ERROR_SUCCESS)
         raise_error(format_message("Failed to create key %s", path));
     return RegistryKey(key);
 }
 
-RegistryKey RegistryKey::open(HKEY root, const Text &path) {
+RegistryKey RegistryKey::open(HKEY root, const char *path) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        key = nullptr;
+    if (::RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) key = nullptr;
     return RegistryKey(key);
 }
 
-Text RegistryKey::read_text(const Text &name) const {
+Text RegistryKey::read_text(const char *name) const {
     if (!is_open()) return {};
     DWORD type = 0;
     DWORD size = 0;
-    if (::RegQueryValueExA(get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return {};
+    if (::RegQueryValueExA(get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return {};
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         raise_error(format_message("Invalid data type for '%s'", name));
     if (size == 0) return {};
     Text data;
     data.resize(size);
-    if (::RegQueryValueExA(get(), name.c_str(), nullptr, &type,
-                           reinterpret_cast<BYTE *>(data.data()), &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExA(get(), name, nullptr, &type, reinterpret_cast<BYTE *>(data.data()),
+                           &size) != ERROR_SUCCESS)
         return {};
     return Text(data.c_str()); // up to the first NUL
 }
 
-void RegistryKey::write_text(const Text &name, const Text &text) const {
+void RegistryKey::write_text(const char *name, const Text &text) const {
     const auto size = static_cast<DWORD>(text.size() + 1);
-    if (::RegSetValueExA(get(), name.c_str(), 0, REG_SZ,
-                         reinterpret_cast<const BYTE *>(text.c_str()), size) != ERROR_SUCCESS)
+    if (::RegSetValueExA(get(), name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                         size) != ERROR_SUCCESS)
         raise_error(format_message("Failed to set data for '%s'", name));
 }
 
-void RegistryKey::delete_value(const Text &name) const {
-    if (is_open()) ::RegDeleteValueA(get(), name.c_str());
+void RegistryKey::delete_value(const char *name) const {
+    if (is_open()) ::RegDeleteValueA(get(), name);
 }
 
 void delete_key_tree(HKEY root, const Text &path) {
-    if (const auto key = RegistryKey::open(root, path); key.is_open()) {
+    if (const auto key = RegistryKey::open(root, path.c_str()); key.is_open()) {
         DWORD count = 0;
         ::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
                            nullptr, nullptr, nullptr, nullptr);

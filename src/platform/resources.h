@@ -12,6 +12,6 @@ struct ResourceBytes {
 
 // Looks the resource up by type and name text (the system ignores their
 // letter case): "Resource %s not found" when it is not there.
-ResourceBytes find_resource(HMODULE module, const Text &type, const Text &name);
+ResourceBytes find_resource(HMODULE module, const char *type, const char *name);
 
 } // namespace platform

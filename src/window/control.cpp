@@ -20,7 +20,7 @@ Control::Control(Form &form, const ControlDescription &description)
     const HINSTANCE instance = Application::get().instance();
     switch (description.kind) {
     case ControlKind::JpegPicture: {
-        const auto jpeg = platform::find_resource(instance, "JPEG", text_);
+        const auto jpeg = platform::find_resource(instance, "JPEG", text_.c_str());
         // At another resolution the picture is stretched as the whole
         // window is; the control still cuts it where the design does.
         Bitmap picture = decode_jpeg(jpeg.data, jpeg.size);
