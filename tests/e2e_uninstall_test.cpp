@@ -24,28 +24,6 @@ std::string system_directory() {
     return path;
 }
 
-// The Windows directory's Temp folder replaced by a file for a while: no
-// folder can be made in it.
-class WindowsTempBlocked {
-public:
-    WindowsTempBlocked() {
-        moved_ = ::MoveFileA(windows_temp().c_str(), kept().c_str()) != FALSE;
-        if (moved_) write_text_file(windows_temp(), "in the way\r\n");
-    }
-    WindowsTempBlocked(const WindowsTempBlocked &) = delete;
-    WindowsTempBlocked &operator=(const WindowsTempBlocked &) = delete;
-    ~WindowsTempBlocked() {
-        if (!moved_) return;
-        ::DeleteFileA(windows_temp().c_str());
-        ::MoveFileA(kept().c_str(), windows_temp().c_str());
-    }
-    bool blocked() const { return moved_; }
-
-private:
-    static std::string kept() { return windows_temp() + ".kept-by-test"; }
-    bool moved_ = false;
-};
-
 class Uninstall : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -157,4 +157,21 @@ bool wait_until_windows_temp_holds(const std::vector<std::string> &entries, unsi
     return true;
 }
 
+namespace {
+std::string kept_windows_temp() {
+    return windows_temp() + ".kept-by-test";
+}
+} // namespace
+
+WindowsTempBlocked::WindowsTempBlocked() {
+    moved_ = ::MoveFileA(windows_temp().c_str(), kept_windows_temp().c_str()) != FALSE;
+    if (moved_) write_text_file(windows_temp(), "in the way\r\n");
+}
+
+WindowsTempBlocked::~WindowsTempBlocked() {
+    if (!moved_) return;
+    ::DeleteFileA(windows_temp().c_str());
+    ::MoveFileA(kept_windows_temp().c_str(), windows_temp().c_str());
+}
+
 } // namespace testing_support

@@ -58,4 +58,18 @@ std::string windows_temp();
 std::vector<std::string> windows_temp_entries();
 bool wait_until_windows_temp_holds(const std::vector<std::string> &entries, unsigned timeout_ms);
 
+// The Windows directory's Temp folder replaced by a file for a while: no
+// folder can be made in it.
+class WindowsTempBlocked {
+public:
+    WindowsTempBlocked();
+    WindowsTempBlocked(const WindowsTempBlocked &) = delete;
+    WindowsTempBlocked &operator=(const WindowsTempBlocked &) = delete;
+    ~WindowsTempBlocked();
+    bool blocked() const { return moved_; }
+
+private:
+    bool moved_ = false;
+};
+
 } // namespace testing_support
