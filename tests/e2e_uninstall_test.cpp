@@ -144,6 +144,8 @@ TEST_F(Uninstall, SelfRemovalRunsNothingFromTheCurrentDirectoryAndWaitsForTheFil
     const std::string folder = windows_temp() + "\\" + folder_name;
     EXPECT_TRUE(exists(folder + "\\" + kScript));
     EXPECT_EQ(access_list_of(folder), protected_list);
+    // What Wine shows of it: nothing granted to everybody.
+    EXPECT_EQ(access_list_of(folder).find("S-1-1-0 "), std::string::npos) << access_list_of(folder);
     std::vector<std::string> expected_temp = temp_before;
     expected_temp.push_back(folder_name);
     std::sort(expected_temp.begin(), expected_temp.end());
