@@ -106,32 +106,31 @@ bool start_hidden(const std::string &script, const std::string &system) {
 } // namespace
 
 std::string self_removal_script(const SelfRemovalPaths &paths) {
-    const std::string program = escape_percent(paths.program);
-    const std::string ping = "\"" + escape_percent(paths.system) + "\\ping.exe\"";
-    // The program's file stays locked until the program has ended: wait a
-    // second between tries, and give up after about a minute.
-    std::string script = "set tries=0\r\n"
-                         ":try\r\n"
-                         "del \"" +
-                         program +
-                         "\"\r\n"
-                         "if not exist \"" +
-                         program +
-                         "\" goto done\r\n"
-                         "set /a tries+=1\r\n"
-                         "if %tries% geq 60 goto done\r\n" +
-                         ping +
-                         " -n 2 127.0.0.1 >nul\r\n"
-                         "goto try\r\n"
-                         ":done\r\n";
-    // One line, read before the script is gone. The interpreter keeps the
-    // script open until it ends under Wine, so that the folder is not yet
-    // empty here: a second interpreter removes it a little later.
+    const std::string program = "\"" + escape_percent(paths.program) + "\"";
     const std::string system = escape_percent(paths.system);
-    script += "del \"" + escape_percent(paths.script) + "\" & start \"\" /b \"" +
-              escape_percent(interpreter(paths.system)) + "\"" + kInterpreterSwitches + "\"" +
-              system + "\\ping.exe -n 3 127.0.0.1 >nul & rmdir \"" + escape_percent(paths.folder) +
-              "\"\" & exit\r\n";
+    const std::string lines[] = {
+        "set tries=0",
+        ":try",
+        "del " + program,
+        // The program's file stays locked until the program has ended: wait
+        // a second between tries, and give up after about a minute.
+        "if not exist " + program + " goto done",
+        "set /a tries+=1",
+        "if %tries% geq 60 goto done",
+        "\"" + system + "\\ping.exe\" -n 2 127.0.0.1 >nul",
+        "goto try",
+        ":done",
+        // One line, read before the script is gone. Under Wine the
+        // interpreter keeps the script open until it ends, so that its
+        // folder is not empty yet here: a second interpreter removes the
+        // folder a little later.
+        "del \"" + escape_percent(paths.script) + "\" & start \"\" /b \"" + system + "\\cmd.exe\"" +
+            kInterpreterSwitches + "\"" + system + "\\ping.exe -n 3 127.0.0.1 >nul & rmdir \"" +
+            escape_percent(paths.folder) + "\"\" & exit",
+    };
+    std::string script;
+    for (const std::string &line : lines)
+        script += line + "\r\n";
     return script;
 }
 
