@@ -45,5 +45,17 @@ extern TForm1 *Form1;
 
 // The short (8.3) form of a path; empty text when the system has none.
 platform::Text GetShortPath(const platform::Text &long_path);
-// The lines of the script that deletes program_path once it is free, then itself.
-platform::Text self_removal_script(const platform::Text &short_program_path);
+// What the self-removal script deletes, and what it runs.
+struct SelfRemovalPaths {
+    platform::Text program; // the program's file, in its short form
+    platform::Text script;  // the script itself
+    platform::Text folder;  // the script's own folder
+    platform::Text system;  // the system directory
+};
+// The lines of the script that deletes the program once it is free, then
+// itself and its folder.
+platform::Text self_removal_script(const SelfRemovalPaths &paths);
+// Deletes program once it has ended, through a script written into a new
+// folder of its own inside scripts_parent. A script that cannot be written
+// raises the runtime's error, and leaves neither script nor folder.
+void remove_after_exit(const platform::Text &program, const platform::Text &scripts_parent);

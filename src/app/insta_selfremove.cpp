@@ -1,12 +1,18 @@
 // DeleteMe: after an uninstall the running program deletes its own file
-// through a script that outlives it.
+// through a script that outlives it. The script runs with the program's
+// administrator rights, so nothing in it may be changed or chosen by anyone
+// else: it lives in a folder only administrators can write, names every
+// program it runs by its full path, and runs in the system directory.
 #include "../platform/owners.h"
 #include "../platform/paths.h"
 #include "../platform/text_file.h"
+#include "../platform/unique_directory.h"
 #include "../window/application.h"
 #include "insta.h"
 #include "manifest.h"
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 platform::Text GetShortPath(const platform::Text &long_path) {
     platform::Text buffer;
@@ -19,76 +25,146 @@ platform::Text GetShortPath(const platform::Text &long_path) {
 
 namespace {
 
-const char *const kScriptLines[] = {
-    "set tries=0",
-    ":try",
-    "del \"%1\"",
-    // The program's file stays locked until the program has ended: wait a
-    // second between tries, and give up after about a minute.
-    "if not exist \"%1\" goto done",
-    "set /a tries+=1",
-    "if %tries% geq 60 goto done",
-    "ping -n 2 127.0.0.1 >nul",
-    "goto try",
-    ":done",
-    "del %0",
-    "cls",
-    "exit",
+// The interpreter expands "%" before it looks at quotation marks.
+platform::Text escape_percent(const platform::Text &path) {
+    platform::Text escaped;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        escaped += path[i];
+        if (path[i] == '%') escaped += '%';
+    }
+    return escaped;
+}
+
+// The script's folder and the system directory also stand in a command
+// line given to a second interpreter, partly outside quotation marks, and
+// the script's path in the command line of the first: a character there
+// that the interpreter reads as an operator or a variable would run
+// something else.
+bool plain_for_interpreter(const platform::Text &path) {
+    return std::strpbrk(path.c_str(), "%&|<>^\"() ,;=") == nullptr;
+}
+
+platform::Text interpreter(const platform::Text &system) {
+    return system + "\\cmd.exe";
+}
+
+// /D: not the user's AutoRun command, which an elevated program shares with
+// the user's other programs. /E:ON /V:OFF: the retry loop needs command
+// extensions, and a "!" in a path must stay a "!", whatever the user's
+// defaults say.
+const char kInterpreterSwitches[] = " /D /E:ON /V:OFF /C ";
+
+// Removes the script and its folder on every way out unless kept: a script
+// that cannot be written completely or started must not be left behind.
+class ScriptFolder {
+public:
+    explicit ScriptFolder(platform::Text folder)
+        : folder_(std::move(folder)),
+          script_(platform::joined({folder_.c_str(), "\\", manifest::kSelfRemovalScript})) {}
+    ScriptFolder(const ScriptFolder &) = delete;
+    ScriptFolder &operator=(const ScriptFolder &) = delete;
+    ~ScriptFolder() {
+        if (kept_) return;
+        ::DeleteFileA(script_.c_str());
+        ::RemoveDirectoryA(folder_.c_str());
+    }
+    const platform::Text &folder() const { return folder_; }
+    const platform::Text &script() const { return script_; }
+    void keep() { kept_ = true; }
+
+private:
+    platform::Text folder_, script_;
+    bool kept_ = false;
 };
 
-platform::Text replace_all(const platform::Text &text, const char *from, const platform::Text &to) {
-    platform::Text result;
-    std::size_t done = 0;
-    for (auto at = text.find(from); at != platform::Text::npos; at = text.find(from, done)) {
-        result += text.substr(done, at - done) + to;
-        done = at + std::strlen(from);
+void write_script(const platform::Text &path, const platform::Text &text) {
+    platform::TextFileWriter script(path);
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t end = text.find("\r\n", begin);
+        script.write_line(text.substr(begin, end - begin));
+        begin = end + 2;
     }
-    return result + text.substr(done);
+    script.close();
 }
 
-// The system's command interpreter by its full path: never one found in
-// the program's or the current directory.
-platform::Text command_interpreter() {
-    return platform::system_directory() + "\\cmd.exe";
-}
-
-} // namespace
-
-platform::Text self_removal_script(const platform::Text &short_program_path) {
-    platform::Text script;
-    for (const char *line : kScriptLines)
-        script += replace_all(line, "%1", short_program_path) + "\r\n";
-    return script;
-}
-
-void TForm1::DeleteMe() {
-    const platform::Text program = platform::module_path();
-    const platform::Text script_path =
-        platform::directory_part(program) + manifest::kSelfRemovalScript;
-    {
-        platform::TextFileWriter script(script_path);
-        const platform::Text text = self_removal_script(GetShortPath(program));
-        std::size_t begin = 0;
-        while (begin < text.size()) {
-            const std::size_t end = text.find("\r\n", begin);
-            script.write_line(text.substr(begin, end - begin));
-            begin = end + 2;
-        }
-        script.close();
-    }
-
-    platform::Text command = "\"" + command_interpreter() + "\" /c \"\"" + script_path + "\"\"";
+bool start_hidden(const platform::Text &script, const platform::Text &system) {
+    const platform::Text application = interpreter(system);
+    platform::Text command = platform::joined(
+        {"\"", application.c_str(), "\"", kInterpreterSwitches, "\"\"", script.c_str(), "\"\""});
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    const platform::Text application = command_interpreter();
-    if (::CreateProcessA(application.c_str(), command.data(), nullptr, nullptr, FALSE,
-                         IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
-        // Not waited for: the script runs on after the program has ended.
-        const platform::UniqueHandle thread(process.hThread);
-        const platform::UniqueHandle script_process(process.hProcess);
+    // The interpreter's current directory is the system's: it must not be
+    // the script's folder, which the script removes, nor one that anybody
+    // may have put a program into.
+    if (!::CreateProcessA(application.c_str(), command.data(), nullptr, nullptr, FALSE,
+                          IDLE_PRIORITY_CLASS, nullptr, system.c_str(), &startup, &process))
+        return false;
+    // Not waited for: the script runs on after the program has ended.
+    const platform::UniqueHandle thread(process.hThread);
+    const platform::UniqueHandle script_process(process.hProcess);
+    return true;
+}
+
+} // namespace
+
+namespace {
+// Appends the parts and a line end.
+void add_line(platform::Text &script, std::initializer_list<const char *> parts) {
+    for (const char *part : parts)
+        script += part;
+    script += "\r\n";
+}
+} // namespace
+
+platform::Text self_removal_script(const SelfRemovalPaths &paths) {
+    const platform::Text quoted_program =
+        platform::joined({"\"", escape_percent(paths.program).c_str(), "\""});
+    const platform::Text escaped_system = escape_percent(paths.system);
+    const char *const program = quoted_program.c_str();
+    const char *const system = escaped_system.c_str();
+    platform::Text script;
+    add_line(script, {"set tries=0"});
+    add_line(script, {":try"});
+    add_line(script, {"del ", program});
+    // The program's file stays locked until the program has ended: wait a
+    // second between tries, and give up after about a minute.
+    add_line(script, {"if not exist ", program, " goto done"});
+    add_line(script, {"set /a tries+=1"});
+    add_line(script, {"if %tries% geq 60 goto done"});
+    add_line(script, {"\"", system, "\\ping.exe\" -n 2 127.0.0.1 >nul"});
+    add_line(script, {"goto try"});
+    add_line(script, {":done"});
+    // One line, read before the script is gone. Under Wine the interpreter
+    // keeps the script open until it ends, so that its folder is not empty
+    // yet here: a second interpreter removes the folder a little later.
+    add_line(script, {"del \"", escape_percent(paths.script).c_str(), "\" & start \"\" /b \"",
+                      system, "\\cmd.exe\"", kInterpreterSwitches, "\"", system,
+                      "\\ping.exe -n 3 127.0.0.1 >nul & rmdir \"",
+                      escape_percent(paths.folder).c_str(), "\"\" & exit"});
+    return script;
+}
+
+void remove_after_exit(const platform::Text &program, const platform::Text &scripts_parent) {
+    const platform::Text system = platform::system_directory();
+    if (!plain_for_interpreter(scripts_parent) || !plain_for_interpreter(system)) {
+        // No script can be run safely from there: the system deletes the
+        // file when it next starts instead.
+        ::MoveFileExA(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return;
     }
+    ScriptFolder folder(platform::create_unique_protected_directory(scripts_parent));
+    write_script(folder.script(), self_removal_script({GetShortPath(program), folder.script(),
+                                                       folder.folder(), system}));
+    if (start_hidden(folder.script(), system)) folder.keep();
+}
+
+void TForm1::DeleteMe() {
+    // The Windows directory's Temp folder: ordinary users may make folders
+    // there but not rename or delete another's, unlike in their own %TEMP%.
+    remove_after_exit(platform::module_path(), platform::windows_directory() + "\\Temp");
     ui::Application::get().terminate();
 }

@@ -38,13 +38,23 @@ Text module_path() {
     }
 }
 
-Text system_directory() {
-    // Asked with no room, the system tells the size it needs, zero included.
+namespace {
+// Asked with no room, the system tells the size it needs, zero included.
+Text system_folder(UINT(WINAPI *query)(LPSTR, UINT)) {
     Text buffer;
-    buffer.resize(::GetSystemDirectoryA(nullptr, 0));
+    buffer.resize(query(nullptr, 0));
     if (buffer.empty()) return buffer;
-    const UINT length = ::GetSystemDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+    const UINT length = query(buffer.data(), static_cast<UINT>(buffer.size()));
     return buffer.substr(0, length < buffer.size() ? length : 0);
+}
+} // namespace
+
+Text system_directory() {
+    return system_folder(::GetSystemDirectoryA);
+}
+
+Text windows_directory() {
+    return system_folder(::GetWindowsDirectoryA);
 }
 
 } // namespace platform

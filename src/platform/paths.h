@@ -13,7 +13,8 @@ Text trim(const Text &text);
 Text ascii_lower(const Text &text);
 // The running program's full path, as the system reports it.
 Text module_path();
-// The system directory ("C:\\windows\\system32"), without a trailing backslash.
+// The system's own folders, as the system reports them (no trailing '\').
 Text system_directory();
+Text windows_directory();
 
 } // namespace platform

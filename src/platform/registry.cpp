@@ -55,7 +55,7 @@ void delete_key_tree(HKEY root, const Text &path) {
             DWORD length = sizeof name;
             if (::RegEnumKeyExA(key.get(), index, name, &length, nullptr, nullptr, nullptr,
                                 nullptr) == ERROR_SUCCESS)
-                delete_key_tree(root, path + "\\" + name);
+                delete_key_tree(root, joined({path.c_str(), "\\", name}));
         }
     }
     ::RegDeleteKeyA(root, path.c_str());

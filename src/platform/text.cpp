@@ -6,6 +6,16 @@ Text::Text(const char *text) : chars_(text, std::strlen(text)) {}
 
 Text::Text(const char *text, std::size_t length) : chars_(text, length) {}
 
+Text::Text(const Text &other) = default;
+
+Text::Text(Text &&other) noexcept = default;
+
+Text &Text::operator=(const Text &other) = default;
+
+Text &Text::operator=(Text &&other) noexcept = default;
+
+Text::~Text() = default;
+
 void Text::pop_back() {
     chars_.pop_back();
 }
@@ -35,6 +45,13 @@ Text &Text::operator+=(char more) {
 
 bool operator==(const Text &a, const Text &b) {
     return a.size() == b.size() && std::memcmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+Text joined(std::initializer_list<const char *> parts) {
+    Text text;
+    for (const char *part : parts)
+        text += part;
+    return text;
 }
 
 Text operator+(const Text &a, const Text &b) {

@@ -3,6 +3,7 @@
 // zero-terminated, so that c_str() goes straight to the ...A functions.
 #include "buffer.h"
 #include <cstring>
+#include <initializer_list>
 
 namespace platform {
 
@@ -13,6 +14,12 @@ public:
     Text() = default;
     Text(const char *text);
     Text(const char *text, std::size_t length);
+    // Out of line, so that the buffer's code is in the program once.
+    Text(const Text &other);
+    Text(Text &&other) noexcept;
+    Text &operator=(const Text &other);
+    Text &operator=(Text &&other) noexcept;
+    ~Text();
     // Any other text type that offers c_str(), such as the standard library's
     // strings the tests use.
     template <typename Other, typename = decltype(static_cast<const char *>(
@@ -55,5 +62,9 @@ public:
 private:
     Buffer<char> chars_;
 };
+
+// The parts one after the other: one text built, where a chain of + would
+// build one for each part.
+Text joined(std::initializer_list<const char *> parts);
 
 } // namespace platform
