@@ -15,7 +15,11 @@ void make_folder_link(const std::string &target, int csidl, const char *link_nam
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
-    const std::string link_path = platform::special_folder_path(csidl) + link_name;
+    // A folder whose path the shell cannot give would leave the link at the
+    // root of the current drive, where no uninstall looks for it.
+    const std::string folder = platform::special_folder_path(csidl);
+    if (folder.empty()) return;
+    const std::string link_path = folder + link_name;
     shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
 }
 

@@ -26,6 +26,16 @@ std::string ascii_lower(const std::string &text) {
     return lower;
 }
 
+bool is_full_path(const std::string &path) {
+    const auto is_letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (path.size() >= 3 && is_letter(path[0]) && path[1] == ':' && path[2] == '\\') return true;
+    if (path.compare(0, 2, "\\\\") != 0) return false;
+    const auto server_end = path.find('\\', 2);
+    if (server_end == std::string::npos || server_end == 2) return false;
+    const auto share_end = path.find('\\', server_end + 1);
+    return share_end != std::string::npos && share_end > server_end + 1;
+}
+
 std::string module_path() {
     std::vector<char> buffer(MAX_PATH + 1);
     for (;;) {

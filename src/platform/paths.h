@@ -11,6 +11,9 @@ std::string directory_part(const std::string &path);
 std::string trim(const std::string &text);
 // ASCII letters A-Z to lower case, all other bytes kept.
 std::string ascii_lower(const std::string &text);
+// A drive letter, ":" and "\\", or "\\\\server\\share\\": a path that means the
+// same place whatever the current directory is.
+bool is_full_path(const std::string &path);
 // The running program's full path, as the system reports it.
 std::string module_path();
 
