@@ -8,7 +8,9 @@
 #
 # Without DISPLAY, a scripted walk goes through every page in a virtual X
 # server, installing for real in a throwaway prefix, and saves one picture
-# per page into screenshots/ at the top of the repository.
+# per page into screenshots/ at the top of the repository; then a second,
+# short walk in a prefix set to 144 dots per inch takes the licence page
+# again (07-licence-144dpi).
 #
 # INSTAL_BUILD_DIR picks another build directory (default: build).
 set -euo pipefail
@@ -54,6 +56,11 @@ WINE_ENV_OWN_X=1 wine_env_start "$build" walk
 pictures="$build/walk/pictures"
 mkdir -p "$pictures"
 wine "$build/tools/walkthrough.exe" "$build/instal.exe" "$pictures" </dev/null
+wine_env_stop
+
+WINE_ENV_OWN_X=1 wine_env_start "$build" walk-144dpi
+wine_env_set_dpi 144
+wine "$build/tools/walkthrough.exe" "$build/instal.exe" "$pictures" 07-licence-144dpi </dev/null
 
 shots="$root/screenshots"
 mkdir -p "$shots"

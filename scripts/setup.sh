@@ -18,16 +18,16 @@ else
   done
 fi
 
-# libjpeg-turbo is built from Debian's own source package, so deb-src must be on.
-src_list=/etc/apt/sources.list.d/instal-deb-src.sources
-if [ ! -f "$src_list" ]; then
-  cat >"$src_list" <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+# libjpeg-turbo is built from Debian's own source package, so deb-src must be
+# on, from wherever this machine takes its packages.
+source "$root/scripts/deb-src.sh"
+deb_src_update /etc/apt
+need_update=$DEB_SRC_CHANGED
+deps="$root/.deps"
+have_source() { [ -f "$deps/libjpeg-turbo/jpeglib.h" ]; }
+# An update that failed after the entries were written leaves apt without
+# the source index; the next run asks for it again.
+if ! have_source && ! apt-cache showsrc libjpeg-turbo 2>/dev/null | grep '^Package:' >/dev/null; then
   need_update=1
 fi
 
@@ -41,8 +41,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 fi
 
-deps="$root/.deps"
-if [ ! -f "$deps/libjpeg-turbo/jpeglib.h" ]; then
+if ! have_source; then
   rm -rf "$deps" && mkdir -p "$deps"
   (cd "$deps" && apt-get source -q libjpeg-turbo 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
   src=$(find "$deps" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)

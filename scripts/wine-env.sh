@@ -24,16 +24,21 @@ wine_env_start() {
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
 
-  if [ ! -f "$template/.ready" ]; then
+  # A template made by an older recipe or another Wine is made again.
+  local recipe
+  recipe="user folders of its own; $(wine --version)"
+  if [ "$(cat "$template/.ready" 2>/dev/null)" != "$recipe" ]; then
     echo "wine-env: making the Wine prefix template (once per build directory)"
-    rm -rf "$template"
-    ( export WINEPREFIX="$template" HOME="$build/wine-template-home"
-      mkdir -p "$HOME"
+    rm -rf "$template" "$build/wine-template-home"
+    ( export WINEPREFIX="$template"
+      HOME=$(mktemp -d)
       wineboot --init >/dev/null 2>&1
       # Windows close at once: no wait for a window manager that is not there.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-      wineserver -w )
-    touch "$template/.ready"
+      wineserver -w
+      wine_env_own_user_folders "$template"
+      rm -rf "$HOME" )
+    echo "$recipe" >"$template/.ready"
   fi
   cp -a "$template" "$WINEPREFIX"
   wine_env_small_drive_start "$build" "$name"
@@ -42,6 +47,18 @@ wine_env_start() {
   # inherit the caller's pipes (and CTest waits for those to close).
   wineserver -p >/dev/null 2>&1 </dev/null
   wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+# Wine makes the user's Desktop, Documents, Downloads, Music, Pictures,
+# Videos and Templates symbolic links to the Unix HOME it was started with;
+# copied with the template, they would give every prefix one shared desktop.
+# Plain folders instead: Wine links a user folder only when it creates it.
+wine_env_own_user_folders() {
+  local link
+  while IFS= read -r -d '' link; do
+    rm "$link"
+    mkdir "$link"
+  done < <(find "$1/drive_c/users" -type l -print0)
 }
 
 wine_env_stop() {
@@ -80,4 +97,10 @@ wine_env_small_drive_stop() {
     umount "$WINE_ENV_SMALL_DRIVE" 2>/dev/null || true
     WINE_ENV_SMALL_DRIVE=
   fi
+}
+
+# The prefix's logical resolution in dots per inch (96 unless set). Wine
+# reads it when a program starts, so it holds for programs started after.
+wine_env_set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
 }

@@ -4,10 +4,13 @@
 // install runs) and the finished page. The install is real, into the
 // default directory, so the run needs a Wine prefix that may be thrown away.
 //
-// Usage: walkthrough PROGRAM FOLDER
+// Usage: walkthrough PROGRAM FOLDER [NAME]
 // PROGRAM is the setup program, FOLDER receives 01-licence.bmp ...
-// 06-finish.bmp; both may be Unix paths. Exits non-zero, naming the page,
-// when a page does not appear.
+// 06-finish.bmp; both may be Unix paths. With NAME, only the licence page is
+// taken, as NAME.bmp, and setup is left through Cancel and "Exit Setup":
+// for a second look at the window in another setting (a higher resolution),
+// with nothing installed. Exits non-zero, naming the page, when a page does
+// not appear.
 #include "support/capture.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
@@ -66,18 +69,32 @@ private:
     bool failed_ = false;
 };
 
-bool walk_through(SetupDriver &setup, Walk &walk) {
-    const HWND window = setup.window();
+// Licence: accepted, so that Next is enabled as a user would see it.
+bool licence_page(SetupDriver &setup, Walk &walk, const char *name) {
     if (!walk.expect(setup.has_window(), "main window")) return false;
-
-    // Licence: accepted, so that Next is enabled as a user would see it.
     setup.accept_licence();
     let_paint(setup);
     if (!walk.expect(is_shown(setup.control("Memo1")) && is_checked(setup.control("rb1")) &&
                          is_enabled(setup.control("Button2")),
                      "licence page"))
         return false;
-    walk.save(window, "01-licence");
+    return walk.save(setup.window(), name);
+}
+
+bool licence_only(SetupDriver &setup, Walk &walk, const char *name) {
+    if (!licence_page(setup, walk, name)) return false;
+    setup.click_control("Button3");
+    const ForeignDialog alarm = setup.wait_for_dialog();
+    if (!walk.expect(alarm.window != nullptr && alarm.title == "Alarm", "cancel dialog"))
+        return false;
+    SetupDriver::press_button(alarm, "Exit Setup");
+    return walk.expect(setup.process().wait_for_exit(15000) && setup.process().exit_code() == 0,
+                       "end of the program after Exit Setup");
+}
+
+bool walk_through(SetupDriver &setup, Walk &walk) {
+    const HWND window = setup.window();
+    if (!licence_page(setup, walk, "01-licence")) return false;
 
     // Choice: install stays checked from the licence page.
     setup.next();
@@ -137,14 +154,17 @@ bool walk_through(SetupDriver &setup, Walk &walk) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: walkthrough PROGRAM FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: walkthrough PROGRAM FOLDER [NAME]\n");
         return 2;
     }
+    // Window rectangles and screen pixels as they are, at any resolution.
+    ::SetProcessDPIAware();
     const std::string folder = windows_path(argv[2]);
     ::CreateDirectoryA(folder.c_str(), nullptr);
     SetupDriver setup(windows_path(argv[1]));
     Walk walk(setup, folder);
-    const bool completed = walk_through(setup, walk);
+    const bool completed =
+        argc == 4 ? licence_only(setup, walk, argv[3]) : walk_through(setup, walk);
     return completed && !walk.failed() ? 0 : 1;
 }

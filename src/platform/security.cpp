@@ -1,5 +1,4 @@
 #include "security.h"
-#include "owners.h"
 #include <sddl.h>
 
 namespace platform {
@@ -11,13 +10,17 @@ namespace {
 constexpr char kProgramFilesAccess[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 } // namespace
 
-bool create_protected_directory(const std::string &path) {
+LocalMemory program_files_descriptor() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            kProgramFilesAccess, SDDL_REVISION_1, &descriptor, nullptr))
-        return false;
-    const LocalMemory owned(descriptor);
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(kProgramFilesAccess, SDDL_REVISION_1,
+                                                           &descriptor, nullptr);
+    return LocalMemory(descriptor);
+}
+
+bool create_protected_directory(const std::string &path) {
+    const LocalMemory descriptor = program_files_descriptor();
+    if (!descriptor) return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
     return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
 }
 

@@ -3,6 +3,7 @@
 #include "application.h"
 #include "form.h"
 #include <commctrl.h>
+#include <utility>
 
 namespace ui {
 
@@ -20,11 +21,15 @@ Control::Control(Form &form, const ControlDescription &description)
     switch (description.kind) {
     case ControlKind::JpegPicture: {
         const auto jpeg = platform::find_resource(instance, "JPEG", text_);
-        bitmap_ = decode_jpeg(jpeg.data, jpeg.size);
+        // At another resolution the picture is stretched as the whole
+        // window is; the control still cuts it where the design does.
+        Bitmap picture = decode_jpeg(jpeg.data, jpeg.size);
+        const int width = form.scale(picture.width), height = form.scale(picture.height);
+        bitmap_ = scale_bitmap(std::move(picture), width, height);
         break;
     }
     case ControlKind::IconPicture:
-        icon_ = load_icon(instance, text_.c_str());
+        icon_ = load_icon(instance, text_.c_str(), icon_size());
         break;
     case ControlKind::Label:
         fit_label_to_text();
@@ -35,6 +40,11 @@ Control::Control(Form &form, const ControlDescription &description)
         create_window();
         break;
     }
+}
+
+int Control::icon_size() const {
+    // The standard icon size at 96 dots per inch.
+    return form_.scale(32);
 }
 
 void Control::create_window() {
@@ -196,7 +206,8 @@ void Control::paint(HDC dc) const {
         break;
     case ControlKind::IconPicture:
         if (icon_)
-            ::DrawIconEx(dc, bounds_.left, bounds_.top, icon_.get(), 0, 0, 0, nullptr, DI_NORMAL);
+            ::DrawIconEx(dc, bounds_.left, bounds_.top, icon_.get(), icon_size(), icon_size(), 0,
+                         nullptr, DI_NORMAL);
         break;
     case ControlKind::Bevel: {
         // A lowered box: shadow along the top and left, highlight along the

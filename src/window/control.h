@@ -50,6 +50,7 @@ public:
 
 private:
     void create_window();
+    int icon_size() const;
     void fit_label_to_text();
     void invalidate() const;
 

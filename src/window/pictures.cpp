@@ -50,12 +50,52 @@ bool decode_into(const void *bytes, unsigned long size, Bitmap &bitmap) {
     jpeg_destroy_decompress(&info);
     return true;
 }
+
+// Where the centre of pixel `at` of a run of `to` pixels falls on a run of
+// `from` pixels, in 256ths of a pixel, kept inside the first and last
+// pixels' centres.
+int source_position(int at, int from, int to) {
+    const int position = (2 * at + 1) * from * 128 / to - 128;
+    return std::clamp(position, 0, (from - 1) * 256);
+}
 } // namespace
 
 Bitmap decode_jpeg(const void *bytes, unsigned long size) {
     Bitmap bitmap;
     if (!decode_into(bytes, size, bitmap)) return {};
     return bitmap;
+}
+
+Bitmap scale_bitmap(Bitmap source, int width, int height) {
+    if (width <= 0 || height <= 0) return {};
+    if (source.pixels.empty() || (width == source.width && height == source.height)) return source;
+    Bitmap result;
+    result.width = width;
+    result.height = height;
+    result.pixels.assign(static_cast<std::size_t>(result.stride()) * height, 0);
+    const auto pixel = [&source](int x, int y) {
+        return source.pixels.data() + static_cast<std::size_t>(source.stride()) * y + x * 3;
+    };
+    for (int y = 0; y < height; ++y) {
+        const int from_y = source_position(y, source.height, height);
+        const int top = from_y >> 8, bottom = std::min(top + 1, source.height - 1);
+        const int down = from_y & 255;
+        unsigned char *out = result.pixels.data() + static_cast<std::size_t>(result.stride()) * y;
+        for (int x = 0; x < width; ++x) {
+            const int from_x = source_position(x, source.width, width);
+            const int left = from_x >> 8, right = std::min(left + 1, source.width - 1);
+            const int across = from_x & 255;
+            for (int channel = 0; channel < 3; ++channel) {
+                const int upper = pixel(left, top)[channel] * (256 - across) +
+                                  pixel(right, top)[channel] * across;
+                const int lower = pixel(left, bottom)[channel] * (256 - across) +
+                                  pixel(right, bottom)[channel] * across;
+                *out++ =
+                    static_cast<unsigned char>((upper * (256 - down) + lower * down + 32768) >> 16);
+            }
+        }
+    }
+    return result;
 }
 
 void draw_bitmap(HDC dc, const Bitmap &bitmap, int left, int top, int width, int height) {
@@ -73,9 +113,11 @@ void draw_bitmap(HDC dc, const Bitmap &bitmap, int left, int top, int width, int
                         bitmap.pixels.data(), &info, DIB_RGB_COLORS);
 }
 
-platform::UniqueIcon load_icon(HINSTANCE instance, const char *name) {
+platform::UniqueIcon load_icon(HINSTANCE instance, const char *name, int size) {
+    // The system picks the image of the icon group closest to the size and
+    // stretches it when none has that size exactly.
     return platform::UniqueIcon(
-        static_cast<HICON>(::LoadImageA(instance, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+        static_cast<HICON>(::LoadImageA(instance, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 } // namespace ui

@@ -18,10 +18,15 @@ struct Bitmap {
 // Decodes JPEG bytes; an empty bitmap when they are not a JPEG libjpeg reads.
 Bitmap decode_jpeg(const void *bytes, unsigned long size);
 
+// The bitmap resampled to width x height with a smoothing (bilinear)
+// stretch; at its own size it is returned as it is.
+Bitmap scale_bitmap(Bitmap source, int width, int height);
+
 // Draws the bitmap unscaled at (left, top), cut to width x height.
 void draw_bitmap(HDC dc, const Bitmap &bitmap, int left, int top, int width, int height);
 
-// The icon's image that fits the system's icon size, with the most colours.
-platform::UniqueIcon load_icon(HINSTANCE instance, const char *name);
+// The icon at size x size pixels, made from its image that fits that size
+// best, with the most colours.
+platform::UniqueIcon load_icon(HINSTANCE instance, const char *name, int size);
 
 } // namespace ui

@@ -125,7 +125,11 @@ std::string access_list_of(const std::string &path) {
     std::vector<BYTE> buffer(size ? size : 1);
     if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size, &size))
         return "(cannot read: " + std::to_string(::GetLastError()) + ")";
-    const auto descriptor = static_cast<PSECURITY_DESCRIPTOR>(buffer.data());
+    return access_list_text(buffer.data());
+}
+
+std::string access_list_text(void *security_descriptor) {
+    const auto descriptor = static_cast<PSECURITY_DESCRIPTOR>(security_descriptor);
     BOOL present = FALSE, defaulted = FALSE;
     PACL acl = nullptr;
     ::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);

@@ -15,9 +15,12 @@ bool exists(const std::string &path);
 // A fresh, empty directory under the prefix's temporary folder.
 std::string scratch_directory(const std::string &name);
 void remove_tree(const std::string &path);
-// The access list of a file or folder as the system reports it, one entry
-// after the other: "protected; S-1-5-18 1f01ff OICI; ..." (SID, access mask
-// in hex, inheritance flags); "(no access list)" when it has none.
+// The access list of a security descriptor, one entry after the other:
+// "protected; S-1-5-18 1f01ff OICI; ..." (SID, access mask in hex,
+// inheritance flags); "(no access list)" when it has none.
+std::string access_list_text(void *security_descriptor);
+// The same for a file or folder, as the system reports it. Wine derives it
+// from the Unix permissions, not from the descriptor the folder was made with.
 std::string access_list_of(const std::string &path);
 
 // A symbolic link at link (a Windows path) to target, made on the Unix side
