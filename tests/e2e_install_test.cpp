@@ -111,7 +111,7 @@ TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectoryTypedOtherwise) {
     const std::string before = read_file(uninstaller);
     char short_form[MAX_PATH] = {};
     ASSERT_NE(::GetShortPathNameA(directory.c_str(), short_form, MAX_PATH), 0u);
-    for (const std::string typed :
+    for (const std::string &typed :
          {std::string("c:\\program files\\tolmera"), std::string(short_form),
           std::string("C:\\Program Files\\.\\Tolmera\\..\\Tolmera")}) {
         SCOPED_TRACE(typed);
