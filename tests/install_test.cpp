@@ -255,6 +255,23 @@ TEST_F(Install, AnOldUninstallerWithASecondNameIsNotWrittenThrough) {
     EXPECT_EQ(read_file(elsewhere), "someone else's");
 }
 
+// A second name of another file in a shortcut's place: saving the shortcut
+// would overwrite that file. It is not made; the rest of the install goes on.
+TEST_F(Install, AShortcutWithASecondNameIsNotSavedThrough) {
+    const std::string elsewhere = scratch_directory("install-shortcut") + "\\system.dll";
+    write_text_file(elsewhere, "someone else's");
+    const auto paths = shortcut_paths();
+    ::DeleteFileA(paths[1].c_str());
+    ASSERT_TRUE(::CreateHardLinkA(paths[1].c_str(), elsewhere.c_str(), nullptr));
+    PacingRecorder recorder;
+    install(target);
+    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_EQ(read_file(elsewhere), "someone else's");
+    EXPECT_TRUE(read_shortcut(paths[0]).loaded);
+    EXPECT_TRUE(read_shortcut(paths[2]).loaded);
+    ::DeleteFileA(paths[1].c_str());
+}
+
 // The folders that the install makes carry the access list of Program
 // Files, as one made protected on purpose does; one that was there before
 // keeps its own. (Compared with such a folder rather than with a text:

@@ -1,4 +1,5 @@
 // makeicon and MakeLink: the six shortcuts, then a nudge for the desktop.
+#include "../platform/files.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/shell.h"
@@ -8,6 +9,15 @@
 using insta::install_directory;
 
 namespace {
+
+// The user's folders may be written by the user's other programs: a link,
+// or a second name of some other file, in a shortcut's place would have the
+// save overwrite that file with administrator rights. Such a shortcut is
+// not made, as one that cannot be saved is not.
+void save_unless_elsewhere(const platform::ShellLink &shortcut, const std::string &link_path) {
+    if (platform::leads_elsewhere(link_path)) return;
+    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
+}
 
 // One shortcut on the desktop or in the Start menu: properties first, then
 // the folder lookup, then the save.
@@ -20,7 +30,7 @@ void make_folder_link(const std::string &target, int csidl, const char *link_nam
     const std::string folder = platform::special_folder_path(csidl);
     if (folder.empty()) return;
     const std::string link_path = folder + link_name;
-    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
+    save_unless_elsewhere(shortcut, link_path);
 }
 
 // Makes the desktop redraw its icons: F5 posted to its icon view. Where
@@ -67,5 +77,5 @@ void TForm1::MakeLink(const std::string &target, const std::string &link_name,
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
     ::CreateDirectoryA(platform::directory_part(link_path).c_str(), nullptr); // one level only
-    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
+    save_unless_elsewhere(shortcut, link_path);
 }
