@@ -38,14 +38,17 @@ if [ -n "${DISPLAY:-}" ]; then
   wine_env_start "$build" run
   # Setup runs from a copy: after a removal it deletes its own file.
   cp "$build/instal.exe" "$build/run/instal.exe"
+  temp="$WINEPREFIX/drive_c/windows/temp"
+  temp_before=$(ls -A "$temp" 2>/dev/null || true)
   echo "run: starting instal.exe on display $DISPLAY (Wine prefix $WINEPREFIX)"
   status=0
   wine "$build/run/instal.exe" </dev/null || status=$?
-  # After a removal the program leaves a hidden script beside its file that
-  # deletes the file once the program has exited; let it finish before Wine
-  # is stopped.
-  for _ in $(seq 100); do
-    [ -e "$build/run/"'$$a$$.bat' ] || break
+  # After a removal the program leaves a hidden script, in a folder of its
+  # own in Windows\Temp, that deletes the program's file once the program
+  # has exited, then itself and its folder; let it finish before Wine is
+  # stopped. It gives up on the file after about a minute.
+  for _ in $(seq 900); do
+    [ "$(ls -A "$temp" 2>/dev/null || true)" != "$temp_before" ] || break
     sleep 0.1
   done
   echo "run: instal.exe has ended (exit code $status)"

@@ -34,9 +34,11 @@ protected:
         EXPECT_EQ(0u, setup.process().exit_code());
         EXPECT_FALSE(exists(directory + kScript));
         EXPECT_FALSE(exists(program_directory + kScript));
+        EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
     }
 
     const std::string directory = default_install_directory();
+    const std::vector<std::string> temp_before = windows_temp_entries();
     const std::string program = path_from_environment("INSTAL_EXE");
     const std::string program_directory = program.substr(0, program.rfind('\\') + 1);
 };
@@ -151,6 +153,7 @@ TEST_F(Install, ClosingTheWindowDuringTheInstallLetsItFinish) {
     expect_complete_install(directory);
     EXPECT_FALSE(exists(directory + kScript));
     EXPECT_FALSE(exists(program_directory + kScript));
+    EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
 }
 
 TEST_F(Install, ClosingTheWindowAfterTheInstallWritesNoScript) {
@@ -163,5 +166,6 @@ TEST_F(Install, ClosingTheWindowAfterTheInstallWritesNoScript) {
     EXPECT_EQ(0u, setup.process().exit_code());
     EXPECT_FALSE(exists(directory + kScript));
     EXPECT_FALSE(exists(program_directory + kScript));
+    EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
     EXPECT_TRUE(exists(directory + "install.exe"));
 }

@@ -21,6 +21,7 @@ protected:
     void SetUp() override {
         remove_product(directory);
         elsewhere = scratch_directory("e2e-startup");
+        temp_before = windows_temp_entries();
     }
     void TearDown() override {
         remove_product(directory);
@@ -40,15 +41,17 @@ protected:
         EXPECT_FALSE(is_enabled(setup.control("Button2")));
     }
 
-    static void close_and_expect_no_script(SetupDriver &setup, const std::string &beside) {
+    void close_and_expect_no_script(SetupDriver &setup, const std::string &beside) const {
         setup.close_window();
         ASSERT_TRUE(setup.process().wait_for_exit());
         EXPECT_EQ(0u, setup.process().exit_code());
         EXPECT_FALSE(exists(beside + kScript));
+        EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
     }
 
     const std::string directory = default_install_directory();
     std::string elsewhere;
+    std::vector<std::string> temp_before; // where a self-removal script would go
 };
 
 // Every control as a user sees it: shown, enabled, checked and its text.

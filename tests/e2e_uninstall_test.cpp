@@ -1,19 +1,28 @@
 // The real setup program, started as its own process and driven from
 // outside: removing an installation, and the program file removing itself
 // once the program has ended.
+#include "platform/security.h"
 #include "support/environment.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 using namespace testing_support;
 
 namespace {
 
 const char kScript[] = "$$a$$.bat";
-// The self-removal script retries once a second until the program has ended.
+// The self-removal script retries once a second until the program has ended;
+// its folder goes a few seconds after it.
 const unsigned kSelfRemovalMs = 15000;
+
+std::string system_directory() {
+    char path[MAX_PATH + 1] = {};
+    ::GetSystemDirectoryA(path, MAX_PATH);
+    return path;
+}
 
 class Uninstall : public ::testing::Test {
 protected:
@@ -25,6 +34,7 @@ protected:
         ASSERT_TRUE(setup.install_to(directory)) << setup.box_on_screen();
         setup.next();
         ASSERT_TRUE(setup.process().wait_for_exit());
+        temp_before = windows_temp_entries();
     }
     void TearDown() override {
         remove_product(directory);
@@ -33,7 +43,8 @@ protected:
 
     const std::string directory = default_install_directory();
     const std::string uninstaller = directory + "install.exe";
-    std::string elsewhere; // a scratch folder for copies of the setup program
+    std::string elsewhere;                // a scratch folder for copies of the setup program
+    std::vector<std::string> temp_before; // Windows\Temp before the uninstall
 };
 
 } // namespace
@@ -58,7 +69,9 @@ TEST_F(Uninstall, FromTheInstalledCopyRemovesEverythingAndThenItself) {
     ASSERT_TRUE(setup.process().wait_for_exit());
     EXPECT_EQ(0u, setup.process().exit_code());
     EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
-    EXPECT_TRUE(wait_until_gone(directory + kScript, kSelfRemovalMs));
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
+        << "the script's folder stayed";
+    EXPECT_FALSE(exists(directory + kScript));
     EXPECT_TRUE(exists(directory)) << "the install directory is never removed";
 }
 
@@ -74,9 +87,97 @@ TEST_F(Uninstall, FromASetupProgramElsewhereRemovesThatProgram) {
     EXPECT_EQ(0u, setup.process().exit_code());
 
     EXPECT_TRUE(wait_until_gone(copy, kSelfRemovalMs));
-    EXPECT_TRUE(wait_until_gone(elsewhere + "\\" + kScript, kSelfRemovalMs));
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
+        << "the script's folder stayed";
+    EXPECT_FALSE(exists(elsewhere + "\\" + kScript));
     EXPECT_TRUE(exists(uninstaller));
     EXPECT_FALSE(exists(directory + kScript));
+}
+
+TEST_F(Uninstall, SelfRemovalRunsNothingFromTheCurrentDirectoryAndWaitsForTheFile) {
+    const std::string copy = copy_program(elsewhere);
+    // Programs named like what the script could run, where the uninstaller
+    // was started from: each one that runs leaves its name or a window.
+    const std::string working = elsewhere + "\\downloads";
+    ::CreateDirectoryA(working.c_str(), nullptr);
+    const std::string marker = working + "\\ran.txt";
+    for (const char *name :
+         {"ping.bat", "ping.cmd", "cmd.bat", "cmd.cmd", "del.bat", "del.cmd", "rmdir.bat", "rd.bat",
+          "start.bat", "start.cmd", "set.bat", "if.bat", "goto.bat", "exit.bat"})
+        write_text_file(working + "\\" + name,
+                        "echo " + std::string(name) + ">>\"" + marker + "\"\r\n");
+    const std::string application = path_from_environment("INSTAL_APPLICATION_FILE");
+    for (const char *name : {"ping.exe", "cmd.exe", "start.exe"})
+        ASSERT_TRUE(::CopyFileA(application.c_str(), (working + "\\" + name).c_str(), FALSE));
+    // What a folder made with the Program Files access list reads back as.
+    ASSERT_TRUE(platform::create_protected_directory(elsewhere + "\\protected"));
+    const std::string protected_list = access_list_of(elsewhere + "\\protected");
+
+    SetupDriver setup(copy, working);
+    ASSERT_TRUE(setup.has_window());
+    ASSERT_TRUE(setup.uninstall()) << setup.box_on_screen();
+    // Held open as another program might hold it: the script has to wait.
+    const HANDLE held = ::CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    setup.next();
+    ASSERT_TRUE(setup.process().wait_for_exit());
+
+    DWORD interpreter = 0;
+    wait_until([&] { return (interpreter = child_process(setup.process().id(), "cmd.exe")) != 0; },
+               5000);
+    ASSERT_NE(interpreter, 0u) << "no interpreter was started";
+    const ProcessStart start = process_start(interpreter);
+    const std::string system = system_directory();
+    const std::string head =
+        "\"" + system + "\\cmd.exe\" /D /E:ON /V:OFF /C \"\"" + windows_temp() + "\\";
+    const std::string tail = std::string("\\") + kScript + "\"\"";
+    ASSERT_EQ(start.command_line.substr(0, head.size()), head) << start.command_line;
+    ASSERT_GT(start.command_line.size(), head.size() + tail.size());
+    EXPECT_EQ(start.command_line.substr(start.command_line.size() - tail.size()), tail);
+    const std::string folder_name = start.command_line.substr(
+        head.size(), start.command_line.size() - head.size() - tail.size());
+    EXPECT_EQ(folder_name.size(), 16u) << folder_name;
+    EXPECT_EQ(folder_name.find_first_not_of("0123456789abcdef"), std::string::npos) << folder_name;
+    EXPECT_EQ(start.current_directory, system + "\\");
+
+    const std::string folder = windows_temp() + "\\" + folder_name;
+    EXPECT_TRUE(exists(folder + "\\" + kScript));
+    EXPECT_EQ(access_list_of(folder), protected_list);
+    // What Wine shows of it: nothing granted to everybody.
+    EXPECT_EQ(access_list_of(folder).find("S-1-1-0 "), std::string::npos) << access_list_of(folder);
+    std::vector<std::string> expected_temp = temp_before;
+    expected_temp.push_back(folder_name);
+    std::sort(expected_temp.begin(), expected_temp.end());
+    EXPECT_EQ(windows_temp_entries(), expected_temp);
+
+    ::Sleep(4000);
+    EXPECT_TRUE(exists(copy)) << "deleted while it was held";
+    ::CloseHandle(held);
+    EXPECT_TRUE(wait_until_gone(copy, kSelfRemovalMs)) << "no removal once the file was free";
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
+        << "the script's folder stayed";
+    EXPECT_FALSE(exists(marker)) << read_file(marker);
+    const HWND window = ::FindWindowA(nullptr, "Corvanta");
+    EXPECT_EQ(window, nullptr) << "a planted program ran";
+    if (window) ::PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+TEST_F(Uninstall, FromFoldersWithPercentSignsRemovesThatProgram) {
+    // The interpreter would expand "%" in the path, and run what follows "&".
+    for (const char *name : {"50% off", "a%0&x&"}) {
+        const std::string folder = elsewhere + "\\" + name;
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        const std::string copy = copy_program(folder);
+        SetupDriver setup(copy);
+        ASSERT_TRUE(setup.has_window()) << name;
+        ASSERT_TRUE(setup.uninstall()) << setup.box_on_screen();
+        setup.next();
+        ASSERT_TRUE(setup.process().wait_for_exit());
+        EXPECT_TRUE(wait_until_gone(copy, kSelfRemovalMs)) << name;
+        EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs)) << name;
+        EXPECT_TRUE(exists(folder)) << name;
+    }
 }
 
 TEST_F(Uninstall, LeavesTheApplicationWhileItRuns) {
@@ -136,26 +237,31 @@ TEST_F(Uninstall, ClosingTheWindowDuringTheUninstallLetsItFinishWithoutSelfRemov
     EXPECT_EQ(0u, setup.process().exit_code());
     expect_removed(directory);
     EXPECT_FALSE(exists(elsewhere + "\\" + kScript));
+    EXPECT_EQ(windows_temp_entries(), temp_before);
     EXPECT_TRUE(exists(copy));
 }
 
 TEST_F(Uninstall, AScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
     const std::string copy = copy_program(elsewhere);
-    // A directory where the script would go: it cannot be created there.
-    ASSERT_TRUE(::CreateDirectoryA((elsewhere + "\\" + kScript).c_str(), nullptr));
     SetupDriver setup(copy);
     ASSERT_TRUE(setup.has_window());
     ASSERT_TRUE(setup.uninstall()) << setup.box_on_screen();
-    setup.next();
+    {
+        // No folder for the script can be made.
+        const WindowsTempBlocked blocked;
+        ASSERT_TRUE(blocked.blocked());
+        setup.next();
 
-    const ForeignDialog box = setup.wait_for_dialog();
-    ASSERT_TRUE(box.window) << "no error box";
-    EXPECT_EQ("instal", box.title);
-    EXPECT_EQ("File access denied.", box.text);
-    EXPECT_TRUE(box.has_icon);
-    SetupDriver::press_button(box, "OK");
-    ASSERT_TRUE(setup.process().wait_for_exit());
+        const ForeignDialog box = setup.wait_for_dialog();
+        ASSERT_TRUE(box.window) << "no error box";
+        EXPECT_EQ("instal", box.title);
+        EXPECT_EQ("Invalid filename.", box.text);
+        EXPECT_TRUE(box.has_icon);
+        SetupDriver::press_button(box, "OK");
+        ASSERT_TRUE(setup.process().wait_for_exit());
+    }
     EXPECT_EQ(0u, setup.process().exit_code());
     ::Sleep(2000); // time a wrongly started script would need to act
     EXPECT_TRUE(exists(copy));
+    EXPECT_EQ(windows_temp_entries(), temp_before);
 }

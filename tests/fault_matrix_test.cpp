@@ -90,12 +90,14 @@ protected:
     }
 
     // Ends an uninstall with finish and waits until the program's file and
-    // its script are gone, so that no script outlives the case.
-    static void finish_uninstall(SetupDriver &remover, const std::string &program) {
+    // its script's folder are gone, so that no script outlives the case.
+    void finish_uninstall(SetupDriver &remover, const std::string &program) const {
         remover.next();
         EXPECT_TRUE(remover.process().wait_for_exit());
         EXPECT_TRUE(wait_until_gone(program, 90000)) << "no self-removal";
-        EXPECT_TRUE(wait_until_gone(script_beside(program), 15000));
+        EXPECT_TRUE(wait_until_windows_temp_holds(temp_before_, 15000))
+            << "the script's folder stayed";
+        EXPECT_FALSE(exists(script_beside(program)));
     }
 
     // The box the program shows next, checked and answered with OK.
@@ -112,7 +114,7 @@ protected:
 
     // After an error the wizard cannot go on: only the close box ends it,
     // and it starts no self-removal.
-    static void expect_stuck_then_closed(SetupDriver &setup, const std::string &program) {
+    void expect_stuck_then_closed(SetupDriver &setup, const std::string &program) const {
         for (const char *button : {"Button1", "Button2", "Button3"})
             EXPECT_FALSE(is_enabled(setup.control(button))) << button;
         setup.close_window();
@@ -122,6 +124,7 @@ protected:
         ::Sleep(2000);
         EXPECT_TRUE(exists(program)) << "the program removed itself";
         EXPECT_FALSE(exists(script_beside(program)));
+        EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
     }
 
     static void expect_no_registry_records() {
@@ -131,6 +134,8 @@ protected:
 
     std::string programs_, target_;
     std::vector<std::string> also_remove_;
+    // Where self-removal scripts go, each in a folder of its own.
+    const std::vector<std::string> temp_before_ = windows_temp_entries();
 };
 
 // --- Installing ----------------------------------------------------------------
@@ -401,19 +406,24 @@ TEST_F(FaultMatrix, WindowClosedDuringTheUninstallLetsItCompleteWithoutSelfRemov
     ::Sleep(2000);
     EXPECT_TRUE(exists(remover_program)) << "the program removed itself";
     EXPECT_FALSE(exists(script_beside(remover_program)));
+    EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
 }
 
 TEST_F(FaultMatrix, ScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
     const std::string remover_program = program("remover.exe");
-    const std::string blocker = script_beside(remover_program);
-    ::CreateDirectoryA(blocker.c_str(), nullptr);
     SetupDriver remover(remover_program);
     ASSERT_TRUE(remover.uninstall());
-    remover.next();
-    expect_box(remover, "remover", "File access denied.");
-    EXPECT_TRUE(remover.process().wait_for_exit()) << "the program did not end";
-    EXPECT_TRUE(is_directory(blocker));
+    {
+        // No folder for the script can be made.
+        const WindowsTempBlocked blocked;
+        ASSERT_TRUE(blocked.blocked());
+        remover.next();
+        expect_box(remover, "remover", "Invalid filename.");
+        EXPECT_TRUE(remover.process().wait_for_exit()) << "the program did not end";
+    }
+    ::Sleep(2000); // time a wrongly started script would need to act
     EXPECT_TRUE(exists(remover_program));
+    EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
 }
 
 } // namespace

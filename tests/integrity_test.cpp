@@ -75,6 +75,7 @@ protected:
         setup.close_window();
         EXPECT_TRUE(setup.process().wait_for_exit());
         EXPECT_FALSE(exists(programs_ + "\\" + manifest::kSelfRemovalScript));
+        EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
     }
 
     void expect_no_registry_records() const {
@@ -83,6 +84,7 @@ protected:
     }
 
     std::string programs_, target_;
+    const std::vector<std::string> temp_before_ = windows_temp_entries();
 };
 
 TEST_F(DamagedPayload, DamagedSettingsFileWritesNothing) {

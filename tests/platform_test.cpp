@@ -15,6 +15,7 @@
 #include "window/application.h"
 #include "window/pictures.h"
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -418,20 +419,90 @@ TEST(Shell, AnsiPathsConvertWithTheAnsiCodePage) {
 
 // --- Self-removal script ---------------------------------------------------
 
-TEST(SelfRemoval, ScriptDeletesTheProgramThenItself) {
-    EXPECT_EQ(self_removal_script("C:\\PROGRA~1\\Tolmera\\install.exe"),
+TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
+    // A short name may hold "%", which the interpreter would expand.
+    EXPECT_EQ(self_removal_script({"C:\\50%_~NIM\\a%0&x&\\install.exe",
+                                   "C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
+                                   "C:\\windows\\Temp\\0123456789abcdef", "C:\\windows\\system32"}),
               "set tries=0\r\n"
               ":try\r\n"
-              "del \"C:\\PROGRA~1\\Tolmera\\install.exe\"\r\n"
-              "if not exist \"C:\\PROGRA~1\\Tolmera\\install.exe\" goto done\r\n"
+              "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
+              "if not exist \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\" goto done\r\n"
               "set /a tries+=1\r\n"
               "if %tries% geq 60 goto done\r\n"
-              "ping -n 2 127.0.0.1 >nul\r\n"
+              "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
               "goto try\r\n"
               ":done\r\n"
-              "del %0\r\n"
-              "cls\r\n"
+              "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
+              "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
+              "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
               "exit\r\n");
+}
+
+TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
+    const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
+    if (!drive || !*drive || !platform::directory_exists(std::string(drive) + "\\"))
+        GTEST_SKIP() << "no small drive: the test environment could not mount one";
+    const std::string root = drive;
+    const std::string program = scratch_directory("self-removal") + "\\install.exe";
+    write_text_file(program, "x");
+    // The whole drive taken: the folder and an empty script can still be
+    // made, but not one line written.
+    const std::string filler = root + "\\filler";
+    {
+        platform::UniqueHandle file(::CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const std::string block(4096, 'x');
+        DWORD written = 0;
+        while (::WriteFile(file.get(), block.data(), 4096, &written, nullptr) && written == 4096) {
+        }
+    }
+
+    EXPECT_EQ(error_of([&] { remove_after_exit(program, root); }), "Disk full");
+    std::vector<std::string> left;
+    WIN32_FIND_DATAA found;
+    platform::FindHandle search(::FindFirstFileA((root + "\\*").c_str(), &found));
+    if (search) do
+            left.push_back(found.cFileName);
+        while (::FindNextFileA(search.get(), &found));
+    ::DeleteFileA(filler.c_str());
+    EXPECT_EQ(left, std::vector<std::string>{"filler"});
+    EXPECT_TRUE(exists(program));
+}
+
+TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
+    const std::string dir = scratch_directory("self-removal");
+    const std::string parent = dir + "\\50% off";
+    ::CreateDirectoryA(parent.c_str(), nullptr);
+    const std::string program = dir + "\\install.exe";
+    write_text_file(program, "x");
+    const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+    const char kPending[] = "PendingFileRenameOperations";
+    const RawValue before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+
+    EXPECT_EQ(error_of([&] { remove_after_exit(program, parent); }), "(no error)");
+    const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+    // Pairs of names, each ended by a zero: the file, then an empty target.
+    const std::string entry = std::string("\\??\\") + program + '\0' + '\0';
+    EXPECT_NE(pending.bytes.find(entry), std::string::npos);
+    EXPECT_TRUE(exists(program));
+    WIN32_FIND_DATAA found;
+    platform::FindHandle search(::FindFirstFileA((parent + "\\*").c_str(), &found));
+    std::vector<std::string> in_parent;
+    if (search) do
+            in_parent.push_back(found.cFileName);
+        while (::FindNextFileA(search.get(), &found));
+    EXPECT_EQ(in_parent, (std::vector<std::string>{".", ".."})) << "a script was written";
+
+    HKEY opened = nullptr;
+    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &opened);
+    const platform::UniqueKey key(opened);
+    if (before.present)
+        ::RegSetValueExA(key.get(), kPending, 0, before.type,
+                         reinterpret_cast<const BYTE *>(before.bytes.data()),
+                         static_cast<DWORD>(before.bytes.size()));
+    else
+        ::RegDeleteValueA(key.get(), kPending);
 }
 
 TEST(SelfRemoval, ShortPathHasNoBlanksAndIsEmptyForMissingFiles) {

@@ -7,6 +7,7 @@
 #include "support/capture.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
+#include "support/installed_product.h"
 #include "support/program.h"
 #include "support/recorder.h"
 #include "support/wizard_fixture.h"
@@ -515,11 +516,13 @@ TEST_F(Wizard, ExitSetupEndsWithoutTheCloseHandler) {
     insta::self_removal_pending = 1; // a close handler would write the script now
     const std::string script = module_directory() + "$$a$$.bat";
     ::DeleteFileA(script.c_str());
+    const std::vector<std::string> temp_before = windows_temp_entries();
     DialogWatcher watcher([&](HWND dialog) { press(find_child(dialog, "Button", "Exit Setup")); });
     form().Button3Click(*form().Button3);
     EXPECT_TRUE(ui::Application::get().terminated());
     EXPECT_FALSE(alarm().visible());
     EXPECT_FALSE(exists(script));
+    EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
     insta::self_removal_pending = 0;
 }
 

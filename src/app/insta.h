@@ -45,5 +45,17 @@ extern TForm1 *Form1;
 
 // The short (8.3) form of a path; empty text when the system has none.
 std::string GetShortPath(const std::string &long_path);
-// The lines of the script that deletes program_path once it is free, then itself.
-std::string self_removal_script(const std::string &short_program_path);
+// What the self-removal script deletes, and what it runs.
+struct SelfRemovalPaths {
+    std::string program; // the program's file, in its short form
+    std::string script;  // the script itself
+    std::string folder;  // the script's own folder
+    std::string system;  // the system directory
+};
+// The lines of the script that deletes the program once it is free, then
+// itself and its folder.
+std::string self_removal_script(const SelfRemovalPaths &paths);
+// Deletes program once it has ended, through a script written into a new
+// folder of its own inside scripts_parent. A script that cannot be written
+// raises the runtime's error, and leaves neither script nor folder.
+void remove_after_exit(const std::string &program, const std::string &scripts_parent);

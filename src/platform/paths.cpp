@@ -46,4 +46,16 @@ std::string module_path() {
     }
 }
 
+std::string system_directory() {
+    char path[MAX_PATH + 1] = {};
+    const UINT length = ::GetSystemDirectoryA(path, MAX_PATH);
+    return std::string(path, length <= MAX_PATH ? length : 0);
+}
+
+std::string windows_directory() {
+    char path[MAX_PATH + 1] = {};
+    const UINT length = ::GetWindowsDirectoryA(path, MAX_PATH);
+    return std::string(path, length <= MAX_PATH ? length : 0);
+}
+
 } // namespace platform

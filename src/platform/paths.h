@@ -16,5 +16,8 @@ std::string ascii_lower(const std::string &text);
 bool is_full_path(const std::string &path);
 // The running program's full path, as the system reports it.
 std::string module_path();
+// The system's own folders, as the system reports them (no trailing '\').
+std::string system_directory();
+std::string windows_directory();
 
 } // namespace platform

@@ -40,8 +40,13 @@ void TextFileWriter::write_line(const std::string &line) {
     const std::string bytes = line + "\r\n";
     DWORD written = 0;
     if (!::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr))
-        raise_last_error();
+                     nullptr)) {
+        // A full disk is the runtime's own code 101, whether the system
+        // wrote part of the line or refused all of it.
+        const DWORD error = ::GetLastError();
+        raise_error(io_error_text(
+            error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? 101 : error));
+    }
     if (written != bytes.size()) raise_error(io_error_text(101));
 }
 

@@ -1,4 +1,5 @@
 #include "installed_product.h"
+#include <algorithm>
 #include "app/manifest.h"
 #include "environment.h"
 #include "registry_state.h"
@@ -125,6 +126,52 @@ bool wait_until_gone(const std::string &path, unsigned timeout_ms) {
         ::Sleep(100);
     }
     return true;
+}
+
+std::string windows_temp() {
+    char windows[MAX_PATH + 1] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\Temp";
+}
+
+std::vector<std::string> windows_temp_entries() {
+    std::vector<std::string> entries;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((windows_temp() + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return entries;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") entries.push_back(name);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+bool wait_until_windows_temp_holds(const std::vector<std::string> &entries, unsigned timeout_ms) {
+    const DWORD start = ::GetTickCount();
+    while (windows_temp_entries() != entries) {
+        if (::GetTickCount() - start > timeout_ms) return false;
+        ::Sleep(100);
+    }
+    return true;
+}
+
+namespace {
+std::string kept_windows_temp() {
+    return windows_temp() + ".kept-by-test";
+}
+} // namespace
+
+WindowsTempBlocked::WindowsTempBlocked() {
+    moved_ = ::MoveFileA(windows_temp().c_str(), kept_windows_temp().c_str()) != FALSE;
+    if (moved_) write_text_file(windows_temp(), "in the way\r\n");
+}
+
+WindowsTempBlocked::~WindowsTempBlocked() {
+    if (!moved_) return;
+    ::DeleteFileA(windows_temp().c_str());
+    ::MoveFileA(kept_windows_temp().c_str(), windows_temp().c_str());
 }
 
 } // namespace testing_support

@@ -51,4 +51,25 @@ std::string copy_program(const std::string &directory, const std::string &name =
 // Waits until path is gone (a self-removal script at work).
 bool wait_until_gone(const std::string &path, unsigned timeout_ms);
 
+// The self-removal script runs from a folder of its own in the Windows
+// directory's Temp folder: what that folder holds (names, sorted), and a
+// wait until it holds just what it held before.
+std::string windows_temp();
+std::vector<std::string> windows_temp_entries();
+bool wait_until_windows_temp_holds(const std::vector<std::string> &entries, unsigned timeout_ms);
+
+// The Windows directory's Temp folder replaced by a file for a while: no
+// folder can be made in it.
+class WindowsTempBlocked {
+public:
+    WindowsTempBlocked();
+    WindowsTempBlocked(const WindowsTempBlocked &) = delete;
+    WindowsTempBlocked &operator=(const WindowsTempBlocked &) = delete;
+    ~WindowsTempBlocked();
+    bool blocked() const { return moved_; }
+
+private:
+    bool moved_ = false;
+};
+
 } // namespace testing_support

@@ -1,5 +1,8 @@
 #include "program.h"
 #include "dialogs.h"
+#include <tlhelp32.h>
+#include <winternl.h>
+#include <vector>
 
 namespace testing_support {
 
@@ -106,6 +109,61 @@ RECT child_rect(HWND child) {
     ::GetWindowRect(child, &rect);
     ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT *>(&rect), 2);
     return rect;
+}
+
+DWORD child_process(DWORD parent, const char *file_name) {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD found = 0;
+    for (BOOL more = ::Process32First(snapshot, &entry); more && !found;
+         more = ::Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && _stricmp(entry.szExeFile, file_name) == 0)
+            found = entry.th32ProcessID;
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+namespace {
+// A 32-bit process's UNICODE_STRING at address in its memory, as ANSI text.
+std::string remote_text(HANDLE process, const char *address) {
+    struct {
+        USHORT length, maximum;
+        ULONG buffer;
+    } text = {};
+    if (!::ReadProcessMemory(process, address, &text, sizeof text, nullptr)) return {};
+    std::vector<wchar_t> wide(text.length / 2 + 1);
+    if (!::ReadProcessMemory(process, reinterpret_cast<void *>(static_cast<ULONG_PTR>(text.buffer)),
+                             wide.data(), text.length, nullptr))
+        return {};
+    char ansi[2048] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), text.length / 2, ansi, sizeof ansi - 1, nullptr,
+                          nullptr);
+    return ansi;
+}
+} // namespace
+
+ProcessStart process_start(DWORD id) {
+    ProcessStart start;
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+    if (!process) return start;
+    using Query = NTSTATUS(WINAPI *)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void *>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    ULONG parameters = 0;
+    // 32-bit layouts: the process parameters at 0x10 of the PEB; in them the
+    // current directory at 0x24 and the command line at 0x40.
+    if (query && query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        ::ReadProcessMemory(process, reinterpret_cast<const char *>(basic.PebBaseAddress) + 0x10,
+                            &parameters, sizeof parameters, nullptr)) {
+        const auto base = reinterpret_cast<const char *>(static_cast<ULONG_PTR>(parameters));
+        start.current_directory = remote_text(process, base + 0x24);
+        start.command_line = remote_text(process, base + 0x40);
+    }
+    ::CloseHandle(process);
+    return start;
 }
 
 } // namespace testing_support

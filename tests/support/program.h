@@ -36,6 +36,16 @@ template <typename Condition> bool wait_until(Condition condition, DWORD timeout
     return true;
 }
 
+// Another process as it was started: the first child of parent whose
+// program file has this name (0 when none), and that child's command line
+// and current directory, read from its own memory.
+DWORD child_process(DWORD parent, const char *file_name);
+struct ProcessStart {
+    std::string command_line;
+    std::string current_directory;
+};
+ProcessStart process_start(DWORD process);
+
 // Children of a form by their text, and their state as a user sees it.
 HWND child_with_text(HWND parent, const char *text);
 bool is_shown(HWND window);
