@@ -238,16 +238,20 @@ TEST_F(Uninstall, LinksInPlaceOfItsFoldersLeaveWhatTheyPointTo) {
     const std::string recorded_folder = target.substr(0, target.size() - 1);
     remove_tree(recorded_folder);
     ASSERT_TRUE(make_unix_symbolic_link(users, recorded_folder));
+    const std::string desktop_folder = shell_folder(manifest::kDesktopValue);
+    remove_tree(desktop_folder);
+    ASSERT_TRUE(make_unix_symbolic_link(users, desktop_folder));
 
     PacingRecorder recorder;
     uninstall();
+    remove_unix_symbolic_link(desktop_folder);
+    ::CreateDirectoryA(desktop_folder.c_str(), nullptr);
     EXPECT_EQ(form().Label1->text(), "unstall has finish!");
     for (const char *name : link_names)
         EXPECT_EQ(read_file(users + "\\" + name), "the user's") << name;
     for (const auto &payload : manifest::kPayloads)
         EXPECT_EQ(read_file(users + "\\" + payload.file), "the user's") << payload.file;
-    for (const auto &link : {shortcut_paths()[0], shortcut_paths()[2]})
-        EXPECT_FALSE(exists(link)) << link; // the desktop and Start-menu shortcuts go
+    EXPECT_FALSE(exists(shortcut_paths()[2])); // the Start-menu shortcut goes
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
     remove_tree(recorded_folder);
 }

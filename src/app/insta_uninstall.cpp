@@ -58,10 +58,7 @@ void TForm1::dodel() {
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
         const std::string desktop = key.read_text(manifest::kDesktopValue);
-        // The desktop folder itself may be a link: Wine makes it one to the
-        // user's own desktop outside the prefix, where the shortcuts are.
-        // Its two names are still checked one by one.
-        if (!desktop.empty()) {
+        if (!desktop.empty() && deletable_folder(desktop)) {
             delete_file(desktop + manifest::kDesktopAppLink);
             delete_file(desktop + manifest::kDesktopHelpLink);
         }
