@@ -17,7 +17,8 @@ endif()
 # (the default, accurate integer one is used). They are switched on unconditionally
 # in jmorecfg.h, and selected at run time, so the linker cannot drop them.
 set(jpeg_source "${CMAKE_BINARY_DIR}/libjpeg-source")
-file(COPY "${INSTAL_JPEG_SOURCE}/" DESTINATION "${jpeg_source}" PATTERN jmorecfg.h EXCLUDE)
+file(COPY "${INSTAL_JPEG_SOURCE}/" DESTINATION "${jpeg_source}" PATTERN jmorecfg.h EXCLUDE
+     PATTERN jdcolor.c EXCLUDE)
 file(READ "${INSTAL_JPEG_SOURCE}/jmorecfg.h" jpeg_config)
 foreach(feature D_MULTISCAN_FILES_SUPPORTED D_PROGRESSIVE_SUPPORTED SAVE_MARKERS_SUPPORTED
                 BLOCK_SMOOTHING_SUPPORTED IDCT_SCALING_SUPPORTED UPSAMPLE_MERGING_SUPPORTED
@@ -28,6 +29,20 @@ endforeach()
 file(WRITE "${jpeg_source}/jmorecfg.h.new" "${jpeg_config}")
 execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jmorecfg.h.new"
                         "${jpeg_source}/jmorecfg.h")
+
+# Output as 16-bit RGB565 has no switch of its own: its converters (some
+# 3 KB) are taken out of the colour deconverter's choice, so that asking
+# for that output would fail as any conversion libjpeg does not offer.
+file(READ "${INSTAL_JPEG_SOURCE}/jdcolor.c" jpeg_colour)
+string(REGEX REPLACE "\n  case JCS_RGB565:\n.*\n    break;\n\n  case JCS_CMYK:"
+       "\n  /* JCS_RGB565: not used by setup */\n  case JCS_CMYK:" jpeg_colour_trimmed
+       "${jpeg_colour}")
+if(jpeg_colour_trimmed STREQUAL jpeg_colour)
+  message(FATAL_ERROR "jdcolor.c: the RGB565 case was not found")
+endif()
+file(WRITE "${jpeg_source}/jdcolor.c.new" "${jpeg_colour_trimmed}")
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jdcolor.c.new"
+                        "${jpeg_source}/jdcolor.c")
 
 set(jpeg_build "${CMAKE_BINARY_DIR}/libjpeg-decoder")
 ExternalProject_Add(libjpeg_decoder

@@ -3,6 +3,7 @@
 // machine holds afterwards.
 #include "support/environment.h"
 #include "support/installed_product.h"
+#include "support/registry_state.h"
 #include "support/setup_driver.h"
 #include <gtest/gtest.h>
 
@@ -101,6 +102,39 @@ TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectory) {
     EXPECT_TRUE(read_file(uninstaller) == before) << "install.exe was changed";
     expect_complete_install(directory);
     finish(setup);
+}
+
+// The directory typed in another spelling is still the running file's own:
+// letter case, the short form, "." and "..". The file is neither deleted
+// (Wine would let the running program's file go) nor copied onto itself.
+TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectoryTypedOtherwise) {
+    install_with(program);
+    const std::string uninstaller = directory + "install.exe";
+    const std::string before = read_file(uninstaller);
+    char short_form[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameA(directory.c_str(), short_form, MAX_PATH), 0u);
+    for (const std::string &typed :
+         {std::string("c:\\program files\\tolmera"), std::string(short_form),
+          std::string("C:\\Program Files\\.\\Tolmera\\..\\Tolmera")}) {
+        SCOPED_TRACE(typed);
+        // Recorded as the wizard's own path, so that it opens as the uninstaller.
+        set_string(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath", directory);
+        SetupDriver setup(uninstaller);
+        ASSERT_TRUE(setup.has_window());
+        setup.click_control("rb1");
+        setup.settle();
+        setup.next();
+        setup.settle();
+        setup.set_path(typed);
+        setup.next();
+        ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
+        EXPECT_TRUE(read_file(uninstaller) == before) << "install.exe was changed";
+        const std::string installed = typed.back() == '\\' ? typed : typed + "\\";
+        EXPECT_EQ(read_string(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath"), installed);
+        for (const auto &file : carried_files())
+            EXPECT_TRUE(read_file(directory + file.name) == read_file(file.source)) << file.name;
+        finish(setup);
+    }
 }
 
 TEST_F(Install, ClosingTheWindowDuringTheInstallLetsItFinish) {

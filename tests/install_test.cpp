@@ -2,6 +2,7 @@
 // shell, with its pauses recorded instead of slept.
 #include "app/manifest.h"
 #include "platform/paths.h"
+#include "platform/security.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
 #include "support/installation.h"
@@ -217,6 +218,81 @@ TEST_F(Install, AnUninstallerCopyThatFailsIsReported) {
     EXPECT_FALSE(form().Button2->enabled());
 }
 
+// As from a CD: the old uninstaller is read-only, which would stop both its
+// deletion and an overwrite.
+TEST_F(Install, AReadOnlyOldUninstallerIsReplacedAndLeftWritable) {
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    const std::string old = target + "install.exe";
+    write_text_file(old, "an older uninstaller");
+    ASSERT_TRUE(::SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_READONLY));
+    PacingRecorder recorder;
+    DialogWatcher watcher;
+    install(target);
+    EXPECT_TRUE(watcher.seen().empty());
+    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_TRUE(read_file(old) == read_file(platform::module_path().c_str()));
+    EXPECT_FALSE(::GetFileAttributesA(old.c_str()) & FILE_ATTRIBUTE_READONLY);
+    const HANDLE writable = ::CreateFileA(old.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(writable, INVALID_HANDLE_VALUE);
+    ::CloseHandle(writable);
+}
+
+// An uninstaller copy over a file that has a second name would overwrite
+// that other file too; the install stops there instead.
+TEST_F(Install, AnOldUninstallerWithASecondNameIsNotWrittenThrough) {
+    const std::string elsewhere = scratch_directory("install-elsewhere") + "\\system.dll";
+    write_text_file(elsewhere, "someone else's");
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    const std::string old = target + "install.exe";
+    ASSERT_TRUE(::CreateHardLinkA(old.c_str(), elsewhere.c_str(), nullptr));
+    PacingRecorder recorder;
+    DialogWatcher watcher;
+    install(target);
+    ASSERT_EQ(watcher.seen().size(), 1u);
+    EXPECT_EQ(watcher.seen()[0].text, "Cannot create file " + old + ".");
+    EXPECT_FALSE(form().Button2->enabled());
+    EXPECT_EQ(read_file(elsewhere), "someone else's");
+}
+
+// A second name of another file in a shortcut's place: saving the shortcut
+// would overwrite that file. It is not made; the rest of the install goes on.
+TEST_F(Install, AShortcutWithASecondNameIsNotSavedThrough) {
+    const std::string elsewhere = scratch_directory("install-shortcut") + "\\system.dll";
+    write_text_file(elsewhere, "someone else's");
+    const auto paths = shortcut_paths();
+    ::DeleteFileA(paths[1].c_str());
+    ASSERT_TRUE(::CreateHardLinkA(paths[1].c_str(), elsewhere.c_str(), nullptr));
+    PacingRecorder recorder;
+    install(target);
+    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_EQ(read_file(elsewhere), "someone else's");
+    EXPECT_TRUE(read_shortcut(paths[0]).loaded);
+    EXPECT_TRUE(read_shortcut(paths[2]).loaded);
+    ::DeleteFileA(paths[1].c_str());
+}
+
+// The folders that the install makes carry the access list of Program
+// Files, as one made protected on purpose does; one that was there before
+// keeps its own. (Compared with such a folder rather than with a text:
+// Wine keeps no access lists of its own and shows one made from the
+// folder's Unix mode.)
+TEST_F(Install, FoldersItMakesAreProtectedLikeProgramFiles) {
+    const std::string existing = scratch_directory("install-protected");
+    const std::string rights_before = access_list_of(existing);
+    const std::string reference = scratch_directory("install-reference") + "\\protected";
+    ASSERT_TRUE(platform::create_protected_directory(reference));
+    const std::string protected_rights = access_list_of(reference);
+    ASSERT_NE(rights_before, protected_rights);
+    const std::string parent = existing + "\\Apps", made = parent + "\\Tolmera";
+    PacingRecorder recorder;
+    install(made);
+    ASSERT_EQ(form().Button2->text(), "Finish");
+    EXPECT_EQ(access_list_of(made), protected_rights);
+    EXPECT_EQ(access_list_of(parent), protected_rights);
+    EXPECT_EQ(access_list_of(existing), rights_before);
+}
+
 TEST_F(Install, WithoutAProgramsFolderTheSubFolderShortcutsAreSkipped) {
     const ShellFoldersGuard restore;
     delete_value(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue);
@@ -229,6 +305,54 @@ TEST_F(Install, WithoutAProgramsFolderTheSubFolderShortcutsAreSkipped) {
     const auto paths = shortcut_paths(); // Programs now reads as empty
     EXPECT_TRUE(read_shortcut(paths[0]).loaded);
     EXPECT_TRUE(read_shortcut(paths[2]).loaded);
+}
+
+// Points the user's Desktop and Start-menu folders at a folder that is not
+// there, so that the shell cannot give their paths, and puts them back.
+class SpecialFoldersGone {
+public:
+    SpecialFoldersGone() {
+        for (int i = 0; i < 2; ++i) {
+            saved_[i] = read_raw(HKEY_CURRENT_USER, kKey, kNames[i]);
+            set_string(HKEY_CURRENT_USER, kKey, kNames[i], "C:\\no such folder");
+        }
+    }
+    ~SpecialFoldersGone() {
+        for (int i = 0; i < 2; ++i) {
+            if (!saved_[i].present) {
+                delete_value(HKEY_CURRENT_USER, kKey, kNames[i]);
+                continue;
+            }
+            HKEY key = nullptr;
+            ::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key);
+            ::RegSetValueExA(key, kNames[i], 0, saved_[i].type,
+                             reinterpret_cast<const BYTE *>(saved_[i].bytes.data()),
+                             static_cast<DWORD>(saved_[i].bytes.size()));
+            ::RegCloseKey(key);
+        }
+    }
+
+private:
+    static constexpr char kKey[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    static constexpr const char *kNames[2] = {"Desktop", "Start Menu"};
+    RawValue saved_[2];
+};
+
+TEST_F(Install, WithoutADesktopOrStartMenuPathThoseShortcutsAreSkipped) {
+    const auto paths = shortcut_paths(); // from the Shell Folders values, which stay
+    ::SetCurrentDirectoryA("C:\\");
+    {
+        const SpecialFoldersGone gone;
+        PacingRecorder recorder;
+        install(target);
+    }
+    EXPECT_EQ(form().Button2->text(), "Finish");
+    for (const char *root_link : {"C:\\Corvanta.lnk", "C:\\Readme.lnk"})
+        EXPECT_FALSE(exists(root_link)) << root_link;
+    EXPECT_FALSE(exists("C:\\no such folder"));
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(exists(paths[i]), i >= 3) << paths[i];
 }
 
 // A stand-in for the desktop's icon view, which Wine does not have.

@@ -87,30 +87,32 @@ protected:
     const std::vector<std::string> temp_before_ = windows_temp_entries();
 };
 
-TEST_F(DamagedPayload, SettingsFileIsNotWrittenAndTheInstallStopsThere) {
+TEST_F(DamagedPayload, DamagedSettingsFileWritesNothing) {
     const std::string copy = damaged_copy(
         programs_, "DAMAGED.copy.exe", path_from_environment("INSTAL_PAYLOAD_DIR") + "\\misuc.dat");
     ASSERT_FALSE(copy.empty());
     install_expecting_error(copy, "Damaged", "Resource MFACE is damaged.");
 
-    // The application came first and is whole; nothing of the damaged
-    // file, nor anything after it, was written.
-    EXPECT_TRUE(read_file(target_ + "\\Tolmera.exe") ==
-                read_file(path_from_environment("INSTAL_APPLICATION_FILE")));
-    EXPECT_FALSE(exists(target_ + "\\misuc.dat"));
-    EXPECT_EQ(files_in(target_), std::vector<std::string>{"Tolmera.exe"});
+    // All payloads are checked before the first is written: not even the
+    // application, which comes before the damaged file, was written.
+    EXPECT_TRUE(files_in(target_).empty());
     expect_no_registry_records();
 }
 
-TEST_F(DamagedPayload, FilesBeforeTheDamagedOneAreWrittenWhole) {
+// The last payload is damaged: the four before it are whole, yet none of
+// them replaces the working installation already in the target.
+TEST_F(DamagedPayload, DamagedFifthPayloadLeavesTheFirstFourUnwritten) {
     const std::string payload = path_from_environment("INSTAL_PAYLOAD_DIR") + "\\";
-    const std::string copy = damaged_copy(programs_, "setup.exe", payload + "readme.chm");
+    const std::string copy = damaged_copy(programs_, "setup.exe", payload + "Tolmera.xml");
     ASSERT_FALSE(copy.empty());
-    install_expecting_error(copy, "setup", "Resource MREADME is damaged.");
+    const char *const earlier[] = {"Tolmera.exe", "misuc.dat", "readme.chm", "orderform.htm"};
+    for (const char *name : earlier)
+        write_text_file(target_ + "\\" + name, "of the working installation");
+    install_expecting_error(copy, "setup", "Resource MXML is damaged.");
 
-    EXPECT_TRUE(read_file(target_ + "\\misuc.dat") == read_file(payload + "misuc.dat"));
-    EXPECT_FALSE(exists(target_ + "\\readme.chm"));
-    EXPECT_EQ(files_in(target_), (std::vector<std::string>{"Tolmera.exe", "misuc.dat"}));
+    for (const char *name : earlier)
+        EXPECT_EQ(read_file(target_ + "\\" + name), "of the working installation") << name;
+    EXPECT_FALSE(exists(target_ + "\\Tolmera.xml"));
     expect_no_registry_records();
 }
 

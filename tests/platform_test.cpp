@@ -346,6 +346,16 @@ TEST(Paths, AsciiLowerLeavesOtherBytesAlone) {
     EXPECT_EQ(platform::ascii_lower("C:\\PROGRAM Files\\\xC4"), "c:\\program files\\\xC4");
 }
 
+TEST(Paths, FullPathsStartWithADriveOrAServerAndShare) {
+    for (const char *full :
+         {"C:\\Tolmera\\", "z:\\", "\\\\server\\share\\Tolmera\\", "\\\\server\\share\\"})
+        EXPECT_TRUE(platform::is_full_path(full)) << full;
+    for (const char *relative : {"", "Tolmera\\", "C:Tolmera\\", "..\\Tolmera\\", ".\\Tolmera\\",
+                                 "\\Tolmera\\", "C:", "1:\\Tolmera\\", "\\\\server\\",
+                                 "\\\\server\\share", "\\\\\\share\\", "\\\\server\\\\"})
+        EXPECT_FALSE(platform::is_full_path(relative)) << relative;
+}
+
 class Files : public ::testing::Test {
 protected:
     std::string dir = scratch_directory("files");
@@ -381,6 +391,20 @@ TEST_F(Files, WriteFileNamesTheFileItCannotCreate) {
     ::CreateDirectoryA((dir + "\\Tolmera.exe").c_str(), nullptr);
     EXPECT_EQ(error_of([&] { platform::write_file(dir + "\\Tolmera.exe", "x", 1); }),
               "Cannot create file " + dir + "\\Tolmera.exe");
+}
+
+// Replacing the contents of a file that has a second name would change the
+// file under that other name too, which whoever made it chose. (Links are
+// refused as reparse points; Wine does not report a Unix link to a file as
+// one, so only the second name can be shown here.)
+TEST_F(Files, WriteFileDoesNotWriteThroughASecondName) {
+    const std::string elsewhere = dir + "\\elsewhere.dll";
+    write_text_file(elsewhere, "someone else's");
+    const std::string second_name = dir + "\\misuc.dat";
+    ASSERT_TRUE(::CreateHardLinkA(second_name.c_str(), elsewhere.c_str(), nullptr));
+    EXPECT_EQ(error_of([&] { platform::write_file(second_name, "x", 1); }),
+              "Cannot create file " + second_name);
+    EXPECT_EQ(read_file(elsewhere), "someone else's");
 }
 
 TEST_F(Files, FileExistsIsFalseForDirectories) {

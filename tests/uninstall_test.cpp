@@ -195,6 +195,67 @@ TEST_F(Uninstall, WithNothingInstalledItStillFinishesAndTouchesNoBareNames) {
         EXPECT_EQ(read_file(current + "\\" + payload.file), "the user's own") << payload.file;
 }
 
+// A recorded location that is not a full path would be resolved against
+// the current directory, here a folder with the user's files of the
+// installed names.
+TEST_F(Uninstall, ARecordedLocationThatIsNoFullPathDeletesNoFiles) {
+    const std::string current = scratch_directory("relative");
+    const std::string users = current + "\\Tolmera\\";
+    ::CreateDirectoryA(users.c_str(), nullptr);
+    for (const auto &payload : manifest::kPayloads)
+        write_text_file(users + payload.file, "the user's own");
+    ::SetCurrentDirectoryA(current.c_str());
+    for (const std::string recorded : {"Tolmera\\", "C:Tolmera\\", "..\\relative\\Tolmera\\"}) {
+        set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey,
+                   manifest::kInstalledLocationValue, recorded);
+        set_string(HKEY_LOCAL_MACHINE, manifest::kUninstallKey, manifest::kDisplayNameValue,
+                   "Corvanta");
+        PacingRecorder recorder;
+        uninstall();
+        EXPECT_EQ(recorder.only("status")[1], "status delete Files from " + recorded);
+        EXPECT_EQ(form().Label1->text(), "unstall has finish!");
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey)) << recorded;
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey)) << recorded;
+        for (const auto &payload : manifest::kPayloads)
+            EXPECT_EQ(read_file(users + payload.file), "the user's own")
+                << recorded << payload.file;
+        close_forms();
+    }
+}
+
+// Links made, between the install and the uninstall, in place of the
+// folders it deletes in: what they point to stays.
+TEST_F(Uninstall, LinksInPlaceOfItsFoldersLeaveWhatTheyPointTo) {
+    install();
+    const std::string users = scratch_directory("uninstall-users");
+    const char *const link_names[] = {"Corvanta.lnk", "Uninstall.lnk", "Readme.lnk"};
+    for (const char *name : link_names)
+        write_text_file(users + "\\" + name, "the user's");
+    for (const auto &payload : manifest::kPayloads)
+        write_text_file(users + "\\" + payload.file, "the user's");
+    remove_tree(programs_sub_folder());
+    ASSERT_TRUE(make_unix_symbolic_link(users, programs_sub_folder()));
+    const std::string recorded_folder = target.substr(0, target.size() - 1);
+    remove_tree(recorded_folder);
+    ASSERT_TRUE(make_unix_symbolic_link(users, recorded_folder));
+    const std::string desktop_folder = shell_folder(manifest::kDesktopValue);
+    remove_tree(desktop_folder);
+    ASSERT_TRUE(make_unix_symbolic_link(users, desktop_folder));
+
+    PacingRecorder recorder;
+    uninstall();
+    remove_unix_symbolic_link(desktop_folder);
+    ::CreateDirectoryA(desktop_folder.c_str(), nullptr);
+    EXPECT_EQ(form().Label1->text(), "unstall has finish!");
+    for (const char *name : link_names)
+        EXPECT_EQ(read_file(users + "\\" + name), "the user's") << name;
+    for (const auto &payload : manifest::kPayloads)
+        EXPECT_EQ(read_file(users + "\\" + payload.file), "the user's") << payload.file;
+    EXPECT_FALSE(exists(shortcut_paths()[2])); // the Start-menu shortcut goes
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+    remove_tree(recorded_folder);
+}
+
 TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
     install();
     const ShellFoldersGuard restore;

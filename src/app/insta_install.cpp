@@ -8,16 +8,29 @@
 #include "insta.h"
 #include "manifest.h"
 #include "payload_check.h"
+#include <iterator>
 
 using insta::install_directory;
 
 namespace {
 
-void write_payload(const manifest::Payload &payload, const platform::Text &target) {
-    const auto bytes =
-        platform::find_resource(::GetModuleHandleA(nullptr), payload.type, payload.name);
-    verify_payload(payload.name, bytes.data, bytes.size);
-    platform::write_file(target, bytes.data, bytes.size);
+using Carried = platform::ResourceBytes[std::size(manifest::kPayloads)];
+
+// Every payload is found and checked before the first of them is written: a
+// damaged later one must not stop the install after the earlier files have
+// already replaced a working installation.
+void load_checked_payloads(Carried &carried) {
+    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i) {
+        const auto &payload = manifest::kPayloads[i];
+        carried[i] =
+            platform::find_resource(::GetModuleHandleA(nullptr), payload.type, payload.name);
+        verify_payload(payload.name, carried[i].data, carried[i].size);
+    }
+}
+
+void write_payload(const Carried &carried, std::size_t index, const platform::Text &dir) {
+    platform::write_file(dir + manifest::kPayloads[index].file, carried[index].data,
+                         carried[index].size);
 }
 
 void write_machine_value(const char *key_path, const char *name, const platform::Text &data) {
@@ -26,23 +39,28 @@ void write_machine_value(const char *key_path, const char *name, const platform:
     if (key.is_open()) key.write_text(name, data);
 }
 
-// The running program, copied as the uninstaller. When source and target
-// are one file the copy fails, unreported, and the file stays as it is.
+// The running program, copied as the uninstaller. Installing again from the
+// uninstaller into its own directory finds the target to be the running
+// file itself, however the directory was typed: it is left as it is.
 void place_uninstaller_copy(const platform::Text &directory) {
     const platform::Text source = platform::trim(platform::module_path());
     const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
-    if (source == target) {
-        ::CopyFileA(source.c_str(), target.c_str(), FALSE);
-        return;
-    }
-    if (platform::file_exists(target)) ::DeleteFileA(target.c_str());
-    if (!::CopyFileA(source.c_str(), target.c_str(), FALSE))
+    if (platform::same_file(source, target)) return;
+    const auto cannot_create = [&] {
         platform::raise_error(platform::format_message("Cannot create file %s", target));
+    };
+    if (platform::file_exists(target)) {
+        if (platform::leads_elsewhere(target)) cannot_create();
+        // An old copy made read-only (from a CD) could be neither deleted
+        // nor overwritten.
+        platform::clear_read_only(target);
+        ::DeleteFileA(target.c_str());
+    }
+    // Whatever took the old file's name since is not written through.
+    if (!::CopyFileA(source.c_str(), target.c_str(), TRUE)) cannot_create();
     // A setup program run from a CD is read-only, and so would be its copy,
     // which the uninstall must be able to delete.
-    const DWORD attributes = ::GetFileAttributesA(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        ::SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    platform::clear_read_only(target);
 }
 
 } // namespace
@@ -58,24 +76,26 @@ void TForm1::docopy() {
     set_status("copy main exe to" + dir);
     set_position(0);
     pacing().process_messages();
-    write_payload(payloads[0], dir + payloads[0].file);
+    Carried carried;
+    load_checked_payloads(carried);
+    write_payload(carried, 0, dir);
     set_position(10);
     pacing().pause(400);
     set_position(90);
 
     // Settings, help, order form; each followed by its position and a return to 90.
     const int positions[] = {20, 30, 40};
-    for (int i = 1; i <= 3; ++i) {
-        set_status("copy " + dir + payloads[i].file);
+    for (std::size_t i = 1; i <= 3; ++i) {
+        set_status(platform::joined({"copy ", dir.c_str(), payloads[i].file}));
         pacing().process_messages();
-        write_payload(payloads[i], dir + payloads[i].file);
+        write_payload(carried, i, dir);
         set_position(positions[i - 1]);
         pacing().pause(400);
         set_position(90);
     }
-    set_status("copy " + dir + payloads[4].file);
+    set_status(platform::joined({"copy ", dir.c_str(), payloads[4].file}));
     pacing().process_messages();
-    write_payload(payloads[4], dir + payloads[4].file);
+    write_payload(carried, 4, dir);
     set_position(50);
     pacing().pause(400);
 
@@ -88,7 +108,7 @@ void TForm1::docopy() {
     // Quoted: unquoted, a directory with blanks would let the system start
     // another program ("C:\Program.exe") from the first part of the path.
     write_machine_value(manifest::kUninstallKey, manifest::kUninstallStringValue,
-                        "\"" + dir + manifest::kUninstallerFile + "\"");
+                        platform::joined({"\"", dir.c_str(), manifest::kUninstallerFile, "\""}));
     write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
     set_position(95);
 

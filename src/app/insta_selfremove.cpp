@@ -79,11 +79,10 @@ private:
 
 void write_script(const platform::Text &path, const platform::Text &text) {
     platform::TextFileWriter script(path);
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        const std::size_t end = text.find("\r\n", begin);
-        script.write_line(text.substr(begin, end - begin));
-        begin = end + 2;
+    for (const char *line = text.c_str(); *line;) {
+        const char *const end = std::strstr(line, "\r\n");
+        script.write_line(platform::Text(line, static_cast<std::size_t>(end - line)));
+        line = end + 2;
     }
     script.close();
 }

@@ -1,4 +1,5 @@
 // makeicon and MakeLink: the six shortcuts, then a nudge for the desktop.
+#include "../platform/files.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/shell.h"
@@ -9,14 +10,27 @@ using insta::install_directory;
 
 namespace {
 
+// The user's folders may be written by the user's other programs: a link,
+// or a second name of some other file, in a shortcut's place would have the
+// save overwrite that file with administrator rights. Such a shortcut is
+// not made, as one that cannot be saved is not.
+void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path) {
+    if (platform::leads_elsewhere(link_path)) return;
+    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
+}
+
 // One shortcut on the desktop or in the Start menu: properties first, then
 // the folder lookup, then the save.
 void make_folder_link(const platform::Text &target, int csidl, const char *link_name) {
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
-    const platform::Text link_path = platform::special_folder_path(csidl) + link_name;
-    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
+    // A folder whose path the shell cannot give would leave the link at the
+    // root of the current drive, where no uninstall looks for it.
+    const platform::Text folder = platform::special_folder_path(csidl);
+    if (folder.empty()) return;
+    const platform::Text link_path = folder + link_name;
+    save_unless_elsewhere(shortcut, link_path);
 }
 
 // Makes the desktop redraw its icons: F5 posted to its icon view. Where
@@ -54,7 +68,7 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     // Without a Programs folder the path would start at the root of the
     // current drive: such shortcuts are not made.
     if (programs.empty()) return;
-    const platform::Text link_path = programs + "\\" + link_name;
+    const platform::Text link_path = platform::joined({programs.c_str(), "\\", link_name.c_str()});
 
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetShowCmd(SW_SHOWNORMAL);
@@ -63,5 +77,5 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
     ::CreateDirectoryA(platform::directory_part(link_path).c_str(), nullptr); // one level only
-    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
+    save_unless_elsewhere(shortcut, link_path);
 }

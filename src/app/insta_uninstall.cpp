@@ -1,5 +1,7 @@
 // dodel: the uninstall sequence. Deletions are attempted once each and their
 // outcomes are not reported; nothing outside the recorded places is touched.
+#include "../platform/files.h"
+#include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "insta.h"
 #include "manifest.h"
@@ -8,8 +10,17 @@ using insta::install_directory;
 
 namespace {
 
+// A link or junction, made by whoever could write there, is skipped: the
+// deletion would land wherever it points.
 void delete_file(const platform::Text &path) {
-    ::DeleteFileA(path.c_str());
+    if (!platform::is_reparse_point(path)) ::DeleteFileA(path.c_str());
+}
+
+// Whether the program's files may be deleted from a folder: not when the
+// folder is a link or junction. folder may end in a backslash.
+bool deletable_folder(platform::Text folder) {
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return !platform::is_reparse_point(folder);
 }
 
 } // namespace
@@ -32,9 +43,9 @@ void TForm1::dodel() {
 
     set_status("delete Files from " + dir);
     pacing().process_messages();
-    // With no recorded location the names would be bare file names in the
-    // current directory, which may hold anybody's files.
-    if (!dir.empty())
+    // Anything but a full path would be resolved against the current
+    // directory, which may hold anybody's files of these names.
+    if (platform::is_full_path(dir) && deletable_folder(dir))
         for (const auto &payload : manifest::kPayloads)
             delete_file(dir + payload.file);
     pacing().pause(400);
@@ -47,19 +58,22 @@ void TForm1::dodel() {
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
         const platform::Text desktop = key.read_text(manifest::kDesktopValue);
-        if (!desktop.empty()) {
+        if (!desktop.empty() && deletable_folder(desktop)) {
             delete_file(desktop + manifest::kDesktopAppLink);
             delete_file(desktop + manifest::kDesktopHelpLink);
         }
         const platform::Text start_menu = key.read_text(manifest::kStartMenuValue);
-        if (!start_menu.empty()) delete_file(start_menu + manifest::kStartMenuAppLink);
+        if (!start_menu.empty() && deletable_folder(start_menu))
+            delete_file(start_menu + manifest::kStartMenuAppLink);
         const platform::Text programs = key.read_text(manifest::kProgramsValue);
-        if (!programs.empty()) {
+        const platform::Text sub_folder =
+            platform::joined({programs.c_str(), "\\", manifest::kProgramsSubFolder});
+        if (!programs.empty() && deletable_folder(sub_folder)) {
             const platform::Text folder = programs + "\\";
             delete_file(folder + manifest::kProgramsAppLink);
             delete_file(folder + manifest::kProgramsUninstallLink);
             delete_file(folder + manifest::kProgramsHelpLink);
-            ::RemoveDirectoryA((folder + manifest::kProgramsSubFolder).c_str());
+            ::RemoveDirectoryA(sub_folder.c_str());
         }
     }
     pacing().pause(400);

@@ -1,5 +1,6 @@
 #include "paths.h"
 #include <windows.h>
+#include <cstring>
 
 namespace platform {
 
@@ -23,6 +24,16 @@ Text ascii_lower(const Text &text) {
     for (std::size_t i = 0; i < lower.size(); ++i)
         if (lower[i] >= 'A' && lower[i] <= 'Z') lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
     return lower;
+}
+
+bool is_full_path(const Text &path) {
+    const auto is_letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (path.size() >= 3 && is_letter(path[0]) && path[1] == ':' && path[2] == '\\') return true;
+    if (std::strncmp(path.c_str(), "\\\\", 2) != 0) return false;
+    const auto server_end = path.find('\\', 2);
+    if (server_end == Text::npos || server_end == 2) return false;
+    const auto share_end = path.find('\\', server_end + 1);
+    return share_end != Text::npos && share_end > server_end + 1;
 }
 
 Text module_path() {

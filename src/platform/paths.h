@@ -11,6 +11,9 @@ Text directory_part(const Text &path);
 Text trim(const Text &text);
 // ASCII letters A-Z to lower case, all other bytes kept.
 Text ascii_lower(const Text &text);
+// A drive letter, ":" and "\\", or "\\\\server\\share\\": a path that means the
+// same place whatever the current directory is.
+bool is_full_path(const Text &path);
 // The running program's full path, as the system reports it.
 Text module_path();
 // The system's own folders, as the system reports them (no trailing '\').

@@ -6,7 +6,7 @@ Text format_message(const char *pattern, const Text &argument) {
     const Text text = pattern;
     const auto at = text.find("%s");
     if (at == Text::npos) return text;
-    return text.substr(0, at) + argument + (pattern + at + 2);
+    return joined({text.substr(0, at).c_str(), argument.c_str(), pattern + at + 2});
 }
 
 void raise_error(const Text &message) {

@@ -46,6 +46,10 @@ bool exists(const std::string &path) {
 void remove_tree(const std::string &path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        remove_unix_symbolic_link(path); // the link only, not what it points to
+        return;
+    }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileA(path.c_str());
@@ -71,6 +75,48 @@ std::string scratch_directory(const std::string &name) {
     remove_tree(path);
     ::CreateDirectoryA(path.c_str(), nullptr);
     return path;
+}
+
+namespace {
+// The Unix path of a Windows path, through Wine's own conversion; the last
+// element need not exist.
+std::string unix_path_of(const std::string &path) {
+    using Convert = char *(__cdecl *)(const wchar_t *); // not WINAPI: Wine declares it CDECL
+    const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!convert) return {};
+    std::wstring wide(path.begin(), path.end());
+    char *unix_path = convert(wide.c_str());
+    if (!unix_path) return {};
+    std::string result = unix_path;
+    ::HeapFree(::GetProcessHeap(), 0, unix_path);
+    return result;
+}
+
+// Runs a Unix program with these arguments and waits for it.
+bool run_unix(std::vector<std::string> arguments) {
+    using Spawn = LONG(WINAPI *)(char *const *, int);
+    const auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return false;
+    std::vector<char *> argv;
+    for (auto &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return spawn(argv.data(), TRUE) == 0;
+}
+} // namespace
+
+bool make_unix_symbolic_link(const std::string &target, const std::string &link) {
+    const std::string unix_target = unix_path_of(target), unix_link = unix_path_of(link);
+    return !unix_target.empty() && !unix_link.empty() &&
+           run_unix({"/bin/ln", "-s", unix_target, unix_link}) &&
+           ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void remove_unix_symbolic_link(const std::string &link) {
+    const std::string unix_link = unix_path_of(link);
+    if (!unix_link.empty()) run_unix({"/bin/rm", "-f", unix_link});
 }
 
 std::string access_list_of(const std::string &path) {

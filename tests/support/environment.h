@@ -23,4 +23,11 @@ std::string access_list_text(void *security_descriptor);
 // from the Unix permissions, not from the descriptor the folder was made with.
 std::string access_list_of(const std::string &path);
 
+// A symbolic link at link (a Windows path) to target, made on the Unix side
+// of the prefix: Wine's own CreateSymbolicLinkA reports success without
+// making a link that works. False when it could not be made.
+bool make_unix_symbolic_link(const std::string &target, const std::string &link);
+// Removes such a link itself, never what it points to.
+void remove_unix_symbolic_link(const std::string &link);
+
 } // namespace testing_support
