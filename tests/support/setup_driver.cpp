@@ -129,16 +129,7 @@ void SetupDriver::press_button(const ForeignDialog &dialog, const char *text) {
 }
 
 bool SetupDriver::install_to(const std::string &directory) {
-    accept_licence();
-    settle();
-    next(); // choice
-    settle();
-    click_control("rb1");
-    settle();
-    next(); // path
-    settle();
-    set_path(directory);
-    next(); // progress
+    start_install(directory);
     return wait_for_next_caption("Finish");
 }
 
