@@ -9,21 +9,22 @@ using ui::kFormBackground;
 using ui::kWindowTextColour;
 
 constexpr ui::FormDescription kForm = {
-    "Alarm", 197, 226, 283, 138, RGB(221, 221, 221), {"MS Sans Serif", 11, DEFAULT_CHARSET}, false};
+    L"Alarm", 197, 226, 283, 138, RGB(221, 221, 221), {L"MS Sans Serif", 11, DEFAULT_CHARSET},
+    false};
 
 // The tables are not const only to lie in the program's writable data, whose
 // page in the file has room for them; read-only data would need another.
 ui::ControlDescription kControls[] = {
     // name      kind                 left top width height text  visible enabled tab
-    {"Label1", ControlKind::Label, 8, 8, 46, 13, "ALARM:  ", true, true, -1, nullptr, nullptr,
+    {"Label1", ControlKind::Label, 8, 8, 46, 13, L"ALARM:  ", true, true, -1, nullptr, nullptr,
      kWindowTextColour, kFormBackground},
-    {"Label2", ControlKind::Label, 8, 32, 148, 13, "Cick Resume to continue setup", true, true, -1,
+    {"Label2", ControlKind::Label, 8, 32, 148, 13, L"Cick Resume to continue setup", true, true, -1,
      nullptr, nullptr, kWindowTextColour, kFormBackground},
-    {"Label3", ControlKind::Label, 16, 72, 125, 13, "Click Exit to stop the setup", true, true, -1,
+    {"Label3", ControlKind::Label, 16, 72, 125, 13, L"Click Exit to stop the setup", true, true, -1,
      nullptr, nullptr, kWindowTextColour, kFormBackground},
-    {"Button1", ControlKind::Button, 184, 24, 65, 25, "Resume", true, true, 0,
+    {"Button1", ControlKind::Button, 184, 24, 65, 25, L"Resume", true, true, 0,
      handler<&TForm2::Button1Click>},
-    {"Button2", ControlKind::Button, 184, 72, 65, 25, "Exit Setup", true, true, 1,
+    {"Button2", ControlKind::Button, 184, 72, 65, 25, L"Exit Setup", true, true, 1,
      handler<&TForm2::Button2Click>},
 };
 

@@ -16,17 +16,17 @@ unsigned char self_removal_pending = 0;
 using namespace insta;
 
 namespace {
-constexpr char kAccept[] = "Yes,I Accept";
-constexpr char kRefuseOnReturn[] = "NO.I Don't Accept";
-constexpr char kInstallChoice[] =
-    "Install Now!      Corvanta will be install on your computer, enjoy it";
-constexpr char kRemoveChoice[] =
-    "I want to UNinstall!     Remove Corvanta from your computer,really?";
+constexpr wchar_t kAccept[] = L"Yes,I Accept";
+constexpr wchar_t kRefuseOnReturn[] = L"NO.I Don't Accept";
+constexpr wchar_t kInstallChoice[] =
+    L"Install Now!      Corvanta will be install on your computer, enjoy it";
+constexpr wchar_t kRemoveChoice[] =
+    L"I want to UNinstall!     Remove Corvanta from your computer,really?";
 // A lone carriage return: the label shows the heading as two lines.
-constexpr char kPathHeading[] =
-    "Corvanta will be installed in the path, \rTo change path, please click the button";
-constexpr char kRemoveHeading[] = "Remove Corvanta From you system now!";
-constexpr char kInstallHeading[] = "Copy Files to destination directory";
+constexpr wchar_t kPathHeading[] =
+    L"Corvanta will be installed in the path, \rTo change path, please click the button";
+constexpr wchar_t kRemoveHeading[] = L"Remove Corvanta From you system now!";
+constexpr wchar_t kInstallHeading[] = L"Copy Files to destination directory";
 } // namespace
 
 void TForm1::FormCreate() {
@@ -114,7 +114,7 @@ void TForm1::apply_page() {
     }
 }
 
-void TForm1::show_progress_page(const char *heading) {
+void TForm1::show_progress_page(const wchar_t *heading) {
     Label2->set_text(heading);
     Label2->set_visible(true);
     for (auto *button : {Button1, Button2, Button3})
@@ -137,7 +137,7 @@ void TForm1::Button4Click(ui::Control &) {
     std::optional<platform::Text> folder;
     {
         const ui::TaskWindowsDisabled disabled;
-        folder = platform::browse_for_folder(ui::Application::get().handle(), "Select Directory");
+        folder = platform::browse_for_folder(ui::Application::get().handle(), L"Select Directory");
     }
     if (folder) Edit1->set_text(*folder);
 }

@@ -35,7 +35,7 @@ public:
 
 private:
     void apply_page();
-    void show_progress_page(const char *heading);
+    void show_progress_page(const wchar_t *heading);
     // What the procedures show, through the pacing seam.
     void set_status(const platform::Text &text);
     void set_position(int position);

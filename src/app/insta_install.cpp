@@ -23,7 +23,7 @@ void load_checked_payloads(Carried &carried) {
     for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i) {
         const auto &payload = manifest::kPayloads[i];
         carried[i] =
-            platform::find_resource(::GetModuleHandleA(nullptr), payload.type, payload.name);
+            platform::find_resource(::GetModuleHandleW(nullptr), payload.type, payload.name);
         verify_payload(payload.name, carried[i].data, carried[i].size);
     }
 }
@@ -33,7 +33,7 @@ void write_payload(const Carried &carried, std::size_t index, const platform::Te
                          carried[index].size);
 }
 
-void write_machine_value(const char *key_path, const char *name, const platform::Text &data) {
+void write_machine_value(const wchar_t *key_path, const wchar_t *name, const platform::Text &data) {
     platform::RegistryKey::create(manifest::kMachineRoot, key_path); // closed at once
     const auto key = platform::RegistryKey::open(manifest::kMachineRoot, key_path);
     if (key.is_open()) key.write_text(name, data);
@@ -47,17 +47,17 @@ void place_uninstaller_copy(const platform::Text &directory) {
     const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
     if (platform::same_file(source, target)) return;
     const auto cannot_create = [&] {
-        platform::raise_error(platform::format_message("Cannot create file %s", target));
+        platform::raise_error(platform::format_message(L"Cannot create file %s", target));
     };
     if (platform::file_exists(target)) {
         if (platform::leads_elsewhere(target)) cannot_create();
         // An old copy made read-only (from a CD) could be neither deleted
         // nor overwritten.
         platform::clear_read_only(target);
-        ::DeleteFileA(target.c_str());
+        ::DeleteFileW(target.c_str());
     }
     // Whatever took the old file's name since is not written through.
-    if (!::CopyFileA(source.c_str(), target.c_str(), TRUE)) cannot_create();
+    if (!::CopyFileW(source.c_str(), target.c_str(), TRUE)) cannot_create();
     // A setup program run from a CD is read-only, and so would be its copy,
     // which the uninstall must be able to delete.
     platform::clear_read_only(target);
@@ -69,11 +69,11 @@ void TForm1::docopy() {
     const platform::Text &dir = install_directory;
     const auto &payloads = manifest::kPayloads;
 
-    if (!platform::force_directories(dir)) {
-        ::MessageBoxA(::GetFocus(), "fail to make dir!", "OOooooP", MB_OK);
+    if (!platform::is_acceptable_path(dir) || !platform::force_directories(dir)) {
+        ::MessageBoxW(::GetFocus(), L"fail to make dir!", L"OOooooP", MB_OK);
         return;
     }
-    set_status("copy main exe to" + dir);
+    set_status(L"copy main exe to" + dir);
     set_position(0);
     pacing().process_messages();
     Carried carried;
@@ -86,20 +86,20 @@ void TForm1::docopy() {
     // Settings, help, order form; each followed by its position and a return to 90.
     const int positions[] = {20, 30, 40};
     for (std::size_t i = 1; i <= 3; ++i) {
-        set_status(platform::joined({"copy ", dir.c_str(), payloads[i].file}));
+        set_status(platform::joined({L"copy ", dir.c_str(), payloads[i].file}));
         pacing().process_messages();
         write_payload(carried, i, dir);
         set_position(positions[i - 1]);
         pacing().pause(400);
         set_position(90);
     }
-    set_status(platform::joined({"copy ", dir.c_str(), payloads[4].file}));
+    set_status(platform::joined({L"copy ", dir.c_str(), payloads[4].file}));
     pacing().process_messages();
     write_payload(carried, 4, dir);
     set_position(50);
     pacing().pause(400);
 
-    set_status("Write to Registry");
+    set_status(L"Write to Registry");
     pacing().process_messages();
     pacing().pause(400);
     set_position(90);
@@ -108,20 +108,20 @@ void TForm1::docopy() {
     // Quoted: unquoted, a directory with blanks would let the system start
     // another program ("C:\Program.exe") from the first part of the path.
     write_machine_value(manifest::kUninstallKey, manifest::kUninstallStringValue,
-                        platform::joined({"\"", dir.c_str(), manifest::kUninstallerFile, "\""}));
+                        platform::joined({L"\"", dir.c_str(), manifest::kUninstallerFile, L"\""}));
     write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
     set_position(95);
 
     place_uninstaller_copy(dir);
 
     set_position(20);
-    set_status("Create desktop icon  ");
+    set_status(L"Create desktop icon  ");
     pacing().process_messages();
     pacing().pause(700);
     makeicon();
 
     Button2->set_enabled(true);
-    Button2->set_text("Finish");
+    Button2->set_text(L"Finish");
     set_position(100);
-    set_status("install has finish!");
+    set_status(L"install has finish!");
 }

@@ -10,14 +10,14 @@
 #include "../window/application.h"
 #include "insta.h"
 #include "manifest.h"
-#include <cstring>
+#include <cwchar>
 #include <initializer_list>
 #include <utility>
 
 platform::Text GetShortPath(const platform::Text &long_path) {
     platform::Text buffer;
     buffer.resize(260);
-    const DWORD length = ::GetShortPathNameA(long_path.c_str(), buffer.data(), 259);
+    const DWORD length = ::GetShortPathNameW(long_path.c_str(), buffer.data(), 259);
     // A short form that does not fit the buffer is no short form.
     buffer.resize(length < 259 ? length : 0);
     return buffer;
@@ -35,24 +35,34 @@ platform::Text escape_percent(const platform::Text &path) {
     return escaped;
 }
 
+// The interpreter reads the script in the console's code page, which may
+// carry no letter beyond ASCII the way the program means it: a path that is
+// not plain ASCII could name another file there.
+bool plain_ascii(const platform::Text &path) {
+    if (path.empty()) return false;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] < 0x20 || path[i] > 0x7E) return false;
+    return true;
+}
+
 // The script's folder and the system directory also stand in a command
 // line given to a second interpreter, partly outside quotation marks, and
 // the script's path in the command line of the first: a character there
 // that the interpreter reads as an operator or a variable would run
 // something else.
 bool plain_for_interpreter(const platform::Text &path) {
-    return std::strpbrk(path.c_str(), "%&|<>^\"() ,;=") == nullptr;
+    return plain_ascii(path) && !std::wcspbrk(path.c_str(), L"%&|<>^\"() ,;=");
 }
 
 platform::Text interpreter(const platform::Text &system) {
-    return system + "\\cmd.exe";
+    return system + L"\\cmd.exe";
 }
 
 // /D: not the user's AutoRun command, which an elevated program shares with
 // the user's other programs. /E:ON /V:OFF: the retry loop needs command
 // extensions, and a "!" in a path must stay a "!", whatever the user's
 // defaults say.
-const char kInterpreterSwitches[] = " /D /E:ON /V:OFF /C ";
+const wchar_t kInterpreterSwitches[] = L" /D /E:ON /V:OFF /C ";
 
 // Removes the script and its folder on every way out unless kept: a script
 // that cannot be written completely or started must not be left behind.
@@ -60,13 +70,13 @@ class ScriptFolder {
 public:
     explicit ScriptFolder(platform::Text folder)
         : folder_(std::move(folder)),
-          script_(platform::joined({folder_.c_str(), "\\", manifest::kSelfRemovalScript})) {}
+          script_(platform::joined({folder_.c_str(), L"\\", manifest::kSelfRemovalScript})) {}
     ScriptFolder(const ScriptFolder &) = delete;
     ScriptFolder &operator=(const ScriptFolder &) = delete;
     ~ScriptFolder() {
         if (kept_) return;
-        ::DeleteFileA(script_.c_str());
-        ::RemoveDirectoryA(folder_.c_str());
+        ::DeleteFileW(script_.c_str());
+        ::RemoveDirectoryW(folder_.c_str());
     }
     const platform::Text &folder() const { return folder_; }
     const platform::Text &script() const { return script_; }
@@ -79,8 +89,8 @@ private:
 
 void write_script(const platform::Text &path, const platform::Text &text) {
     platform::TextFileWriter script(path);
-    for (const char *line = text.c_str(); *line;) {
-        const char *const end = std::strstr(line, "\r\n");
+    for (const wchar_t *line = text.c_str(); *line;) {
+        const wchar_t *const end = std::wcsstr(line, L"\r\n");
         script.write_line(platform::Text(line, static_cast<std::size_t>(end - line)));
         line = end + 2;
     }
@@ -89,9 +99,10 @@ void write_script(const platform::Text &path, const platform::Text &text) {
 
 bool start_hidden(const platform::Text &script, const platform::Text &system) {
     const platform::Text application = interpreter(system);
-    platform::Text command = platform::joined(
-        {"\"", application.c_str(), "\"", kInterpreterSwitches, "\"\"", script.c_str(), "\"\""});
-    STARTUPINFOA startup = {};
+    platform::Text command =
+        platform::joined({L"\"", application.c_str(), L"\"", kInterpreterSwitches, L"\"\"",
+                          script.c_str(), L"\"\""});
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
@@ -99,7 +110,7 @@ bool start_hidden(const platform::Text &script, const platform::Text &system) {
     // The interpreter's current directory is the system's: it must not be
     // the script's folder, which the script removes, nor one that anybody
     // may have put a program into.
-    if (!::CreateProcessA(application.c_str(), command.data(), nullptr, nullptr, FALSE,
+    if (!::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE,
                           IDLE_PRIORITY_CLASS, nullptr, system.c_str(), &startup, &process))
         return false;
     // Not waited for: the script runs on after the program has ended.
@@ -112,58 +123,60 @@ bool start_hidden(const platform::Text &script, const platform::Text &system) {
 
 namespace {
 // Appends the parts and a line end.
-void add_line(platform::Text &script, std::initializer_list<const char *> parts) {
-    for (const char *part : parts)
+void add_line(platform::Text &script, std::initializer_list<const wchar_t *> parts) {
+    for (const wchar_t *part : parts)
         script += part;
-    script += "\r\n";
+    script += L"\r\n";
 }
 } // namespace
 
 platform::Text self_removal_script(const SelfRemovalPaths &paths) {
     const platform::Text quoted_program =
-        platform::joined({"\"", escape_percent(paths.program).c_str(), "\""});
+        platform::joined({L"\"", escape_percent(paths.program).c_str(), L"\""});
     const platform::Text escaped_system = escape_percent(paths.system);
-    const char *const program = quoted_program.c_str();
-    const char *const system = escaped_system.c_str();
+    const wchar_t *const program = quoted_program.c_str();
+    const wchar_t *const system = escaped_system.c_str();
     platform::Text script;
-    add_line(script, {"set tries=0"});
-    add_line(script, {":try"});
-    add_line(script, {"del ", program});
+    add_line(script, {L"set tries=0"});
+    add_line(script, {L":try"});
+    add_line(script, {L"del ", program});
     // The program's file stays locked until the program has ended: wait a
     // second between tries, and give up after about a minute.
-    add_line(script, {"if not exist ", program, " goto done"});
-    add_line(script, {"set /a tries+=1"});
-    add_line(script, {"if %tries% geq 60 goto done"});
-    add_line(script, {"\"", system, "\\ping.exe\" -n 2 127.0.0.1 >nul"});
-    add_line(script, {"goto try"});
-    add_line(script, {":done"});
+    add_line(script, {L"if not exist ", program, L" goto done"});
+    add_line(script, {L"set /a tries+=1"});
+    add_line(script, {L"if %tries% geq 60 goto done"});
+    add_line(script, {L"\"", system, L"\\ping.exe\" -n 2 127.0.0.1 >nul"});
+    add_line(script, {L"goto try"});
+    add_line(script, {L":done"});
     // One line, read before the script is gone. Under Wine the interpreter
     // keeps the script open until it ends, so that its folder is not empty
     // yet here: a second interpreter removes the folder a little later.
-    add_line(script, {"del \"", escape_percent(paths.script).c_str(), "\" & start \"\" /b \"",
-                      system, "\\cmd.exe\"", kInterpreterSwitches, "\"", system,
-                      "\\ping.exe -n 3 127.0.0.1 >nul & rmdir \"",
-                      escape_percent(paths.folder).c_str(), "\"\" & exit"});
+    add_line(script, {L"del \"", escape_percent(paths.script).c_str(), L"\" & start \"\" /b \"",
+                      system, L"\\cmd.exe\"", kInterpreterSwitches, L"\"", system,
+                      L"\\ping.exe -n 3 127.0.0.1 >nul & rmdir \"",
+                      escape_percent(paths.folder).c_str(), L"\"\" & exit"});
     return script;
 }
 
 void remove_after_exit(const platform::Text &program, const platform::Text &scripts_parent) {
     const platform::Text system = platform::system_directory();
-    if (!plain_for_interpreter(scripts_parent) || !plain_for_interpreter(system)) {
-        // No script can be run safely from there: the system deletes the
-        // file when it next starts instead.
-        ::MoveFileExA(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    const platform::Text short_program = GetShortPath(program);
+    if (!plain_ascii(short_program) || !plain_for_interpreter(scripts_parent) ||
+        !plain_for_interpreter(system)) {
+        // No script can name the file or run safely from there: the system
+        // deletes the file when it next starts instead.
+        ::MoveFileExW(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
         return;
     }
     ScriptFolder folder(platform::create_unique_protected_directory(scripts_parent));
-    write_script(folder.script(), self_removal_script({GetShortPath(program), folder.script(),
-                                                       folder.folder(), system}));
+    write_script(folder.script(),
+                 self_removal_script({short_program, folder.script(), folder.folder(), system}));
     if (start_hidden(folder.script(), system)) folder.keep();
 }
 
 void TForm1::DeleteMe() {
     // The Windows directory's Temp folder: ordinary users may make folders
     // there but not rename or delete another's, unlike in their own %TEMP%.
-    remove_after_exit(platform::module_path(), platform::windows_directory() + "\\Temp");
+    remove_after_exit(platform::module_path(), platform::windows_directory() + L"\\Temp");
     ui::Application::get().terminate();
 }

@@ -16,12 +16,12 @@ namespace {
 // not made, as one that cannot be saved is not.
 void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path) {
     if (platform::leads_elsewhere(link_path)) return;
-    shortcut.file->Save(platform::ansi_to_wide(link_path).data(), FALSE);
+    shortcut.file->Save(link_path.c_str(), FALSE);
 }
 
 // One shortcut on the desktop or in the Start menu: properties first, then
 // the folder lookup, then the save.
-void make_folder_link(const platform::Text &target, int csidl, const char *link_name) {
+void make_folder_link(const platform::Text &target, int csidl, const wchar_t *link_name) {
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
@@ -37,11 +37,11 @@ void make_folder_link(const platform::Text &target, int csidl, const char *link_
 // there is no such window the messages go to this thread's own queue,
 // where nothing handles them.
 void refresh_desktop() {
-    const HWND program_manager = ::FindWindowA("Progman", "Program Manager");
-    const HWND view = ::FindWindowExA(program_manager, nullptr, "SHELLDLL_DefView", "");
-    const HWND icons = ::FindWindowExA(view, nullptr, "SysListView32", "");
-    ::PostMessageA(icons, WM_KEYDOWN, VK_F5, 0);
-    ::PostMessageA(icons, WM_KEYUP, VK_F5, static_cast<LPARAM>(0x80000000u));
+    const HWND program_manager = ::FindWindowW(L"Progman", L"Program Manager");
+    const HWND view = ::FindWindowExW(program_manager, nullptr, L"SHELLDLL_DefView", L"");
+    const HWND icons = ::FindWindowExW(view, nullptr, L"SysListView32", L"");
+    ::PostMessageW(icons, WM_KEYDOWN, VK_F5, 0);
+    ::PostMessageW(icons, WM_KEYUP, VK_F5, static_cast<LPARAM>(0x80000000u));
 }
 
 } // namespace
@@ -54,9 +54,9 @@ void TForm1::makeicon() {
     make_folder_link(application, manifest::kDesktopFolder, manifest::kDesktopAppLink);
     make_folder_link(help, manifest::kDesktopFolder, manifest::kDesktopHelpLink);
     make_folder_link(application, manifest::kStartMenuFolder, manifest::kStartMenuAppLink);
-    MakeLink(application, manifest::kProgramsAppLink, " ");
-    MakeLink(help, manifest::kProgramsHelpLink, " ");
-    MakeLink(uninstaller, manifest::kProgramsUninstallLink, " ");
+    MakeLink(application, manifest::kProgramsAppLink, L" ");
+    MakeLink(help, manifest::kProgramsHelpLink, L" ");
+    MakeLink(uninstaller, manifest::kProgramsUninstallLink, L" ");
     refresh_desktop();
 }
 
@@ -68,14 +68,14 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     // Without a Programs folder the path would start at the root of the
     // current drive: such shortcuts are not made.
     if (programs.empty()) return;
-    const platform::Text link_path = platform::joined({programs.c_str(), "\\", link_name.c_str()});
+    const platform::Text link_path = platform::joined({programs.c_str(), L"\\", link_name.c_str()});
 
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetShowCmd(SW_SHOWNORMAL);
-    shortcut.link->SetArguments("");
+    shortcut.link->SetArguments(L"");
     shortcut.link->SetDescription(description.c_str());
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
-    ::CreateDirectoryA(platform::directory_part(link_path).c_str(), nullptr); // one level only
+    ::CreateDirectoryW(platform::directory_part(link_path).c_str(), nullptr); // one level only
     save_unless_elsewhere(shortcut, link_path);
 }

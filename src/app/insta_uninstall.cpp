@@ -13,7 +13,7 @@ namespace {
 // A link or junction, made by whoever could write there, is skipped: the
 // deletion would land wherever it points.
 void delete_file(const platform::Text &path) {
-    if (!platform::is_reparse_point(path)) ::DeleteFileA(path.c_str());
+    if (!platform::is_reparse_point(path)) ::DeleteFileW(path.c_str());
 }
 
 // Whether the program's files may be deleted from a folder: not when the
@@ -35,13 +35,13 @@ void TForm1::dodel() {
         platform::delete_key_tree(manifest::kMachineRoot, manifest::kInstalledLocationKey);
     }
     const platform::Text &dir = install_directory;
-    set_status("delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera");
+    set_status(L"delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera");
     pacing().process_messages();
     pacing().pause(400);
     set_position(90);
     set_position(20);
 
-    set_status("delete Files from " + dir);
+    set_status(L"delete Files from " + dir);
     pacing().process_messages();
     // Anything but a full path would be resolved against the current
     // directory, which may hold anybody's files of these names.
@@ -52,7 +52,7 @@ void TForm1::dodel() {
     set_position(90);
     set_position(30);
 
-    set_status("delete Desktop icon and  links");
+    set_status(L"delete Desktop icon and  links");
     pacing().process_messages();
     {
         const auto key =
@@ -67,13 +67,13 @@ void TForm1::dodel() {
             delete_file(start_menu + manifest::kStartMenuAppLink);
         const platform::Text programs = key.read_text(manifest::kProgramsValue);
         const platform::Text sub_folder =
-            platform::joined({programs.c_str(), "\\", manifest::kProgramsSubFolder});
+            platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
         if (!programs.empty() && deletable_folder(sub_folder)) {
-            const platform::Text folder = programs + "\\";
+            const platform::Text folder = programs + L"\\";
             delete_file(folder + manifest::kProgramsAppLink);
             delete_file(folder + manifest::kProgramsUninstallLink);
             delete_file(folder + manifest::kProgramsHelpLink);
-            ::RemoveDirectoryA(sub_folder.c_str());
+            ::RemoveDirectoryW(sub_folder.c_str());
         }
     }
     pacing().pause(400);
@@ -92,7 +92,7 @@ void TForm1::dodel() {
     set_position(80);
     pacing().pause(1500);
     set_position(100);
-    set_status("unstall has finish!");
-    Button2->set_text("finish");
+    set_status(L"unstall has finish!");
+    Button2->set_text(L"finish");
     Button2->set_enabled(true);
 }

@@ -1,5 +1,6 @@
 // The main window as designed: the licence page as the user first sees it.
 #include "../platform/resources.h"
+#include "../platform/shell.h"
 #include "../window/application.h"
 #include <iterator>
 #include "insta.h"
@@ -12,17 +13,17 @@ using ui::kFormBackground;
 using ui::kNoBackground;
 using ui::kWindowTextColour;
 
-constexpr ui::FontDescription kWindowFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
-constexpr ui::FontDescription kRadioFont = {"MS Sans Serif", 11, DEFAULT_CHARSET};
-constexpr ui::FontDescription kStatusFont = {"MS Sans Serif", 13, DEFAULT_CHARSET};
-constexpr ui::FontDescription kLicenceFont = {"Verdana", 13, ANSI_CHARSET};
+constexpr ui::FontDescription kWindowFont = {L"MS Sans Serif", 11, DEFAULT_CHARSET};
+constexpr ui::FontDescription kRadioFont = {L"MS Sans Serif", 11, DEFAULT_CHARSET};
+constexpr ui::FontDescription kStatusFont = {L"MS Sans Serif", 13, DEFAULT_CHARSET};
+constexpr ui::FontDescription kLicenceFont = {L"Verdana", 13, ANSI_CHARSET};
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kMarkGrey = RGB(160, 160, 164);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kOrange = RGB(255, 147, 38);
 
-constexpr ui::FormDescription kForm = {"Setup-Corvanta 1.21", 341,         197, 514, 367,
-                                       RGB(221, 221, 221),    kWindowFont, true};
+constexpr ui::FormDescription kForm = {L"Setup-Corvanta 1.21", 341,         197, 514, 367,
+                                       RGB(221, 221, 221),     kWindowFont, true};
 
 // Labels, pictures and bevels are painted in this order beneath the child
 // windows; tab order runs through the child windows.
@@ -30,33 +31,33 @@ constexpr ui::FormDescription kForm = {"Setup-Corvanta 1.21", 341,         197, 
 // page in the file has room for them; read-only data would need another.
 ui::ControlDescription kControls[] = {
     // name      kind                      left top  width height text  visible enabled tab
-    {"Image1", ControlKind::JpegPicture, 0, 0, 513, 73, "BANNER", true, true, -1},
+    {"Image1", ControlKind::JpegPicture, 0, 0, 513, 73, L"BANNER", true, true, -1},
     {"Bevel1", ControlKind::Bevel, 72, 323, 433, 2, nullptr, true, true, -1},
-    {"Label1", ControlKind::Label, 64, 168, 3, 16, "", true, true, -1, nullptr, &kStatusFont,
+    {"Label1", ControlKind::Label, 64, 168, 3, 16, L"", true, true, -1, nullptr, &kStatusFont,
      kWindowTextColour, kFormBackground},
-    {"Image2", ControlKind::IconPicture, 40, 96, 41, 41, "#101", true, true, -1},
-    {"Label2", ControlKind::Label, 104, 104, 41, 16, "Label2", false, true, -1, nullptr,
+    {"Image2", ControlKind::IconPicture, 40, 96, 41, 41, L"#101", true, true, -1},
+    {"Label2", ControlKind::Label, 104, 104, 41, 16, L"Label2", false, true, -1, nullptr,
      &kStatusFont, kWindowTextColour, kFormBackground},
-    {"Label3", ControlKind::Label, 24, 319, 42, 13, "KESTRA", true, true, -1, nullptr, nullptr,
+    {"Label3", ControlKind::Label, 24, 319, 42, 13, L"KESTRA", true, true, -1, nullptr, nullptr,
      kWhite, kNoBackground},
-    {"Label4", ControlKind::Label, 23, 319, 42, 13, "KESTRA", true, true, -1, nullptr, nullptr,
+    {"Label4", ControlKind::Label, 23, 319, 42, 13, L"KESTRA", true, true, -1, nullptr, nullptr,
      kMarkGrey, kNoBackground},
-    {"Image3", ControlKind::IconPicture, 24, 80, 41, 41, "#102", false, true, -1},
-    {"Image4", ControlKind::IconPicture, 24, 248, 41, 41, "#103", false, true, -1},
+    {"Image3", ControlKind::IconPicture, 24, 80, 41, 41, L"#102", false, true, -1},
+    {"Image4", ControlKind::IconPicture, 24, 248, 41, 41, L"#103", false, true, -1},
     {"Bevel2", ControlKind::Bevel, 0, 72, 513, 2, nullptr, true, true, -1},
-    {"Button1", ControlKind::Button, 248, 336, 73, 25, "<<Back", true, false, 0,
+    {"Button1", ControlKind::Button, 248, 336, 73, 25, L"<<Back", true, false, 0,
      handler<&TForm1::Button2Click>},
-    {"Button2", ControlKind::Button, 328, 336, 73, 25, "Next>>", true, false, 1,
+    {"Button2", ControlKind::Button, 328, 336, 73, 25, L"Next>>", true, false, 1,
      handler<&TForm1::Button2Click>},
-    {"Button3", ControlKind::Button, 408, 336, 73, 25, "Cancel", true, true, 2,
+    {"Button3", ControlKind::Button, 408, 336, 73, 25, L"Cancel", true, true, 2,
      handler<&TForm1::Button3Click>},
-    {"rb1", ControlKind::RadioButton, 24, 272, 481, 33, "Yes,I Accept", true, true, 3,
+    {"rb1", ControlKind::RadioButton, 24, 272, 481, 33, L"Yes,I Accept", true, true, 3,
      handler<&TForm1::rb1Click>, &kRadioFont},
-    {"rb2", ControlKind::RadioButton, 24, 296, 473, 25, "NO,I Do'nt Accept", true, true, 4, nullptr,
-     &kRadioFont},
-    {"Memo1", ControlKind::Memo, 8, 88, 497, 177, "", true, true, 5, nullptr, &kLicenceFont,
+    {"rb2", ControlKind::RadioButton, 24, 296, 473, 25, L"NO,I Do'nt Accept", true, true, 4,
+     nullptr, &kRadioFont},
+    {"Memo1", ControlKind::Memo, 8, 88, 497, 177, L"", true, true, 5, nullptr, &kLicenceFont,
      kYellow, kOrange},
-    {"Button4", ControlKind::Button, 392, 136, 81, 25, "Change Path", false, true, 6,
+    {"Button4", ControlKind::Button, 392, 136, 81, 25, L"Change Path", false, true, 6,
      handler<&TForm1::Button4Click>},
     {"pb1", ControlKind::ProgressBar, 64, 192, 385, 25, nullptr, false, true, 7},
     {"Edit1", ControlKind::Edit, 104, 136, 265, 21, manifest::kDefaultDirectory, false, true, 8},
@@ -78,8 +79,14 @@ struct {
 
 // The licence box's 38 lines, carried as text.
 platform::Text licence_text() {
-    const auto text = platform::find_resource(ui::Application::get().instance(), "TEXT", "LICENCE");
-    return platform::Text(static_cast<const char *>(text.data), text.size);
+    return platform::find_text_resource(ui::Application::get().instance(), L"TEXT", L"LICENCE");
+}
+// The system's folder for programs of this kind (on 64-bit Windows the one
+// for 32-bit programs), wherever and however named it is on this system.
+platform::Text default_directory() {
+    const platform::Text programs = platform::known_folder_path(CSIDL_PROGRAM_FILES);
+    if (programs.empty()) return manifest::kDefaultDirectory;
+    return platform::joined({programs.c_str(), L"\\", manifest::kInstallFolderName});
 }
 } // namespace
 
@@ -91,5 +98,6 @@ TForm1::TForm1() : Form(kForm, kControls, std::size(kControls)) {
     for (const auto &binding : kMembers)
         this->*binding.member = &control(binding.name);
     Memo1->set_text(licence_text());
+    Edit1->set_text(default_directory());
     created();
 }

@@ -27,11 +27,11 @@ namespace {
 // Looked up, not imported: Windows XP does not have it.
 void restrict_dll_search() {
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI *)(DWORD);
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     const auto set_default_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
         reinterpret_cast<void *>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
     if (set_default_directories) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    ::SetDllDirectoryA("");
+    ::SetDllDirectoryW(L"");
 }
 
 } // namespace

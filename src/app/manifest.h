@@ -8,44 +8,47 @@
 
 namespace manifest {
 
-inline constexpr char kProductName[] = "Corvanta";
-inline constexpr char kDefaultDirectory[] = "C:\\Program Files\\Tolmera";
+inline constexpr wchar_t kProductName[] = L"Corvanta";
+// The install directory offered: the system's folder for programs and this
+// name; the literal where the system names no such folder.
+inline constexpr wchar_t kInstallFolderName[] = L"Tolmera";
+inline constexpr wchar_t kDefaultDirectory[] = L"C:\\Program Files\\Tolmera";
 
 // The carried files, from the build's one list of them.
 using Payload = CarriedFile;
 inline constexpr const auto &kPayloads = kCarriedFiles;
 
-inline constexpr char kApplicationFile[] = "Tolmera.exe";
-inline constexpr char kHelpFile[] = "readme.chm";
-inline constexpr char kUninstallerFile[] = "install.exe";
+inline constexpr wchar_t kApplicationFile[] = L"Tolmera.exe";
+inline constexpr wchar_t kHelpFile[] = L"readme.chm";
+inline constexpr wchar_t kUninstallerFile[] = L"install.exe";
 
 // Registry records. Paths carry no leading backslash.
 inline const HKEY kMachineRoot = HKEY_LOCAL_MACHINE;
-inline constexpr char kInstalledLocationKey[] = "SOFTWARE\\tolmera";
-inline constexpr char kInstalledLocationValue[] = "exepath";
-inline constexpr char kUninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta";
-inline constexpr char kDisplayNameValue[] = "DisplayName";
-inline constexpr char kUninstallStringValue[] = "UninstallString";
+inline constexpr wchar_t kInstalledLocationKey[] = L"SOFTWARE\\tolmera";
+inline constexpr wchar_t kInstalledLocationValue[] = L"exepath";
+inline constexpr wchar_t kUninstallKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta";
+inline constexpr wchar_t kDisplayNameValue[] = L"DisplayName";
+inline constexpr wchar_t kUninstallStringValue[] = L"UninstallString";
 inline const HKEY kUserRoot = HKEY_CURRENT_USER;
-inline constexpr char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr char kDesktopValue[] = "Desktop";
-inline constexpr char kStartMenuValue[] = "Start Menu";
-inline constexpr char kProgramsValue[] = "Programs";
+inline constexpr wchar_t kShellFoldersKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr wchar_t kDesktopValue[] = L"Desktop";
+inline constexpr wchar_t kStartMenuValue[] = L"Start Menu";
+inline constexpr wchar_t kProgramsValue[] = L"Programs";
 
 // Shortcuts: the desktop and Start-menu ones are appended to a folder path
 // (no trailing backslash), the others to the Programs folder and one "\".
-inline constexpr char kDesktopAppLink[] = "\\Corvanta.lnk";
-inline constexpr char kDesktopHelpLink[] = "\\Readme.lnk";
-inline constexpr char kStartMenuAppLink[] = "\\Corvanta.lnk";
-inline constexpr char kProgramsSubFolder[] = "Tolmera";
-inline constexpr char kProgramsAppLink[] = "Tolmera\\Corvanta.lnk";
-inline constexpr char kProgramsHelpLink[] = "Tolmera\\Readme.lnk";
-inline constexpr char kProgramsUninstallLink[] = "Tolmera\\Uninstall.lnk";
+inline constexpr wchar_t kDesktopAppLink[] = L"\\Corvanta.lnk";
+inline constexpr wchar_t kDesktopHelpLink[] = L"\\Readme.lnk";
+inline constexpr wchar_t kStartMenuAppLink[] = L"\\Corvanta.lnk";
+inline constexpr wchar_t kProgramsSubFolder[] = L"Tolmera";
+inline constexpr wchar_t kProgramsAppLink[] = L"Tolmera\\Corvanta.lnk";
+inline constexpr wchar_t kProgramsHelpLink[] = L"Tolmera\\Readme.lnk";
+inline constexpr wchar_t kProgramsUninstallLink[] = L"Tolmera\\Uninstall.lnk";
 inline constexpr int kDesktopFolder = CSIDL_DESKTOPDIRECTORY;
 inline constexpr int kStartMenuFolder = CSIDL_STARTMENU;
 
-inline constexpr char kSelfRemovalScript[] = "$$a$$.bat";
+inline constexpr wchar_t kSelfRemovalScript[] = L"$$a$$.bat";
 
 } // namespace manifest

@@ -22,19 +22,19 @@ struct HashTraits {
 
 Sha256 sha256(const void *bytes, DWORD size) {
     HCRYPTPROV provider_handle = 0;
-    if (!::CryptAcquireContextA(&provider_handle, nullptr, nullptr, PROV_RSA_AES,
+    if (!::CryptAcquireContextW(&provider_handle, nullptr, nullptr, PROV_RSA_AES,
                                 CRYPT_VERIFYCONTEXT))
-        platform::raise_error("SHA-256 is not available");
+        platform::raise_error(L"SHA-256 is not available");
     const platform::Owner<ProviderTraits> provider(provider_handle);
     HCRYPTHASH hash_handle = 0;
     if (!::CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, &hash_handle))
-        platform::raise_error("SHA-256 is not available");
+        platform::raise_error(L"SHA-256 is not available");
     const platform::Owner<HashTraits> hash(hash_handle);
     Sha256 digest = {};
     DWORD length = sizeof digest.bytes;
     if (!::CryptHashData(hash.get(), static_cast<const BYTE *>(bytes), size, 0) ||
         !::CryptGetHashParam(hash.get(), HP_HASHVAL, digest.bytes, &length, 0))
-        platform::raise_error("SHA-256 is not available");
+        platform::raise_error(L"SHA-256 is not available");
     return digest;
 }
 
@@ -42,8 +42,8 @@ void verify_payload(const platform::Text &name, const void *bytes, DWORD size) {
     for (const auto &recorded : manifest::kPayloads)
         if (name == recorded.name) {
             if (std::memcmp(sha256(bytes, size).bytes, recorded.sha256, sizeof recorded.sha256))
-                platform::raise_error(platform::format_message("Resource %s is damaged", name));
+                platform::raise_error(platform::format_message(L"Resource %s is damaged", name));
             return;
         }
-    platform::raise_error(platform::format_message("Resource %s is damaged", name));
+    platform::raise_error(platform::format_message(L"Resource %s is damaged", name));
 }

@@ -11,7 +11,7 @@ namespace {
 // The entry itself, not what a link in its place points to; nothing else
 // is kept from opening it meanwhile.
 UniqueHandle open_entry(const Text &path) {
-    return UniqueHandle(::CreateFileA(
+    return UniqueHandle(::CreateFileW(
         path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
         nullptr));
@@ -26,12 +26,12 @@ bool leads_elsewhere(const BY_HANDLE_FILE_INFORMATION &info) {
 // is made new, which fails if something took its name meanwhile.
 UniqueHandle open_for_replacing(const Text &path) {
     if (is_reparse_point(path)) return {};
-    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         if (::GetLastError() != ERROR_FILE_NOT_FOUND) return {};
-        return UniqueHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     BY_HANDLE_FILE_INFORMATION info;
@@ -44,13 +44,13 @@ UniqueHandle open_for_replacing(const Text &path) {
 } // namespace
 
 bool directory_exists(const Text &path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool file_exists(const Text &path) {
-    WIN32_FIND_DATAA found;
-    const FindHandle search(::FindFirstFileA(path.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    const FindHandle search(::FindFirstFileW(path.c_str(), &found));
     return search.valid() && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -66,15 +66,15 @@ bool force_directories(Text path) {
 
 void write_file(const Text &path, const void *bytes, DWORD size) {
     const UniqueHandle file = open_for_replacing(path);
-    if (!file) raise_error(format_message("Cannot create file %s", path));
+    if (!file) raise_error(format_message(L"Cannot create file %s", path));
     if (size == 0) return;
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes, size, &written, nullptr) || written != size)
-        raise_error("Stream write error");
+        raise_error(L"Stream write error");
 }
 
 bool is_reparse_point(const Text &path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
@@ -88,7 +88,7 @@ bool leads_elsewhere(const Text &path) {
 bool same_file(const Text &first, const Text &second) {
     const auto identify = [](const Text &path, BY_HANDLE_FILE_INFORMATION &info) {
         const UniqueHandle file(
-            ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+            ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, 0, nullptr));
         return file && ::GetFileInformationByHandle(file.get(), &info);
@@ -100,9 +100,9 @@ bool same_file(const Text &first, const Text &second) {
 }
 
 void clear_read_only(const Text &path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
 } // namespace platform

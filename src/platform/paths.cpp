@@ -1,16 +1,16 @@
 #include "paths.h"
 #include <windows.h>
-#include <cstring>
+#include <cwchar>
 
 namespace platform {
 
 Text directory_part(const Text &path) {
-    const auto at = path.find_last_of("\\:");
+    const auto at = path.find_last_of(L"\\:");
     return at == Text::npos ? Text() : path.substr(0, at + 1);
 }
 
 Text trim(const Text &text) {
-    const auto is_blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    const auto is_blank = [](wchar_t c) { return c <= 32; };
     std::size_t begin = 0, end = text.size();
     while (begin < end && is_blank(text[begin]))
         ++begin;
@@ -22,18 +22,44 @@ Text trim(const Text &text) {
 Text ascii_lower(const Text &text) {
     Text lower = text;
     for (std::size_t i = 0; i < lower.size(); ++i)
-        if (lower[i] >= 'A' && lower[i] <= 'Z') lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
+        if (lower[i] >= 'A' && lower[i] <= 'Z')
+            lower[i] = static_cast<wchar_t>(lower[i] - 'A' + 'a');
     return lower;
 }
 
 bool is_full_path(const Text &path) {
-    const auto is_letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    const auto is_letter = [](wchar_t c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    };
     if (path.size() >= 3 && is_letter(path[0]) && path[1] == ':' && path[2] == '\\') return true;
-    if (std::strncmp(path.c_str(), "\\\\", 2) != 0) return false;
+    if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return false;
     const auto server_end = path.find('\\', 2);
     if (server_end == Text::npos || server_end == 2) return false;
     const auto share_end = path.find('\\', server_end + 1);
     return share_end != Text::npos && share_end > server_end + 1;
+}
+
+bool is_acceptable_path(const Text &path) {
+    std::size_t dots = 0, name_length = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        const wchar_t c = i < path.size() ? path[i] : L'\\';
+        if (c == L'\\' || c == L'/') {
+            if (dots == name_length && dots > 2) return false;
+            dots = name_length = 0;
+            continue;
+        }
+        ++name_length;
+        if (c == L'.') ++dots;
+        if (c < 32 || std::wcschr(L"<>\"|?*", c) || (c == L':' && i != 1)) return false;
+        const bool high = c >= 0xD800 && c <= 0xDBFF, low = c >= 0xDC00 && c <= 0xDFFF;
+        const wchar_t next = i + 1 < path.size() ? path[i + 1] : 0;
+        if (low) return false; // a low half is taken with its high half below
+        if (high) {
+            if (next < 0xDC00 || next > 0xDFFF) return false;
+            ++i, ++name_length;
+        }
+    }
+    return true;
 }
 
 Text module_path() {
@@ -43,7 +69,7 @@ Text module_path() {
     buffer.resize(MAX_PATH + 1);
     for (;;) {
         const DWORD length =
-            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length < buffer.size()) return buffer.substr(0, length);
         buffer.resize(buffer.size() * 2);
     }
@@ -51,7 +77,7 @@ Text module_path() {
 
 namespace {
 // Asked with no room, the system tells the size it needs, zero included.
-Text system_folder(UINT(WINAPI *query)(LPSTR, UINT)) {
+Text system_folder(UINT(WINAPI *query)(LPWSTR, UINT)) {
     Text buffer;
     buffer.resize(query(nullptr, 0));
     if (buffer.empty()) return buffer;
@@ -61,11 +87,11 @@ Text system_folder(UINT(WINAPI *query)(LPSTR, UINT)) {
 } // namespace
 
 Text system_directory() {
-    return system_folder(::GetSystemDirectoryA);
+    return system_folder(::GetSystemDirectoryW);
 }
 
 Text windows_directory() {
-    return system_folder(::GetWindowsDirectoryA);
+    return system_folder(::GetWindowsDirectoryW);
 }
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
-// Path texts as the program forms them: plain ANSI strings, joined by
-// concatenation, never normalised.
+// Path texts as the program forms them: joined by concatenation, never
+// normalised.
 #include "text.h"
 
 namespace platform {
@@ -9,11 +9,17 @@ namespace platform {
 Text directory_part(const Text &path);
 // Removes every leading and trailing character whose code is 32 or less.
 Text trim(const Text &text);
-// ASCII letters A-Z to lower case, all other bytes kept.
+// ASCII letters A-Z to lower case, every other character kept.
 Text ascii_lower(const Text &text);
 // A drive letter, ":" and "\\", or "\\\\server\\share\\": a path that means the
 // same place whatever the current directory is.
 bool is_full_path(const Text &path);
+// Whether the file system can take path as the name of a folder: no
+// character it refuses (controls, < > " | ? *, a ':' anywhere but after a
+// drive letter), no half of a surrogate pair without the other, and no name
+// made only of dots but "." and "..", which the system would cut to another
+// folder's name.
+bool is_acceptable_path(const Text &path);
 // The running program's full path, as the system reports it.
 Text module_path();
 // The system's own folders, as the system reports them (no trailing '\').

@@ -10,9 +10,9 @@ namespace platform {
 class RegistryKey {
 public:
     // Creates the key if it is missing; "Failed to create key %s" when it cannot.
-    static RegistryKey create(HKEY root, const char *path);
+    static RegistryKey create(HKEY root, const wchar_t *path);
     // Opens an existing key; the result is not open when that fails.
-    static RegistryKey open(HKEY root, const char *path);
+    static RegistryKey open(HKEY root, const wchar_t *path);
 
     bool is_open() const { return key_.valid(); }
     HKEY get() const { return key_.get(); }
@@ -20,11 +20,11 @@ public:
     // Text of a REG_SZ or REG_EXPAND_SZ value, as stored and up to its first
     // NUL; empty when the value or the key is missing. Any other type is the
     // error "Invalid data type for '%s'".
-    Text read_text(const char *name) const;
+    Text read_text(const wchar_t *name) const;
     // "Failed to set data for '%s'" when the value cannot be set.
-    void write_text(const char *name, const Text &text) const;
+    void write_text(const wchar_t *name, const Text &text) const;
     // Outcome not used by any caller.
-    void delete_value(const char *name) const;
+    void delete_value(const wchar_t *name) const;
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}

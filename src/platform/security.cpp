@@ -7,12 +7,13 @@ namespace {
 // P: protected, nothing inherited from the parent. OICI: inherited by the
 // files and folders inside. FA: full control. 0x1200a9: read and execute.
 // BA, SY, BU: Administrators, SYSTEM, Users.
-constexpr char kProgramFilesAccess[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+constexpr wchar_t kProgramFilesAccess[] =
+    L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 } // namespace
 
 LocalMemory program_files_descriptor() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(kProgramFilesAccess, SDDL_REVISION_1,
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(kProgramFilesAccess, SDDL_REVISION_1,
                                                            &descriptor, nullptr);
     return LocalMemory(descriptor);
 }
@@ -21,7 +22,7 @@ bool create_protected_directory(const Text &path) {
     const LocalMemory descriptor = program_files_descriptor();
     if (!descriptor) return false;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
-    return ::CreateDirectoryA(path.c_str(), &attributes) != FALSE;
+    return ::CreateDirectoryW(path.c_str(), &attributes) != FALSE;
 }
 
 } // namespace platform

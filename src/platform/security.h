@@ -13,7 +13,7 @@ namespace platform {
 LocalMemory program_files_descriptor();
 
 // Creates one directory (its parent must exist) with that descriptor. False
-// when the directory could not be made, as with CreateDirectoryA; an
+// when the directory could not be made, as with CreateDirectoryW; an
 // existing directory is not touched.
 bool create_protected_directory(const Text &path);
 

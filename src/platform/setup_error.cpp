@@ -2,9 +2,9 @@
 
 namespace platform {
 
-Text format_message(const char *pattern, const Text &argument) {
+Text format_message(const wchar_t *pattern, const Text &argument) {
     const Text text = pattern;
-    const auto at = text.find("%s");
+    const auto at = text.find(L"%s");
     if (at == Text::npos) return text;
     return joined({text.substr(0, at).c_str(), argument.c_str(), pattern + at + 2});
 }

@@ -9,14 +9,14 @@ namespace platform {
 class SetupError {
 public:
     explicit SetupError(Text message) : message_(std::move(message)) {}
-    const char *what() const noexcept { return message_.c_str(); }
+    const wchar_t *what() const noexcept { return message_.c_str(); }
 
 private:
     Text message_;
 };
 
 // Replaces the first "%s" of pattern with argument.
-Text format_message(const char *pattern, const Text &argument);
+Text format_message(const wchar_t *pattern, const Text &argument);
 
 [[noreturn]] void raise_error(const Text &message);
 

@@ -2,9 +2,9 @@
 
 namespace platform {
 
-Text::Text(const char *text) : chars_(text, std::strlen(text)) {}
+Text::Text(const wchar_t *text) : chars_(text, std::wcslen(text)) {}
 
-Text::Text(const char *text, std::size_t length) : chars_(text, length) {}
+Text::Text(const wchar_t *text, std::size_t length) : chars_(text, length) {}
 
 Text::Text(const Text &other) = default;
 
@@ -33,23 +33,23 @@ Text &Text::operator+=(const Text &more) {
     return *this;
 }
 
-Text &Text::operator+=(const char *more) {
-    chars_.append(more, std::strlen(more));
+Text &Text::operator+=(const wchar_t *more) {
+    chars_.append(more, std::wcslen(more));
     return *this;
 }
 
-Text &Text::operator+=(char more) {
+Text &Text::operator+=(wchar_t more) {
     chars_.push_back(more);
     return *this;
 }
 
 bool operator==(const Text &a, const Text &b) {
-    return a.size() == b.size() && std::memcmp(a.c_str(), b.c_str(), a.size()) == 0;
+    return a.size() == b.size() && std::wmemcmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
-Text joined(std::initializer_list<const char *> parts) {
+Text joined(std::initializer_list<const wchar_t *> parts) {
     Text text;
-    for (const char *part : parts)
+    for (const wchar_t *part : parts)
         text += part;
     return text;
 }
@@ -59,37 +59,37 @@ Text operator+(const Text &a, const Text &b) {
     return sum += b;
 }
 
-Text operator+(const Text &a, const char *b) {
+Text operator+(const Text &a, const wchar_t *b) {
     Text sum = a;
     return sum += b;
 }
 
-Text operator+(const Text &a, char b) {
+Text operator+(const Text &a, wchar_t b) {
     Text sum = a;
     return sum += b;
 }
 
-Text operator+(const char *a, const Text &b) {
+Text operator+(const wchar_t *a, const Text &b) {
     Text sum = a;
     return sum += b;
 }
 
-std::size_t Text::find(const char *part, std::size_t from) const {
-    const std::size_t length = std::strlen(part);
+std::size_t Text::find(const wchar_t *part, std::size_t from) const {
+    const std::size_t length = std::wcslen(part);
     for (std::size_t at = from; at + length <= size(); ++at)
-        if (std::memcmp(c_str() + at, part, length) == 0) return at;
+        if (std::wmemcmp(c_str() + at, part, length) == 0) return at;
     return npos;
 }
 
-std::size_t Text::find(char c, std::size_t from) const {
+std::size_t Text::find(wchar_t c, std::size_t from) const {
     for (std::size_t at = from; at < size(); ++at)
         if (chars_[at] == c) return at;
     return npos;
 }
 
-std::size_t Text::find_last_of(const char *characters) const {
+std::size_t Text::find_last_of(const wchar_t *characters) const {
     for (std::size_t at = size(); at-- > 0;)
-        if (chars_[at] && std::strchr(characters, chars_[at])) return at;
+        if (chars_[at] && std::wcschr(characters, chars_[at])) return at;
     return npos;
 }
 

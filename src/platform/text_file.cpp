@@ -6,22 +6,22 @@ namespace platform {
 Text io_error_text(DWORD code) {
     switch (code) {
     case 2:
-        return "File not found";
+        return L"File not found";
     case 3:
-        return "Invalid filename";
+        return L"Invalid filename";
     case 4:
-        return "Too many open files";
+        return L"Too many open files";
     case 5:
-        return "File access denied";
+        return L"File access denied";
     case 100:
-        return "Read beyond end of file";
+        return L"Read beyond end of file";
     case 101:
-        return "Disk full";
+        return L"Disk full";
     case 106:
-        return "Invalid numeric input";
+        return L"Invalid numeric input";
     default: {
-        char text[32];
-        ::wsprintfA(text, "I/O error %lu", static_cast<unsigned long>(code));
+        wchar_t text[32];
+        ::wsprintfW(text, L"I/O error %lu", static_cast<unsigned long>(code));
         return text;
     }
     }
@@ -34,23 +34,28 @@ namespace {
 } // namespace
 
 TextFileWriter::TextFileWriter(const Text &path)
-    : file_(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    : file_(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (!file_) raise_last_error();
 }
 
 void TextFileWriter::write_line(const Text &line) {
-    const Text bytes = line + "\r\n";
+    const Text text = line + L"\r\n";
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    Buffer<char> bytes;
+    bytes.resize(static_cast<std::size_t>(size));
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
+                          size, nullptr, nullptr);
     DWORD written = 0;
-    if (!::WriteFile(file_.get(), bytes.c_str(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr)) {
+    if (!::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(size), &written, nullptr)) {
         // A full disk is the runtime's own code 101, whether the system
         // wrote part of the line or refused all of it.
         const DWORD error = ::GetLastError();
         raise_error(io_error_text(
             error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? 101 : error));
     }
-    if (written != bytes.size()) raise_error(io_error_text(101));
+    if (written != static_cast<DWORD>(size)) raise_error(io_error_text(101));
 }
 
 void TextFileWriter::close() {

@@ -1,6 +1,8 @@
 #pragma once
-// A text file written line by line, each line ended by CR LF. Every failure
-// raises at once with the runtime's text for its code ("File access denied").
+// A text file written line by line in UTF-8 without a byte-order mark, each
+// line ended by CR LF; text that is plain ASCII is written as it is. Every
+// failure raises at once with the runtime's text for its code ("File access
+// denied").
 #include "owners.h"
 #include "text.h"
 

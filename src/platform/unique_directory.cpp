@@ -13,7 +13,7 @@ namespace {
 Text random_name() {
     unsigned char bytes[8] = {};
     if (!::RtlGenRandom(bytes, sizeof bytes)) raise_error(io_error_text(::GetLastError()));
-    static const char kDigits[] = "0123456789abcdef";
+    static const wchar_t kDigits[] = L"0123456789abcdef";
     Text name;
     for (unsigned char byte : bytes) {
         name += kDigits[byte >> 4];
@@ -28,7 +28,7 @@ Text create_unique_protected_directory(const Text &parent) {
     // A folder of that name already there, whoever made it, is never used:
     // another name is drawn.
     for (int attempt = 0;; ++attempt) {
-        const Text path = joined({parent.c_str(), "\\", random_name().c_str()});
+        const Text path = joined({parent.c_str(), L"\\", random_name().c_str()});
         if (create_protected_directory(path)) return path;
         const DWORD error = ::GetLastError();
         if (error != ERROR_ALREADY_EXISTS || attempt == 15) raise_error(io_error_text(error));

@@ -8,15 +8,15 @@
 namespace ui {
 
 platform::Text application_title(const platform::Text &module_path) {
-    const std::size_t slash = module_path.find_last_of("\\/:");
+    const std::size_t slash = module_path.find_last_of(L"\\/:");
     platform::Text name = module_path.substr(slash == platform::Text::npos ? 0 : slash + 1);
     name = name.substr(0, name.find('.'));
-    if (name.size() > 1) ::CharLowerBuffA(&name[1], static_cast<DWORD>(name.size() - 1));
+    if (name.size() > 1) ::CharLowerBuffW(&name[1], static_cast<DWORD>(name.size() - 1));
     return name;
 }
 
 platform::Text error_box_text(const platform::Text &message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + L".";
     return message;
 }
 
@@ -26,14 +26,14 @@ Application &Application::get() {
 }
 
 namespace {
-const char kApplicationClass[] = "InstalApplication";
+const wchar_t kApplicationClass[] = L"InstalApplication";
 
 LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_SYSCOMMAND && (w & 0xFFF0) == SC_CLOSE) {
         if (Form *main = Application::get().main_form()) main->close();
         return 0;
     }
-    return ::DefWindowProcA(window, message, w, l);
+    return ::DefWindowProcW(window, message, w, l);
 }
 } // namespace
 
@@ -42,16 +42,16 @@ void Application::initialize(HINSTANCE instance) {
     instance_ = instance;
     title_ = application_title(platform::module_path());
 
-    WNDCLASSA window_class = {};
+    WNDCLASSW window_class = {};
     window_class.lpfnWndProc = application_procedure;
     window_class.hInstance = instance;
-    window_class.hIcon = ::LoadIconA(instance, "MAINICON");
+    window_class.hIcon = ::LoadIconW(instance, L"MAINICON");
     window_class.lpszClassName = kApplicationClass;
-    ::RegisterClassA(&window_class);
+    ::RegisterClassW(&window_class);
     // A zero-sized window in the middle of the screen: never seen itself, it
     // gives the program one taskbar button however many forms it shows.
     window_ =
-        ::CreateWindowExA(0, kApplicationClass, title_.c_str(),
+        ::CreateWindowExW(0, kApplicationClass, title_.c_str(),
                           WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                           ::GetSystemMetrics(SM_CXSCREEN) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2,
                           0, 0, nullptr, nullptr, instance, nullptr);
@@ -66,12 +66,12 @@ void Application::run() {
 void Application::dispatch(MSG &message) {
     if (Form::dispatch_dialog_key(message)) return;
     ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
+    ::DispatchMessageW(&message);
 }
 
 void Application::handle_message() {
     MSG message;
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) {
         terminated_ = true;
         return;
@@ -81,7 +81,7 @@ void Application::handle_message() {
 
 void Application::process_messages() {
     MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT)
             terminated_ = true;
         else
@@ -95,14 +95,14 @@ void Application::terminate() {
 
 void Application::clear_termination() {
     MSG quit;
-    while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     terminated_ = false;
 }
 
 void Application::show_error(const platform::Text &message) {
     const TaskWindowsDisabled disabled;
-    ::MessageBoxA(window_, error_box_text(message).c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    ::MessageBoxW(window_, error_box_text(message).c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 
 void guarded_call(void (*call)(void *handler), void *handler) {

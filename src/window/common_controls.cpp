@@ -6,9 +6,9 @@
 namespace ui {
 
 platform::LoadedModule load_common_controls(DWORD classes) {
-    constexpr char kFailure[] = "Cannot load comctl32.dll";
+    constexpr wchar_t kFailure[] = L"Cannot load comctl32.dll";
     platform::LoadedModule module(
-        ::LoadLibraryA((platform::system_directory() + "\\comctl32.dll").c_str()));
+        ::LoadLibraryW((platform::system_directory() + L"\\comctl32.dll").c_str()));
     if (!module) platform::raise_error(kFailure);
     using InitCommonControlsExFunction = BOOL(WINAPI *)(const INITCOMMONCONTROLSEX *);
     const auto initialize = reinterpret_cast<InitCommonControlsExFunction>(

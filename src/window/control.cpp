@@ -13,14 +13,14 @@ Control::Control(Form &form, const ControlDescription &description)
                                          form.scale(description.left + description.width),
                                          form.scale(description.top + description.height)},
       visible_(description.visible), enabled_(description.enabled),
-      text_(description.text ? description.text : "") {
+      text_(description.text ? description.text : L"") {
     if (description.font) font_.reset(form.create_font(*description.font));
     if (description.kind == ControlKind::Memo && description.background != kNoBackground)
         brush_.reset(::CreateSolidBrush(description.background));
     const HINSTANCE instance = Application::get().instance();
     switch (description.kind) {
     case ControlKind::JpegPicture: {
-        const auto jpeg = platform::find_resource(instance, "JPEG", text_.c_str());
+        const auto jpeg = platform::find_resource(instance, L"JPEG", text_.c_str());
         // At another resolution the picture is stretched as the whole
         // window is; the control still cuts it where the design does.
         Bitmap picture = decode_jpeg(jpeg.data, jpeg.size);
@@ -48,7 +48,7 @@ int Control::icon_size() const {
 }
 
 void Control::create_window() {
-    const char *window_class = "BUTTON";
+    const wchar_t *window_class = L"BUTTON";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD extended = 0;
     switch (description_.kind) {
@@ -59,36 +59,36 @@ void Control::create_window() {
         style |= BS_RADIOBUTTON;
         break;
     case ControlKind::Memo:
-        window_class = "EDIT";
+        window_class = L"EDIT";
         // No horizontal scrolling: long lines wrap at the box's width.
         style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
         extended = WS_EX_CLIENTEDGE;
         break;
     case ControlKind::Edit:
-        window_class = "EDIT";
+        window_class = L"EDIT";
         style |= ES_AUTOHSCROLL | WS_TABSTOP;
         extended = WS_EX_CLIENTEDGE;
         break;
     case ControlKind::ProgressBar:
-        window_class = PROGRESS_CLASSA;
+        window_class = PROGRESS_CLASSW;
         break;
     default:
         break;
     }
     if (visible_) style |= WS_VISIBLE;
     if (!enabled_) style |= WS_DISABLED;
-    window_.reset(::CreateWindowExA(extended, window_class, text_.c_str(), style, bounds_.left,
+    window_.reset(::CreateWindowExW(extended, window_class, text_.c_str(), style, bounds_.left,
                                     bounds_.top, bounds_.right - bounds_.left,
                                     bounds_.bottom - bounds_.top, form_.handle(), nullptr,
                                     Application::get().instance(), nullptr));
-    ::SetWindowLongPtrA(handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SendMessageA(handle(), WM_SETFONT,
+    ::SetWindowLongPtrW(handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SendMessageW(handle(), WM_SETFONT,
                    reinterpret_cast<WPARAM>(font_ ? static_cast<HFONT>(font_.get()) : form_.font()),
                    FALSE);
     if (description_.kind == ControlKind::ProgressBar) {
-        ::SendMessageA(handle(), PBM_SETRANGE32, 0, 100);
-        ::SendMessageA(handle(), PBM_SETSTEP, 10, 0);
-        ::SendMessageA(handle(), PBM_SETPOS, 0, 0);
+        ::SendMessageW(handle(), PBM_SETRANGE32, 0, 100);
+        ::SendMessageW(handle(), PBM_SETSTEP, 10, 0);
+        ::SendMessageW(handle(), PBM_SETPOS, 0, 0);
     }
 }
 
@@ -101,9 +101,9 @@ void Control::fit_label_to_text() {
     const platform::SelectedObject font(screen.get(),
                                         font_ ? static_cast<HFONT>(font_.get()) : form_.font());
     // An empty caption measures as one blank, so the label keeps a height.
-    const char *measured = text_.empty() ? " " : text_.c_str();
+    const wchar_t *measured = text_.empty() ? L" " : text_.c_str();
     RECT area = {0, 0, 0, 0};
-    ::DrawTextA(screen.get(), measured, -1, &area, DT_CALCRECT | DT_LEFT | DT_NOPREFIX);
+    ::DrawTextW(screen.get(), measured, -1, &area, DT_CALCRECT | DT_LEFT | DT_NOPREFIX);
     bounds_.right = bounds_.left + (area.right - area.left);
     bounds_.bottom = bounds_.top + (area.bottom - area.top);
 }
@@ -136,15 +136,15 @@ void Control::set_enabled(bool enabled) {
 platform::Text Control::text() const {
     if (!windowed()) return text_;
     platform::Text text;
-    text.resize(static_cast<std::size_t>(::GetWindowTextLengthA(handle())) + 1);
+    text.resize(static_cast<std::size_t>(::GetWindowTextLengthW(handle())) + 1);
     text.resize(static_cast<std::size_t>(
-        ::GetWindowTextA(handle(), text.data(), static_cast<int>(text.size()))));
+        ::GetWindowTextW(handle(), text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
 void Control::set_text(const platform::Text &text) {
     if (windowed()) {
-        ::SetWindowTextA(handle(), text.c_str());
+        ::SetWindowTextW(handle(), text.c_str());
         return;
     }
     invalidate();
@@ -154,7 +154,7 @@ void Control::set_text(const platform::Text &text) {
 }
 
 bool Control::checked() const {
-    return windowed() && ::SendMessageA(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return windowed() && ::SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Control::set_checked(bool checked) {
@@ -162,17 +162,17 @@ void Control::set_checked(bool checked) {
     if (checked)
         for (const auto &other : form_.controls())
             if (other.get() != this && other->kind() == ControlKind::RadioButton)
-                ::SendMessageA(other->handle(), BM_SETCHECK, BST_UNCHECKED, 0);
-    ::SendMessageA(handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+                ::SendMessageW(other->handle(), BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SendMessageW(handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (checked) click();
 }
 
 void Control::set_position(int position) {
-    ::SendMessageA(handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    ::SendMessageW(handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 int Control::position() const {
-    return static_cast<int>(::SendMessageA(handle(), PBM_GETPOS, 0, 0));
+    return static_cast<int>(::SendMessageW(handle(), PBM_GETPOS, 0, 0));
 }
 
 bool Control::is_tab_stop() const {
@@ -236,7 +236,7 @@ void Control::paint(HDC dc) const {
                                : description_.text_colour);
         ::SetBkMode(dc, TRANSPARENT);
         RECT area = bounds_;
-        ::DrawTextA(dc, text_.c_str(), -1, &area, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
+        ::DrawTextW(dc, text_.c_str(), -1, &area, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
         break;
     }
     default:

@@ -21,7 +21,7 @@ enum class ControlKind : unsigned char {
 };
 
 struct FontDescription {
-    const char *face;
+    const wchar_t *face;
     int height; // character height in pixels at 96 dots per inch
     BYTE charset;
 };
@@ -38,7 +38,7 @@ struct ControlDescription {
     const char *name;
     ControlKind kind;
     short left, top, width, height;
-    const char *text; // caption, initial text, or the picture's resource name
+    const wchar_t *text; // caption, initial text, or the picture's resource name
     bool visible;
     bool enabled;
     signed char tab_order; // -1: not in the tab order
@@ -49,7 +49,7 @@ struct ControlDescription {
 };
 
 struct FormDescription {
-    const char *caption;
+    const wchar_t *caption;
     int design_left, design_top;
     int client_width, client_height;
     COLORREF colour;

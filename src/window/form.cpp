@@ -2,25 +2,26 @@
 #include "application.h"
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <climits>
 #include <cstdlib>
 
 namespace ui {
 
 namespace {
-const char kFormClass[] = "InstalForm";
+const wchar_t kFormClass[] = L"InstalForm";
 
 void register_form_class(HINSTANCE instance,
                          LRESULT(CALLBACK *procedure)(HWND, UINT, WPARAM, LPARAM)) {
-    WNDCLASSA existing;
-    if (::GetClassInfoA(instance, kFormClass, &existing)) return;
-    WNDCLASSA window_class = {};
+    WNDCLASSW existing;
+    if (::GetClassInfoW(instance, kFormClass, &existing)) return;
+    WNDCLASSW window_class = {};
     window_class.style = CS_DBLCLKS;
     window_class.lpfnWndProc = procedure;
     window_class.hInstance = instance;
-    window_class.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    window_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     window_class.lpszClassName = kFormClass;
-    ::RegisterClassA(&window_class);
+    ::RegisterClassW(&window_class);
 }
 
 // A fixed dialog frame with a close box only and no window icon.
@@ -28,10 +29,10 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCH
 constexpr DWORD kFormExtendedStyle = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
 
 Form *form_of_window(HWND window) {
-    char name[32] = {};
-    if (!window || !::GetClassNameA(window, name, sizeof name) || std::strcmp(name, kFormClass))
+    wchar_t name[32] = {};
+    if (!window || !::GetClassNameW(window, name, 32) || std::wcscmp(name, kFormClass))
         return nullptr;
-    return reinterpret_cast<Form *>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    return reinterpret_cast<Form *>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 } // namespace
 
@@ -50,7 +51,7 @@ int Form::scale(int design_pixels) const {
 }
 
 HFONT Form::create_font(const FontDescription &font) const {
-    LOGFONTA description = {};
+    LOGFONTW description = {};
     description.lfHeight = -scale(font.height);
     description.lfWeight = FW_NORMAL;
     description.lfCharSet = font.charset;
@@ -58,8 +59,8 @@ HFONT Form::create_font(const FontDescription &font) const {
     description.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     description.lfQuality = DEFAULT_QUALITY;
     description.lfPitchAndFamily = DEFAULT_PITCH;
-    std::strncpy(description.lfFaceName, font.face, LF_FACESIZE - 1);
-    return ::CreateFontIndirectA(&description);
+    std::wcsncpy(description.lfFaceName, font.face, LF_FACESIZE - 1);
+    return ::CreateFontIndirectW(&description);
 }
 
 void Form::create() {
@@ -68,7 +69,7 @@ void Form::create() {
     RECT outer = {0, 0, scale(description_.client_width), scale(description_.client_height)};
     ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExtendedStyle);
     // The window procedure takes ownership of the handle at WM_NCCREATE.
-    ::CreateWindowExA(kFormExtendedStyle, kFormClass, description_.caption, kFormStyle,
+    ::CreateWindowExW(kFormExtendedStyle, kFormClass, description_.caption, kFormStyle,
                       description_.design_left, description_.design_top, outer.right - outer.left,
                       outer.bottom - outer.top, application.handle(), nullptr,
                       application.instance(), this);
@@ -163,7 +164,7 @@ void Form::close() {
         modal_result_ = IDCANCEL;
         // The modal loop waits for a message: a close that came as a sent
         // message would otherwise go unnoticed until the next input.
-        ::PostMessageA(handle(), WM_NULL, 0, 0);
+        ::PostMessageW(handle(), WM_NULL, 0, 0);
         return;
     }
     CloseAction action = CloseAction::Hide;
@@ -271,7 +272,7 @@ LRESULT Form::colour_control(HDC dc, HWND child, bool is_edit) {
         return reinterpret_cast<LRESULT>(control->background_brush());
     }
     if (is_edit)
-        return ::DefWindowProcA(handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+        return ::DefWindowProcW(handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
                                 reinterpret_cast<LPARAM>(child));
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkColor(dc, description_.colour);
@@ -288,16 +289,16 @@ void Form::paint() {
 
 LRESULT CALLBACK Form::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
-        auto *self = static_cast<Form *>(reinterpret_cast<CREATESTRUCTA *>(l)->lpCreateParams);
+        auto *self = static_cast<Form *>(reinterpret_cast<CREATESTRUCTW *>(l)->lpCreateParams);
         self->window_.reset(window);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto *self = reinterpret_cast<Form *>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcA(window, message, w, l);
+    auto *self = reinterpret_cast<Form *>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(window, message, w, l);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->window_.release();
-        return ::DefWindowProcA(window, message, w, l);
+        return ::DefWindowProcW(window, message, w, l);
     }
     return self->handle(message, w, l);
 }
@@ -347,7 +348,7 @@ LRESULT Form::handle(UINT message, WPARAM w, LPARAM l) {
     default:
         break;
     }
-    return ::DefWindowProcA(handle(), message, w, l);
+    return ::DefWindowProcW(handle(), message, w, l);
 }
 
 } // namespace ui

@@ -26,6 +26,6 @@ void draw_bitmap(HDC dc, const Bitmap &bitmap, int left, int top, int width, int
 
 // The icon at size x size pixels, made from its image that fits that size
 // best, with the most colours.
-platform::UniqueIcon load_icon(HINSTANCE instance, const char *name, int size);
+platform::UniqueIcon load_icon(HINSTANCE instance, const wchar_t *name, int size);
 
 } // namespace ui
