@@ -40,6 +40,32 @@ string(REGEX REPLACE "\n  case JCS_RGB565:\n.*\n    break;\n\n  case JCS_CMYK:"
 if(jpeg_colour_trimmed STREQUAL jpeg_colour)
   message(FATAL_ERROR "jdcolor.c: the RGB565 case was not found")
 endif()
+
+# Of the extended pixel orders, the program asks for JCS_EXT_BGR only. The
+# others (some 2 KB of converters, inlined into the converters' switches)
+# are taken out of those switches and of the deconverter's choice, so that
+# asking for one fails as any conversion libjpeg does not offer.
+set(jpeg_orders_trimmed 0)
+foreach(order RGB RGBX BGRX XBGR XRGB)
+  string(TOLOWER "${order}" suffix)
+  set(jpeg_colour "${jpeg_colour_trimmed}")
+  string(REGEX REPLACE
+         "\n  case JCS_EXT_${order}:\n(  case JCS_EXT_[A-Z]+:\n)?    [a-z]+_ext${suffix}_convert_internal\\([^;]*;\n    break;"
+         "" jpeg_colour_trimmed "${jpeg_colour}")
+  string(LENGTH "${jpeg_colour}" before)
+  string(LENGTH "${jpeg_colour_trimmed}" after)
+  if(after LESS before)
+    math(EXPR jpeg_orders_trimmed "${jpeg_orders_trimmed} + 1")
+  endif()
+endforeach()
+set(jpeg_colour "${jpeg_colour_trimmed}")
+string(REPLACE
+       "  case JCS_RGB:\n  case JCS_EXT_RGB:\n  case JCS_EXT_RGBX:\n  case JCS_EXT_BGR:\n  case JCS_EXT_BGRX:\n  case JCS_EXT_XBGR:\n  case JCS_EXT_XRGB:\n  case JCS_EXT_RGBA:\n  case JCS_EXT_BGRA:\n  case JCS_EXT_ABGR:\n  case JCS_EXT_ARGB:\n"
+       "  case JCS_RGB:\n  case JCS_EXT_BGR: /* the other extended orders: not used by setup */\n"
+       jpeg_colour_trimmed "${jpeg_colour}")
+if(NOT jpeg_orders_trimmed EQUAL 5 OR jpeg_colour_trimmed STREQUAL jpeg_colour)
+  message(FATAL_ERROR "jdcolor.c: the extended pixel orders were not found")
+endif()
 file(WRITE "${jpeg_source}/jdcolor.c.new" "${jpeg_colour_trimmed}")
 execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jdcolor.c.new"
                         "${jpeg_source}/jdcolor.c")
