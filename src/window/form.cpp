@@ -75,11 +75,18 @@ void Form::create() {
                       application.instance(), this);
     for (std::size_t i = 0; i < description_count_; ++i)
         controls_.push_back(std::make_unique<Control>(*this, descriptions_[i]));
-    // Among the child windows a later one lies above an earlier one.
+    // Among the child windows a later one lies above an earlier one, but a
+    // text naming another control lies directly above it.
     for (const auto &control : controls_)
         if (control->windowed())
             ::SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const auto &control : controls_)
+        if (const char *named = control->description().names) {
+            const HWND above = ::GetWindow(this->control(named).handle(), GW_HWNDPREV);
+            ::SetWindowPos(control->handle(), above ? above : HWND_TOP, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
 }
 
 void Form::created() {
@@ -274,7 +281,7 @@ LRESULT Form::colour_control(HDC dc, HWND child, bool is_edit) {
     if (is_edit)
         return ::DefWindowProcW(handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
                                 reinterpret_cast<LPARAM>(child));
-    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetTextColor(dc, control ? control->text_colour() : ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkColor(dc, description_.colour);
     return reinterpret_cast<LRESULT>(brush());
 }
