@@ -20,9 +20,13 @@ struct Children {
     std::vector<HWND> found;
 };
 
+// The form's texts (Static windows) are left out: they are never driven.
 BOOL CALLBACK collect_child(HWND child, LPARAM children_pointer) {
     auto *children = reinterpret_cast<Children *>(children_pointer);
-    if (::GetParent(child) == children->parent) children->found.push_back(child);
+    char window_class[16] = {};
+    ::GetClassNameA(child, window_class, sizeof window_class);
+    if (::GetParent(child) == children->parent && lstrcmpiA(window_class, "Static") != 0)
+        children->found.push_back(child);
     return TRUE;
 }
 } // namespace

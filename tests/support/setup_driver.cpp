@@ -9,9 +9,14 @@ struct ChildByOrder {
     std::vector<HWND> children;
 };
 
+// The form's texts are Static windows, one of them moved in z-order next to
+// the box it names; they are never driven, so they are left out.
 BOOL CALLBACK collect_child(HWND child, LPARAM found) {
     auto *search = reinterpret_cast<ChildByOrder *>(found);
-    if (::GetParent(child) == search->parent) search->children.push_back(child);
+    char window_class[16] = {};
+    ::GetClassNameA(child, window_class, sizeof window_class);
+    if (::GetParent(child) == search->parent && lstrcmpiA(window_class, "Static") != 0)
+        search->children.push_back(child);
     return TRUE;
 }
 
@@ -34,7 +39,7 @@ BOOL CALLBACK match_dialog(HWND window, LPARAM found) {
     return FALSE;
 }
 
-// Child windows in the order the form creates them.
+// Child windows other than texts, in the order the form creates them.
 const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",  "rb2",
                                    "Memo1",   "Button4", "pb1",     "Edit1"};
 } // namespace
