@@ -48,8 +48,10 @@ struct ControlDescription {
     const FontDescription *font = nullptr; // nullptr: the form's font
     COLORREF text_colour = kWindowTextColour;
     COLORREF background = kNoBackground; // labels: fill colour; memo: box colour
-    // A static text that names another control for screen readers, which
-    // take a text box's name from the Static directly above it in z-order.
+    // Static texts: the control this text names for screen readers, which
+    // take a box's name from the nearest Static above it in z-order; that
+    // control lies directly beneath the text, so that no other text lies
+    // above a box it does not name.
     const char *names = nullptr;
 };
 

@@ -75,18 +75,16 @@ void Form::create() {
                       application.instance(), this);
     for (std::size_t i = 0; i < description_count_; ++i)
         controls_.push_back(std::make_unique<Control>(*this, descriptions_[i]));
-    // Among the child windows a later one lies above an earlier one, but a
-    // text naming another control lies directly above it.
+    // Among the child windows a later one lies above an earlier one, except
+    // that a control named by a text lies directly beneath that text.
     for (const auto &control : controls_)
         if (control->windowed())
             ::SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     for (const auto &control : controls_)
-        if (const char *named = control->description().names) {
-            const HWND above = ::GetWindow(this->control(named).handle(), GW_HWNDPREV);
-            ::SetWindowPos(control->handle(), above ? above : HWND_TOP, 0, 0, 0, 0,
+        if (const char *named = control->description().names)
+            ::SetWindowPos(this->control(named).handle(), control->handle(), 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
 }
 
 void Form::created() {
