@@ -1,18 +1,22 @@
 #include "program.h"
 #include "dialogs.h"
+#include "text.h"
 #include <tlhelp32.h>
 #include <winternl.h>
 #include <vector>
 
 namespace testing_support {
 
-ProgramRun::ProgramRun(const std::string &program, const std::string &directory) {
-    STARTUPINFOA startup = {};
+ProgramRun::ProgramRun(const std::string &program, const std::string &directory,
+                       const std::string &arguments) {
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::string command = "\"" + program + "\"";
-    if (::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    const std::wstring application = wide(program), current = wide(directory);
+    std::wstring command =
+        L"\"" + application + L"\"" + wide(arguments.empty() ? "" : " " + arguments);
+    if (::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         current.empty() ? nullptr : current.c_str(), &startup, &info)) {
         ::CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
@@ -91,17 +95,17 @@ void click(HWND button) {
 }
 
 void set_text(HWND edit, const std::string &text) {
-    ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
 }
 
 std::string text_of(HWND window) {
     // GetWindowText answers for another process's window from the caption
     // the system keeps, which an edit control does not use: ask the control.
-    char text[1024] = {};
+    wchar_t text[1024] = {};
     DWORD_PTR length = 0;
-    if (::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                              SMTO_NORMAL, 10000, &length))
-        return std::string(text, length);
+    if (::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                              10000, &length))
+        return utf8(std::wstring(text, length));
     return window_text(window);
 }
 
