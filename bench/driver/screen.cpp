@@ -1,4 +1,5 @@
 #include "screen.h"
+#include <algorithm>
 #include <vector>
 
 namespace bench {
@@ -45,9 +46,12 @@ COLORREF screen_pixel(HWND window, int x, int y) {
 HWND created_child(HWND window, std::size_t index) {
     Children children = {window, {}};
     ::EnumChildWindows(window, collect_child, reinterpret_cast<LPARAM>(&children));
-    // Windows lists children from the top of the z-order: later ones first.
+    // A control's ID is its place in the form's table: creation order, which
+    // z-order is not, as a box lies beneath the text that names it.
+    std::sort(children.found.begin(), children.found.end(),
+              [](HWND a, HWND b) { return ::GetDlgCtrlID(a) < ::GetDlgCtrlID(b); });
     if (index >= children.found.size()) return nullptr;
-    return children.found[children.found.size() - 1 - index];
+    return children.found[index];
 }
 
 } // namespace bench

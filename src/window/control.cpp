@@ -86,9 +86,12 @@ void Control::create_window() {
     }
     if (visible_) style |= WS_VISIBLE;
     if (!enabled_) style |= WS_DISABLED;
+    // Its place in the form's table, counted from 1 (controls are made in
+    // that order), as its ID: tools find a control by it whatever its z-order.
+    const auto id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(form_.controls().size() + 1));
     window_.reset(::CreateWindowExW(extended, window_class, text_.c_str(), style, bounds_.left,
                                     bounds_.top, bounds_.right - bounds_.left,
-                                    bounds_.bottom - bounds_.top, form_.handle(), nullptr,
+                                    bounds_.bottom - bounds_.top, form_.handle(), id,
                                     Application::get().instance(), nullptr));
     ::SetWindowLongPtrW(handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ::SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
