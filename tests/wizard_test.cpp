@@ -15,6 +15,7 @@
 #include "app/manifest.h"
 #include "window/pictures.h"
 #include <algorithm>
+#include <oleacc.h>
 #include <set>
 
 using namespace testing_support;
@@ -528,6 +529,222 @@ TEST_F(Wizard, ExitSetupEndsWithoutTheCloseHandler) {
     insta::self_removal_pending = 0;
 }
 
+// --- Texts a screen reader finds ---------------------------------------------
+
+bool is_static(HWND window) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    return ::lstrcmpiW(name, L"Static") == 0;
+}
+
+// A form's child windows from the top of the z-order down.
+std::vector<HWND> children_top_down(HWND form) {
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(form, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+bool has_visible_style(HWND window) {
+    return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The texts of the form's Static children that are set to be seen, sorted.
+std::vector<std::string> shown_texts(HWND form) {
+    std::vector<std::string> texts;
+    for (HWND child : children_top_down(form))
+        if (is_static(child) && has_visible_style(child)) texts.push_back(text_of(child));
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+bool set_to_show(ui::Control &control) {
+    return control.windowed() ? has_visible_style(control.handle()) : control.visible();
+}
+
+// Where two shown controls overlap, the later one in the form's description
+// lies above, and painted ones lie beneath every window: texts as windows
+// change nothing of what covers what. The pairs that break it, by name.
+std::string stacked_against_the_description(ui::Form &form) {
+    const std::vector<HWND> order = children_top_down(form.handle());
+    const auto height = [&order](ui::Control &control) {
+        return order.end() - std::find(order.begin(), order.end(), control.handle());
+    };
+    std::string wrong;
+    const auto &controls = form.controls();
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            ui::Control &earlier = *controls[i], &later = *controls[j];
+            RECT a = rect_of(earlier), b = rect_of(later), common;
+            if (!set_to_show(earlier) || !set_to_show(later) || !::IntersectRect(&common, &a, &b))
+                continue;
+            const bool above =
+                later.windowed() && (!earlier.windowed() || height(later) > height(earlier));
+            const bool both_painted = !later.windowed() && !earlier.windowed();
+            if (!above && !both_painted)
+                wrong += std::string(later.name()) + " not over " + earlier.name() + "; ";
+        }
+    return wrong;
+}
+
+// Through to the removal's finished page, its texts as the removal left them.
+void remove_through_the_wizard(TForm1 &form) {
+    form.rb1->set_checked(true);
+    form.rb2->set_checked(true);
+    form.Button2Click(*form.Button2);
+    form.Button2Click(*form.Button2);
+}
+
+TEST_F(Wizard, PageTextsAreStaticWindowsOnEveryPage) {
+    using Texts = std::vector<std::string>;
+    create_forms();
+    show();
+    const HWND window = form().handle();
+    // The status line is shown, empty, beneath the licence box, which covers it.
+    EXPECT_EQ(shown_texts(window), Texts{""});
+    const RECT status = child_rect(form().Label1->handle()),
+               licence = child_rect(form().Memo1->handle());
+    RECT common;
+    ::IntersectRect(&common, &status, &licence);
+    EXPECT_TRUE(::EqualRect(&common, &status));
+    const std::vector<HWND> order = children_top_down(window);
+    EXPECT_LT(std::find(order.begin(), order.end(), form().Memo1->handle()),
+              std::find(order.begin(), order.end(), form().Label1->handle()));
+    EXPECT_EQ(stacked_against_the_description(form()), "");
+
+    form().rb1->set_checked(true);
+    next();
+    EXPECT_EQ(shown_texts(window), Texts{});
+
+    next();
+    EXPECT_EQ(shown_texts(window), Texts{kP2});
+    // The heading names the path box: it is the window directly above it, and
+    // no text lies above the licence box.
+    EXPECT_EQ(::GetWindow(form().Edit1->handle(), GW_HWNDPREV), form().Label2->handle());
+    for (HWND above = ::GetWindow(form().Memo1->handle(), GW_HWNDPREV); above;
+         above = ::GetWindow(above, GW_HWNDPREV))
+        EXPECT_FALSE(is_static(above)) << text_of(above);
+    EXPECT_EQ(stacked_against_the_description(form()), "");
+    // Texts take no focus: Tab goes round the page without them.
+    for (int i = 0; i < 6; ++i) {
+        press_key(VK_TAB);
+        EXPECT_FALSE(is_static(::GetFocus())) << "after " << i + 1 << " tabs";
+    }
+    for (HWND child : order) {
+        if (is_static(child)) {
+            EXPECT_FALSE(::GetWindowLongW(child, GWL_STYLE) & (WS_TABSTOP | SS_NOTIFY));
+        }
+    }
+    close_forms();
+
+    create_forms();
+    show();
+    PacingRecorder recorder;
+    remove_through_the_wizard(form());
+    EXPECT_EQ(shown_texts(form().handle()),
+              (Texts{"Remove Corvanta From you system now!", "unstall has finish!"}));
+    EXPECT_EQ(stacked_against_the_description(form()), "");
+
+    EXPECT_EQ(shown_texts(alarm().handle()),
+              (Texts{"ALARM:  ", "Cick Resume to continue setup", "Click Exit to stop the setup"}));
+    EXPECT_EQ(stacked_against_the_description(alarm()), "");
+}
+
+// A screen reader asks the system's accessibility for the object of each
+// window; the program does not load it, the test does, as a reader would.
+class Accessibility {
+public:
+    Accessibility() : library_(::LoadLibraryW(L"oleacc.dll")) {
+        com_ = SUCCEEDED(::CoInitialize(nullptr));
+        if (library_)
+            from_window_ = reinterpret_cast<FromWindow>(
+                reinterpret_cast<void *>(::GetProcAddress(library_, "AccessibleObjectFromWindow")));
+    }
+    Accessibility(const Accessibility &) = delete;
+    Accessibility &operator=(const Accessibility &) = delete;
+    ~Accessibility() {
+        if (library_) ::FreeLibrary(library_);
+        if (com_) ::CoUninitialize();
+    }
+    bool available() const { return from_window_ != nullptr; }
+
+    struct Answer {
+        bool answered = false;
+        std::string name, value;
+        LONG role = 0;
+        LONG children = -1;
+    };
+    // What the object of the window's client area says of itself.
+    Answer client_of(HWND window) const {
+        Answer answer;
+        IAccessible *object = nullptr;
+        if (FAILED(from_window_(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                reinterpret_cast<void **>(&object))) ||
+            !object)
+            return answer;
+        answer.answered = true;
+        VARIANT self;
+        ::VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        if (object->get_accName(self, &text) == S_OK && text) answer.name = utf8(text);
+        ::SysFreeString(text);
+        text = nullptr;
+        if (object->get_accValue(self, &text) == S_OK && text) answer.value = utf8(text);
+        ::SysFreeString(text);
+        VARIANT role;
+        ::VariantInit(&role);
+        if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4)
+            answer.role = role.lVal;
+        ::VariantClear(&role);
+        object->get_accChildCount(&answer.children);
+        object->Release();
+        return answer;
+    }
+
+private:
+    using FromWindow = HRESULT(WINAPI *)(HWND, DWORD, REFIID, void **);
+    HMODULE library_;
+    bool com_ = false;
+    FromWindow from_window_ = nullptr;
+};
+
+TEST_F(Wizard, ScreenReadersReadThePageTextsAndTheNameOfThePathBox) {
+    const Accessibility accessibility;
+    if (!accessibility.available()) GTEST_SKIP() << "no accessibility on this system";
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    next();
+    next();
+    // The window lists every child window, the texts among them.
+    EXPECT_EQ(accessibility.client_of(form().handle()).children,
+              static_cast<LONG>(children_top_down(form().handle()).size()));
+    // A Static's role is static text; Wine answers the plain client role for it.
+    const auto expect_text = [&](ui::Control &label, const std::string &text) {
+        const Accessibility::Answer answer = accessibility.client_of(label.handle());
+        EXPECT_TRUE(answer.answered) << label.name();
+        EXPECT_EQ(answer.name, text) << label.name();
+        EXPECT_TRUE(answer.role == ROLE_SYSTEM_STATICTEXT || answer.role == ROLE_SYSTEM_CLIENT)
+            << label.name() << " role " << answer.role;
+    };
+    expect_text(*form().Label2, kP2);
+    const Accessibility::Answer box = accessibility.client_of(form().Edit1->handle());
+    EXPECT_EQ(box.role, ROLE_SYSTEM_TEXT);
+    EXPECT_EQ(box.name, kP2);
+    EXPECT_EQ(box.value, "C:\\Program Files\\Tolmera");
+    // The licence box is read as its text, and no text names it.
+    const Accessibility::Answer licence = accessibility.client_of(form().Memo1->handle());
+    EXPECT_EQ(licence.value, utf8(form().Memo1->text().c_str()));
+    EXPECT_EQ(licence.name, "");
+    form().Label1->set_text(L"Write to Registry");
+    expect_text(*form().Label1, "Write to Registry");
+    expect_text(*alarm().Label1, "ALARM:  ");
+    expect_text(*alarm().Label2, "Cick Resume to continue setup");
+    expect_text(*alarm().Label3, "Click Exit to stop the setup");
+}
+
 // --- Pixels -----------------------------------------------------------------------
 
 TEST_F(Wizard, WindowLooksAsDesigned) {
@@ -731,6 +948,99 @@ TEST_F(Wizard, AtOtherResolutionsThePagePictureIsDrawnAtTheScaledSize) {
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
     EXPECT_EQ(differing, 0);
+}
+
+// How many pixels of area (client coordinates) differ from the form's colour
+// with the text window's text drawn on it as the form painted its labels:
+// DrawTextW at the window's corner, in its font and the window-text colour.
+int pixels_unlike_painted_text(const Capture &capture, HWND text_window, const RECT &area) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    const RECT at = child_rect(text_window);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    const platform::GdiObject canvas(::CreateCompatibleBitmap(screen, width, height));
+    const platform::GdiObject brush(::CreateSolidBrush(RGB(221, 221, 221)));
+    const HGDIOBJ previous = ::SelectObject(memory, canvas.get());
+    RECT all = {0, 0, width, height};
+    ::FillRect(memory, &all, static_cast<HBRUSH>(brush.get()));
+    const HGDIOBJ font = ::SelectObject(
+        memory, reinterpret_cast<HGDIOBJ>(::SendMessageW(text_window, WM_GETFONT, 0, 0)));
+    ::SetTextColor(memory, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetBkMode(memory, TRANSPARENT);
+    RECT text = {at.left - area.left, at.top - area.top, at.right - area.left,
+                 at.bottom - area.top};
+    ::DrawTextW(memory, wide(text_of(text_window)).c_str(), -1, &text,
+                DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
+    int differing = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            differing += ::GetPixel(memory, x, y) != capture.at(area.left + x, area.top + y);
+    ::SelectObject(memory, font);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return differing;
+}
+
+// Over the window and whatever the text would cover painted from its corner.
+int pixels_unlike_painted_text(const Capture &capture, HWND text_window) {
+    const RECT window = child_rect(text_window);
+    RECT painted = window;
+    HDC screen = ::GetDC(nullptr);
+    const HGDIOBJ font = ::SelectObject(
+        screen, reinterpret_cast<HGDIOBJ>(::SendMessageW(text_window, WM_GETFONT, 0, 0)));
+    ::DrawTextW(screen, wide(text_of(text_window)).c_str(), -1, &painted,
+                DT_CALCRECT | DT_LEFT | DT_NOPREFIX);
+    ::SelectObject(screen, font);
+    ::ReleaseDC(nullptr, screen);
+    RECT area;
+    ::UnionRect(&area, &window, &painted);
+    return pixels_unlike_painted_text(capture, text_window, area);
+}
+
+// Run at every resolution (tests/run-at-dpi.sh too).
+TEST_F(Wizard, TextsLookAsThePaintedLabelsDid) {
+    create_forms();
+    show();
+    form().rb1->set_checked(true);
+    next();
+    next();
+    Capture capture = painted_client(form().handle());
+    EXPECT_EQ(pixels_unlike_painted_text(capture, form().Label2->handle()), 0) << "path page";
+    EXPECT_EQ(stacked_against_the_description(form()), "");
+    close_forms();
+
+    create_forms();
+    show();
+    PacingRecorder recorder;
+    remove_through_the_wizard(form());
+    capture = painted_client(form().handle());
+    EXPECT_EQ(pixels_unlike_painted_text(capture, form().Label2->handle()), 0) << "heading";
+    EXPECT_EQ(pixels_unlike_painted_text(capture, form().Label1->handle()), 0) << "status";
+    EXPECT_EQ(stacked_against_the_description(form()), "");
+    // The status line fits each new text, and what it shows is repainted
+    // (not the whole window): nothing of a longer text stays.
+    form().Label1->set_text(L"delete Files from C:\\Program Files\\Tolmera\\");
+    const RECT longer = child_rect(form().Label1->handle());
+    process();
+    form().Label1->set_text(L"unstall has finish!");
+    process();
+    ::Sleep(200);
+    capture = capture_window(form().handle());
+    EXPECT_LT(child_rect(form().Label1->handle()).right, longer.right);
+    EXPECT_EQ(pixels_unlike_painted_text(capture, form().Label1->handle(), longer), 0);
+
+    int dialog_differing = -1;
+    DialogWatcher watcher([&](HWND dialog) {
+        ::Sleep(300);
+        const Capture shown = capture_window(dialog);
+        dialog_differing = 0;
+        for (auto *label : {alarm().Label1, alarm().Label2, alarm().Label3})
+            dialog_differing += pixels_unlike_painted_text(shown, label->handle());
+        press(find_child(dialog, "Button", "Resume"));
+    });
+    form().Button3Click(*form().Button3);
+    EXPECT_EQ(dialog_differing, 0) << "cancel dialog";
 }
 
 } // namespace

@@ -92,7 +92,7 @@ int probe(const std::string &exe, const char *caption, DWORD wait_ms,
     return 0;
 }
 
-// Creation order of the main window's children.
+// Creation order of the main window's children, texts left out.
 constexpr std::size_t kNext = 1;
 constexpr std::size_t kAccept = 3; // also "Install Now!" on the choice page
 

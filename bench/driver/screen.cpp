@@ -1,4 +1,5 @@
 #include "screen.h"
+#include <algorithm>
 #include <vector>
 
 namespace bench {
@@ -20,9 +21,13 @@ struct Children {
     std::vector<HWND> found;
 };
 
+// The form's texts (Static windows) are left out: they are never driven.
 BOOL CALLBACK collect_child(HWND child, LPARAM children_pointer) {
     auto *children = reinterpret_cast<Children *>(children_pointer);
-    if (::GetParent(child) == children->parent) children->found.push_back(child);
+    char window_class[16] = {};
+    ::GetClassNameA(child, window_class, sizeof window_class);
+    if (::GetParent(child) == children->parent && lstrcmpiA(window_class, "Static") != 0)
+        children->found.push_back(child);
     return TRUE;
 }
 } // namespace
@@ -41,9 +46,12 @@ COLORREF screen_pixel(HWND window, int x, int y) {
 HWND created_child(HWND window, std::size_t index) {
     Children children = {window, {}};
     ::EnumChildWindows(window, collect_child, reinterpret_cast<LPARAM>(&children));
-    // Windows lists children from the top of the z-order: later ones first.
+    // A control's ID is its place in the form's table: creation order, which
+    // z-order is not, as a box lies beneath the text that names it.
+    std::sort(children.found.begin(), children.found.end(),
+              [](HWND a, HWND b) { return ::GetDlgCtrlID(a) < ::GetDlgCtrlID(b); });
     if (index >= children.found.size()) return nullptr;
-    return children.found[children.found.size() - 1 - index];
+    return children.found[index];
 }
 
 } // namespace bench

@@ -12,7 +12,8 @@ double now_ms();
 
 // The colour the screen shows at a client point of window.
 COLORREF screen_pixel(HWND window, int x, int y);
-// The index-th child that window created (creation order, not z-order).
+// The index-th child that window created (creation order, not z-order),
+// its texts (Static windows) left out.
 HWND created_child(HWND window, std::size_t index);
 
 } // namespace bench

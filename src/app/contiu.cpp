@@ -14,14 +14,15 @@ constexpr ui::FormDescription kForm = {
 
 // The tables are not const only to lie in the program's writable data, whose
 // page in the file has room for them; read-only data would need another.
+// The texts are static texts, windows that screen readers find.
 ui::ControlDescription kControls[] = {
     // name      kind                 left top width height text  visible enabled tab
-    {"Label1", ControlKind::Label, 8, 8, 46, 13, L"ALARM:  ", true, true, -1, nullptr, nullptr,
+    {"Label1", ControlKind::StaticText, 8, 8, 46, 13, L"ALARM:  ", true, true, -1, nullptr, nullptr,
      kWindowTextColour, kFormBackground},
-    {"Label2", ControlKind::Label, 8, 32, 148, 13, L"Cick Resume to continue setup", true, true, -1,
-     nullptr, nullptr, kWindowTextColour, kFormBackground},
-    {"Label3", ControlKind::Label, 16, 72, 125, 13, L"Click Exit to stop the setup", true, true, -1,
-     nullptr, nullptr, kWindowTextColour, kFormBackground},
+    {"Label2", ControlKind::StaticText, 8, 32, 148, 13, L"Cick Resume to continue setup", true,
+     true, -1, nullptr, nullptr, kWindowTextColour, kFormBackground},
+    {"Label3", ControlKind::StaticText, 16, 72, 125, 13, L"Click Exit to stop the setup", true,
+     true, -1, nullptr, nullptr, kWindowTextColour, kFormBackground},
     {"Button1", ControlKind::Button, 184, 24, 65, 25, L"Resume", true, true, 0,
      handler<&TForm2::Button1Click>},
     {"Button2", ControlKind::Button, 184, 72, 65, 25, L"Exit Setup", true, true, 1,

@@ -26,18 +26,20 @@ constexpr ui::FormDescription kForm = {L"Setup-Corvanta 1.21", 341,         197,
                                        RGB(221, 221, 221),     kWindowFont, true};
 
 // Labels, pictures and bevels are painted in this order beneath the child
-// windows; tab order runs through the child windows.
+// windows; tab order runs through the child windows. The status line and the
+// page text are static texts, windows that screen readers find; the page
+// text names the path box. The maker's mark is decoration, painted.
 // The tables are not const only to lie in the program's writable data, whose
 // page in the file has room for them; read-only data would need another.
 ui::ControlDescription kControls[] = {
     // name      kind                      left top  width height text  visible enabled tab
     {"Image1", ControlKind::JpegPicture, 0, 0, 513, 73, L"BANNER", true, true, -1},
     {"Bevel1", ControlKind::Bevel, 72, 323, 433, 2, nullptr, true, true, -1},
-    {"Label1", ControlKind::Label, 64, 168, 3, 16, L"", true, true, -1, nullptr, &kStatusFont,
+    {"Label1", ControlKind::StaticText, 64, 168, 3, 16, L"", true, true, -1, nullptr, &kStatusFont,
      kWindowTextColour, kFormBackground},
     {"Image2", ControlKind::IconPicture, 40, 96, 41, 41, L"#101", true, true, -1},
-    {"Label2", ControlKind::Label, 104, 104, 41, 16, L"Label2", false, true, -1, nullptr,
-     &kStatusFont, kWindowTextColour, kFormBackground},
+    {"Label2", ControlKind::StaticText, 104, 104, 41, 16, L"Label2", false, true, -1, nullptr,
+     &kStatusFont, kWindowTextColour, kFormBackground, "Edit1"},
     {"Label3", ControlKind::Label, 24, 319, 42, 13, L"KESTRA", true, true, -1, nullptr, nullptr,
      kWhite, kNoBackground},
     {"Label4", ControlKind::Label, 23, 319, 42, 13, L"KESTRA", true, true, -1, nullptr, nullptr,

@@ -34,6 +34,10 @@ Control::Control(Form &form, const ControlDescription &description)
     case ControlKind::Label:
         fit_label_to_text();
         break;
+    case ControlKind::StaticText:
+        fit_label_to_text();
+        create_window();
+        break;
     case ControlKind::Bevel:
         break;
     default:
@@ -72,19 +76,25 @@ void Control::create_window() {
     case ControlKind::ProgressBar:
         window_class = PROGRESS_CLASSW;
         break;
+    case ControlKind::StaticText:
+        // Drawn as a painted label is: left-aligned, no wrapping, "&" shown.
+        window_class = L"STATIC";
+        style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+        break;
     default:
         break;
     }
     if (visible_) style |= WS_VISIBLE;
     if (!enabled_) style |= WS_DISABLED;
+    // Its place in the form's table, counted from 1 (controls are made in
+    // that order), as its ID: tools find a control by it whatever its z-order.
+    const auto id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(form_.controls().size() + 1));
     window_.reset(::CreateWindowExW(extended, window_class, text_.c_str(), style, bounds_.left,
                                     bounds_.top, bounds_.right - bounds_.left,
-                                    bounds_.bottom - bounds_.top, form_.handle(), nullptr,
+                                    bounds_.bottom - bounds_.top, form_.handle(), id,
                                     Application::get().instance(), nullptr));
     ::SetWindowLongPtrW(handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SendMessageW(handle(), WM_SETFONT,
-                   reinterpret_cast<WPARAM>(font_ ? static_cast<HFONT>(font_.get()) : form_.font()),
-                   FALSE);
+    ::SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
     if (description_.kind == ControlKind::ProgressBar) {
         ::SendMessageW(handle(), PBM_SETRANGE32, 0, 100);
         ::SendMessageW(handle(), PBM_SETSTEP, 10, 0);
@@ -96,10 +106,18 @@ void Control::invalidate() const {
     if (!windowed()) form_.invalidate(bounds_);
 }
 
+HFONT Control::font() const {
+    return font_ ? static_cast<HFONT>(font_.get()) : form_.font();
+}
+
+COLORREF Control::text_colour() const {
+    return description_.text_colour == kWindowTextColour ? ::GetSysColor(COLOR_WINDOWTEXT)
+                                                         : description_.text_colour;
+}
+
 void Control::fit_label_to_text() {
     const platform::ScreenDC screen;
-    const platform::SelectedObject font(screen.get(),
-                                        font_ ? static_cast<HFONT>(font_.get()) : form_.font());
+    const platform::SelectedObject font(screen.get(), this->font());
     // An empty caption measures as one blank, so the label keeps a height.
     const wchar_t *measured = text_.empty() ? L" " : text_.c_str();
     RECT area = {0, 0, 0, 0};
@@ -143,6 +161,12 @@ platform::Text Control::text() const {
 }
 
 void Control::set_text(const platform::Text &text) {
+    if (description_.kind == ControlKind::StaticText) {
+        text_ = text;
+        fit_label_to_text();
+        ::SetWindowPos(handle(), nullptr, 0, 0, bounds_.right - bounds_.left,
+                       bounds_.bottom - bounds_.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     if (windowed()) {
         ::SetWindowTextW(handle(), text.c_str());
         return;
@@ -229,11 +253,8 @@ void Control::paint(HDC dc) const {
             RECT area = bounds_;
             ::FillRect(dc, &area, form_.brush());
         }
-        const platform::SelectedObject font(dc,
-                                            font_ ? static_cast<HFONT>(font_.get()) : form_.font());
-        ::SetTextColor(dc, description_.text_colour == kWindowTextColour
-                               ? ::GetSysColor(COLOR_WINDOWTEXT)
-                               : description_.text_colour);
+        const platform::SelectedObject font(dc, this->font());
+        ::SetTextColor(dc, text_colour());
         ::SetBkMode(dc, TRANSPARENT);
         RECT area = bounds_;
         ::DrawTextW(dc, text_.c_str(), -1, &area, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);

@@ -1,6 +1,7 @@
 #pragma once
 // One control of a form: a child window (buttons, radio buttons, text boxes,
-// progress bar) or an element the form paints (labels, pictures, bevels).
+// progress bar, static texts) or an element the form paints (labels,
+// pictures, bevels).
 #include "control_description.h"
 #include "pictures.h"
 #include "../platform/text.h"
@@ -47,10 +48,12 @@ public:
 
     void paint(HDC dc) const;
     HBRUSH background_brush() const { return static_cast<HBRUSH>(brush_.get()); }
+    COLORREF text_colour() const;
 
 private:
     void create_window();
     int icon_size() const;
+    HFONT font() const;
     void fit_label_to_text();
     void invalidate() const;
 
@@ -59,7 +62,7 @@ private:
     RECT bounds_;
     bool visible_;
     bool enabled_;
-    platform::Text text_; // painted controls only
+    platform::Text text_; // painted controls and static texts only
     platform::UniqueWindow window_;
     platform::GdiObject font_;
     platform::GdiObject brush_;

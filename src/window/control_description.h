@@ -13,6 +13,8 @@ enum class ControlKind : unsigned char {
     IconPicture, // an icon resource, drawn through its masks
     Bevel,       // a lowered 3-D box, here always an etched line
     Label,       // painted text, sized to its caption
+    StaticText,  // text sized to its caption, in a window of the system's Static
+                 // class on the form's colour, so that screen readers find it
     Button,
     RadioButton,
     Memo,
@@ -46,6 +48,11 @@ struct ControlDescription {
     const FontDescription *font = nullptr; // nullptr: the form's font
     COLORREF text_colour = kWindowTextColour;
     COLORREF background = kNoBackground; // labels: fill colour; memo: box colour
+    // Static texts: the control this text names for screen readers, which
+    // take a box's name from the nearest Static above it in z-order; that
+    // control lies directly beneath the text, so that no other text lies
+    // above a box it does not name.
+    const char *names = nullptr;
 };
 
 struct FormDescription {

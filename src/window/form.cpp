@@ -75,10 +75,15 @@ void Form::create() {
                       application.instance(), this);
     for (std::size_t i = 0; i < description_count_; ++i)
         controls_.push_back(std::make_unique<Control>(*this, descriptions_[i]));
-    // Among the child windows a later one lies above an earlier one.
+    // Among the child windows a later one lies above an earlier one, except
+    // that a control named by a text lies directly beneath that text.
     for (const auto &control : controls_)
         if (control->windowed())
             ::SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const auto &control : controls_)
+        if (const char *named = control->description().names)
+            ::SetWindowPos(this->control(named).handle(), control->handle(), 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -274,7 +279,7 @@ LRESULT Form::colour_control(HDC dc, HWND child, bool is_edit) {
     if (is_edit)
         return ::DefWindowProcW(handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
                                 reinterpret_cast<LPARAM>(child));
-    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetTextColor(dc, control ? control->text_colour() : ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkColor(dc, description_.colour);
     return reinterpret_cast<LRESULT>(brush());
 }

@@ -1,4 +1,5 @@
 #include "setup_driver.h"
+#include <algorithm>
 #include <cstring>
 
 namespace testing_support {
@@ -9,9 +10,13 @@ struct ChildByOrder {
     std::vector<HWND> children;
 };
 
+// The form's texts are Static windows, never driven, so they are left out.
 BOOL CALLBACK collect_child(HWND child, LPARAM found) {
     auto *search = reinterpret_cast<ChildByOrder *>(found);
-    if (::GetParent(child) == search->parent) search->children.push_back(child);
+    char window_class[16] = {};
+    ::GetClassNameA(child, window_class, sizeof window_class);
+    if (::GetParent(child) == search->parent && lstrcmpiA(window_class, "Static") != 0)
+        search->children.push_back(child);
     return TRUE;
 }
 
@@ -34,7 +39,7 @@ BOOL CALLBACK match_dialog(HWND window, LPARAM found) {
     return FALSE;
 }
 
-// Child windows in the order the form creates them.
+// Child windows other than texts, in the order the form creates them.
 const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",  "rb2",
                                    "Memo1",   "Button4", "pb1",     "Edit1"};
 } // namespace
@@ -54,10 +59,13 @@ bool SetupDriver::wait_for_main_window(DWORD timeout_ms) {
 HWND SetupDriver::control(const char *name) const {
     ChildByOrder search = {window_, {}};
     ::EnumChildWindows(window_, collect_child, reinterpret_cast<LPARAM>(&search));
-    // Windows lists children from the top of the z-order: later ones first.
+    // A control's ID is its place in the form's table; z-order is not creation
+    // order, as a box lies beneath the text that names it.
+    std::sort(search.children.begin(), search.children.end(),
+              [](HWND a, HWND b) { return ::GetDlgCtrlID(a) < ::GetDlgCtrlID(b); });
     for (std::size_t i = 0; i < std::size(kChildNames); ++i)
         if (std::strcmp(kChildNames[i], name) == 0 && i < search.children.size())
-            return search.children[search.children.size() - 1 - i];
+            return search.children[i];
     return nullptr;
 }
 
