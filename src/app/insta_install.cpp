@@ -39,6 +39,15 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
     if (key.is_open()) key.write_text(name, data);
 }
 
+// Creates the install directory and its missing parents: 0 when done, else
+// the system's error code for why not.
+DWORD make_directory(const platform::Text &dir) {
+    if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
+    if (platform::force_directories(dir)) return 0;
+    const DWORD error = ::GetLastError();
+    return error ? error : ERROR_PATH_NOT_FOUND;
+}
+
 // The running program, copied as the uninstaller. Installing again from the
 // uninstaller into its own directory finds the target to be the running
 // file itself, however the directory was typed: it is left as it is.
@@ -69,8 +78,8 @@ void TForm1::docopy() {
     const platform::Text &dir = install_directory;
     const auto &payloads = manifest::kPayloads;
 
-    if (!platform::is_acceptable_path(dir) || !platform::force_directories(dir)) {
-        ::MessageBoxW(::GetFocus(), L"fail to make dir!", L"OOooooP", MB_OK);
+    if (const DWORD failure = make_directory(dir)) {
+        ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
         return;
     }
     set_status(L"copy main exe to" + dir);
