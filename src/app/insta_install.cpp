@@ -8,6 +8,7 @@
 #include "insta.h"
 #include "manifest.h"
 #include "payload_check.h"
+#include "uninstall_entry.h"
 #include <iterator>
 
 using insta::install_directory;
@@ -118,6 +119,7 @@ void TForm1::docopy() {
     // another program ("C:\Program.exe") from the first part of the path.
     write_machine_value(manifest::kUninstallKey, manifest::kUninstallStringValue,
                         platform::joined({L"\"", dir.c_str(), manifest::kUninstallerFile, L"\""}));
+    write_entry_details(dir);
     write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
     set_position(95);
 
