@@ -70,6 +70,56 @@ DWORD ProgramRun::exit_code() const {
     return code;
 }
 
+namespace {
+struct VisibleWindowSearch {
+    DWORD process;
+    std::string title;
+    bool found;
+};
+
+BOOL CALLBACK match_visible_window(HWND window, LPARAM search_pointer) {
+    auto *search = reinterpret_cast<VisibleWindowSearch *>(search_pointer);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != search->process || !::IsWindowVisible(window)) return TRUE;
+    search->title = window_text(window);
+    search->found = true;
+    return FALSE;
+}
+} // namespace
+
+UnattendedResult run_unattended(const std::string &program, const std::string &arguments,
+                                DWORD timeout_ms) {
+    UnattendedResult result;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string command = "\"" + program + "\" " + arguments;
+    if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        return result;
+    ::CloseHandle(info.hThread);
+    // Looked at every few milliseconds for the whole run: a window shown
+    // even for a moment, let alone a box that waits for a click, is seen.
+    const DWORD start = ::GetTickCount();
+    while (::WaitForSingleObject(info.hProcess, 5) == WAIT_TIMEOUT) {
+        VisibleWindowSearch search = {info.dwProcessId, {}, false};
+        ::EnumWindows(match_visible_window, reinterpret_cast<LPARAM>(&search));
+        if (search.found && result.window_seen.empty())
+            result.window_seen = search.title.empty() ? "(untitled)" : search.title;
+        if (::GetTickCount() - start > timeout_ms) {
+            ::TerminateProcess(info.hProcess, 99);
+            ::WaitForSingleObject(info.hProcess, 5000);
+            ::CloseHandle(info.hProcess);
+            return result;
+        }
+    }
+    result.ended = true;
+    ::GetExitCodeProcess(info.hProcess, &result.exit_code);
+    ::CloseHandle(info.hProcess);
+    return result;
+}
+
 HWND child_with_text(HWND parent, const char *text) {
     return find_child(parent, nullptr, text);
 }
