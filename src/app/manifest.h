@@ -46,8 +46,9 @@ inline constexpr wchar_t kQuietUninstallStringValue[] = L"QuietUninstallString";
 inline constexpr wchar_t kEstimatedSizeValue[] = L"EstimatedSize";
 inline constexpr wchar_t kNoModifyValue[] = L"NoModify";
 inline constexpr wchar_t kNoRepairValue[] = L"NoRepair";
-// The switch that makes the uninstaller run without a window.
-inline constexpr wchar_t kQuietSwitch[] = L" /S";
+// The end of the quiet uninstall command: the closing quotation mark, and the
+// switch that makes the uninstaller run without a window.
+inline constexpr wchar_t kQuietEnd[] = L"\" /S";
 inline const HKEY kUserRoot = HKEY_CURRENT_USER;
 inline constexpr wchar_t kShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

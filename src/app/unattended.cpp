@@ -37,9 +37,8 @@ void UnattendedRun::status_shown(const platform::Text &text) {
 
 void UnattendedRun::report_error(const platform::Text &text, DWORD code) {
     failed_ = true;
-    if (!code) return write(L"error: " + text);
-    wchar_t number[40];
-    ::wsprintfW(number, L" (system error %lu)", static_cast<unsigned long>(code));
+    wchar_t number[40] = L"";
+    if (code) ::wsprintfW(number, L" (system error %lu)", static_cast<unsigned long>(code));
     write(platform::joined({L"error: ", text.c_str(), number}));
 }
 

@@ -39,9 +39,8 @@ void write_entry_details(const platform::Text &directory) {
                    platform::joined({dir, manifest::kApplicationFile, L",0"}));
     key.write_text(manifest::kInstallLocationValue, directory);
     key.write_text(manifest::kInstallDateValue, local_date());
-    key.write_text(
-        manifest::kQuietUninstallStringValue,
-        platform::joined({L"\"", dir, manifest::kUninstallerFile, L"\"", manifest::kQuietSwitch}));
+    key.write_text(manifest::kQuietUninstallStringValue,
+                   platform::joined({L"\"", dir, manifest::kUninstallerFile, manifest::kQuietEnd}));
     key.write_number(manifest::kEstimatedSizeValue, installed_kibibytes());
     key.write_number(manifest::kNoModifyValue, 1);
     key.write_number(manifest::kNoRepairValue, 1);
