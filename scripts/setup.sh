@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 xvfb cmake make
           googletest dpkg-dev fp-utils imagemagick fonts-dejavu-core nsis
-          x11-apps file)
+          x11-apps file osslsigncode openssl)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

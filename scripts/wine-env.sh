@@ -1,11 +1,14 @@
 # Sourced by the test and run commands: a private 32-bit Wine prefix, a
 # scratch HOME, and one virtual X server, all stopped again by wine_env_stop.
 # Usage: wine_env_start BUILD_DIR NAME   (NAME: a folder under BUILD_DIR)
+# WINE_ENV_ARCH=win64 makes the prefix a 64-bit Windows instead, on which
+# the 32-bit programs run as they do on 64-bit Windows.
 
 wine_env_start() {
   local build=$1 name=$2
+  export WINEARCH=${WINE_ENV_ARCH:-win32}
   local template="$build/wine-template"
-  export WINEARCH=win32
+  [ "$WINEARCH" = win32 ] || template="$build/wine-template-$WINEARCH"
   export WINEDEBUG=-all
   # No menu entries for shortcuts, no debugger that would wait on a crash.
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;winedbg.exe=d;mscoree=d;mshtml=d"

@@ -1,10 +1,13 @@
 // The real setup program, started as its own process and driven from
 // outside: installing, as a user does it through the wizard, and what the
 // machine holds afterwards.
+#include "app/manifest.h"
 #include "support/environment.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
+#include "support/text.h"
+#include <shlobj.h>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -256,4 +259,107 @@ TEST_F(Install, UnattendedWithAnArgumentItDoesNotKnowDoesNothing) {
         EXPECT_FALSE(exists(directory));
         EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
     }
+}
+
+// A user whose folders, and the destination typed, are named in scripts
+// outside the system's ANSI code page: every name reaches the file system,
+// the registry and the shell unchanged, in and out again.
+TEST_F(Install, IntoFoldersNamedInAnyScriptAndOutAgain) {
+    const ShellFoldersGuard restore_folders;
+    wchar_t profile[MAX_PATH + 1] = {};
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, 0, profile)));
+    const std::string desktop = utf8(profile) + "\\Ωμέγα";
+    const std::string programs = utf8(profile) + "\\Программы";
+    for (const std::string &folder : {desktop, programs}) {
+        remove_tree(folder);
+        ASSERT_TRUE(::CreateDirectoryW(wide(folder).c_str(), nullptr)) << folder;
+    }
+    set_user_folder("Desktop", desktop);
+    set_user_folder("Programs", programs);
+    ASSERT_EQ(user_folders().desktop, desktop) << "the shell does not take the folder";
+
+    for (const std::string typed : {"C:\\Программы\\Корванта", "C:\\程序\\科尔万塔"}) {
+        SCOPED_TRACE(typed);
+        const std::string installed = typed + "\\";
+        remove_product(installed);
+        {
+            SetupDriver setup(program);
+            ASSERT_TRUE(setup.has_window());
+            ASSERT_TRUE(setup.install_to(typed)) << setup.box_on_screen();
+            finish(setup);
+        }
+        expect_complete_install(installed);
+        EXPECT_TRUE(exists(desktop + "\\Corvanta.lnk"));
+        EXPECT_TRUE(exists(programs + "\\Tolmera\\Uninstall.lnk"));
+
+        SetupDriver setup(installed + "install.exe");
+        ASSERT_TRUE(setup.has_window());
+        EXPECT_TRUE(is_checked(setup.control("rb2"))) << "not recognised as the installed copy";
+        EXPECT_EQ(installed, text_of(setup.control("Edit1")));
+        setup.next();
+        ASSERT_TRUE(setup.wait_for_next_caption("finish")) << setup.box_on_screen();
+        expect_removed(installed);
+        EXPECT_FALSE(exists(programs + "\\Tolmera"));
+        setup.next();
+        ASSERT_TRUE(setup.process().wait_for_exit());
+        EXPECT_TRUE(wait_until_gone(installed + "install.exe", 15000))
+            << "the installed copy did not remove itself";
+        EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, 15000));
+        remove_product(installed);
+    }
+    for (const std::string &folder : {desktop, programs})
+        remove_tree(folder);
+}
+
+// On 64-bit Windows the program is a 32-bit one: it offers the folder for
+// 32-bit programs and keeps its records where 32-bit programs read them.
+// Run in a 64-bit prefix (tests/run-in-win64.sh); elsewhere it skips.
+TEST(Wow64, OffersTheFolderOf32BitProgramsAndKeepsTheRecordsInTheirView) {
+    BOOL wow64 = FALSE;
+    if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64)
+        GTEST_SKIP() << "not a 64-bit Windows";
+    const std::string directory = "C:\\Program Files (x86)\\Tolmera\\";
+    remove_product(directory);
+    const auto record_in_view = [](const char *key, REGSAM view) {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(opened);
+        return true;
+    };
+    const std::string location = utf8(manifest::kInstalledLocationKey);
+    const std::string entry = utf8(manifest::kUninstallKey);
+    {
+        SetupDriver setup(path_from_environment("INSTAL_EXE"));
+        ASSERT_TRUE(setup.has_window());
+        setup.accept_licence();
+        setup.next();
+        setup.next();
+        setup.settle();
+        EXPECT_EQ("C:\\Program Files (x86)\\Tolmera", text_of(setup.control("Edit1")));
+        setup.next();
+        ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
+        setup.next();
+        ASSERT_TRUE(setup.process().wait_for_exit());
+    }
+    expect_complete_install(directory);
+    for (const std::string &key : {location, entry}) {
+        EXPECT_TRUE(record_in_view(key.c_str(), KEY_WOW64_32KEY)) << key;
+        EXPECT_FALSE(record_in_view(key.c_str(), KEY_WOW64_64KEY)) << key;
+    }
+
+    SetupDriver setup(directory + "install.exe");
+    ASSERT_TRUE(setup.has_window());
+    EXPECT_TRUE(is_checked(setup.control("rb2")));
+    setup.next();
+    ASSERT_TRUE(setup.wait_for_next_caption("finish")) << setup.box_on_screen();
+    for (const std::string &key : {location, entry}) {
+        EXPECT_FALSE(record_in_view(key.c_str(), KEY_WOW64_32KEY)) << key;
+        EXPECT_FALSE(record_in_view(key.c_str(), KEY_WOW64_64KEY)) << key;
+    }
+    expect_removed(directory);
+    setup.next();
+    ASSERT_TRUE(setup.process().wait_for_exit());
+    EXPECT_TRUE(wait_until_gone(directory + "install.exe", 15000));
+    remove_product(directory);
 }

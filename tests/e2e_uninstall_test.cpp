@@ -3,6 +3,7 @@
 // once the program has ended.
 #include "platform/security.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
@@ -110,7 +111,7 @@ TEST_F(Uninstall, SelfRemovalRunsNothingFromTheCurrentDirectoryAndWaitsForTheFil
     for (const char *name : {"ping.exe", "cmd.exe", "start.exe"})
         ASSERT_TRUE(::CopyFileA(application.c_str(), (working + "\\" + name).c_str(), FALSE));
     // What a folder made with the Program Files access list reads back as.
-    ASSERT_TRUE(platform::create_protected_directory(elsewhere + "\\protected"));
+    ASSERT_TRUE(platform::create_protected_directory(wide(elsewhere + "\\protected")));
     const std::string protected_list = access_list_of(elsewhere + "\\protected");
 
     SetupDriver setup(copy, working);

@@ -4,6 +4,7 @@
 // what it leaves, and that nothing of the user's is lost.
 #include "app/manifest.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
@@ -32,7 +33,7 @@ public:
 const auto *const summary = ::testing::AddGlobalTestEnvironment(new MatrixSummary); // gtest owns it
 
 std::string script_beside(const std::string &program) {
-    return program.substr(0, program.rfind('\\') + 1) + manifest::kSelfRemovalScript;
+    return program.substr(0, program.rfind('\\') + 1) + utf8(manifest::kSelfRemovalScript);
 }
 
 bool read_only(const std::string &path) {
@@ -128,8 +129,8 @@ protected:
     }
 
     static void expect_no_registry_records() {
-        EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kInstalledLocationKey));
-        EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kUninstallKey));
+        EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kInstalledLocationKey)));
+        EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
     }
 
     std::string programs_, target_;
@@ -277,8 +278,8 @@ TEST_F(FaultMatrix, NonTextInstalledLocationStopsTheUninstallBeforeAnyDeletion) 
     SetupDriver remover(remover_program);
     ASSERT_TRUE(remover.has_window());
     // Changed after start-up, so that only the uninstall meets it.
-    set_dword(manifest::kMachineRoot, manifest::kInstalledLocationKey,
-              manifest::kInstalledLocationValue, 1);
+    set_dword(manifest::kMachineRoot, utf8(manifest::kInstalledLocationKey),
+              utf8(manifest::kInstalledLocationValue), 1);
     remover.start_uninstall();
     // The message ends in a quotation mark, which sorts before the full stop.
     expect_box(remover, "remover", "Invalid data type for 'exepath'");
@@ -289,7 +290,7 @@ TEST_F(FaultMatrix, NonTextInstalledLocationStopsTheUninstallBeforeAnyDeletion) 
     EXPECT_TRUE(exists(target_ + "install.exe"));
     for (const auto &shortcut : shortcuts)
         EXPECT_TRUE(exists(shortcut.path)) << shortcut.path;
-    EXPECT_TRUE(key_exists(manifest::kMachineRoot, manifest::kUninstallKey));
+    EXPECT_TRUE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
 }
 
 // Each folder value of the shell-folders key stored as a number.
@@ -301,7 +302,7 @@ TEST_P(NonTextShellFolder, StopsTheUninstallAndStartsNoSelfRemoval) {
     install(program("instal.exe"), target_);
     const auto shortcuts = expected_shortcuts(target_);
     const std::string name = GetParam();
-    set_dword(manifest::kUserRoot, manifest::kShellFoldersKey, name, 1);
+    set_dword(manifest::kUserRoot, utf8(manifest::kShellFoldersKey), name, 1);
 
     const std::string remover_program = program("remover.exe");
     SetupDriver remover(remover_program);
@@ -316,7 +317,7 @@ TEST_P(NonTextShellFolder, StopsTheUninstallAndStartsNoSelfRemoval) {
     const std::size_t first_kept = name == "Desktop" ? 0 : name == "Start Menu" ? 2 : 3;
     for (std::size_t i = 0; i < shortcuts.size(); ++i)
         EXPECT_EQ(exists(shortcuts[i].path), i >= first_kept) << shortcuts[i].path;
-    EXPECT_TRUE(key_exists(manifest::kMachineRoot, manifest::kUninstallKey));
+    EXPECT_TRUE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
 }
 
 INSTANTIATE_TEST_SUITE_P(FaultMatrix, NonTextShellFolder,
@@ -335,7 +336,7 @@ protected:
         working_ = scratch_directory("fault-working");
         also_remove_ = {working_};
         for (const char *name : {"Desktop", "Start Menu", "Programs"})
-            set_string(manifest::kUserRoot, manifest::kShellFoldersKey, name, "");
+            set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey), name, "");
     }
 
     std::string working_;
@@ -365,8 +366,8 @@ TEST_F(EmptyShellFolders, UninstallDeletesNothingAtTheDriveRoot) {
     also_remove_.insert(also_remove_.end(), {"C:\\Tolmera", decoys[0], decoys[1]});
     for (const auto &decoy : decoys)
         write_text_file(decoy, kUserText);
-    set_string(manifest::kMachineRoot, manifest::kInstalledLocationKey,
-               manifest::kInstalledLocationValue, target_);
+    set_string(manifest::kMachineRoot, utf8(manifest::kInstalledLocationKey),
+               utf8(manifest::kInstalledLocationValue), target_);
 
     const std::string remover_program = program("remover.exe");
     SetupDriver remover(remover_program, working_);
@@ -381,8 +382,8 @@ TEST_F(FaultMatrix, EmptyRecordedLocationLeavesFilesInTheCurrentDirectory) {
     also_remove_ = {working};
     for (const auto &file : carried_files())
         write_text_file(working + "\\" + file.name, kUserText);
-    set_string(manifest::kMachineRoot, manifest::kInstalledLocationKey,
-               manifest::kInstalledLocationValue, "");
+    set_string(manifest::kMachineRoot, utf8(manifest::kInstalledLocationKey),
+               utf8(manifest::kInstalledLocationValue), "");
 
     const std::string remover_program = program("remover.exe");
     SetupDriver remover(remover_program, working);

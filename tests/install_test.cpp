@@ -5,6 +5,7 @@
 #include "platform/security.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/installation.h"
 #include "support/recorder.h"
 #include "support/registry_state.h"
@@ -29,7 +30,8 @@ protected:
 
     // The wizard's pages up to Next on the path page, with errors shown as
     // the program shows them.
-    void install(const std::string &typed) {
+    void install(const std::string &typed) { install(wide(typed)); }
+    void install(const std::wstring &typed) {
         create_forms();
         show();
         form().rb1->set_checked(true);
@@ -40,8 +42,8 @@ protected:
         process();
     }
     bool registry_written() const {
-        return key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey) ||
-               key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey);
+        return key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)) ||
+               key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey));
     }
 
     std::string target;
@@ -102,18 +104,20 @@ TEST_F(Install, WritesTheFilesTheRecordsAndTheUninstallerCopy) {
     install("  " + target.substr(0, target.size() - 1) + "  "); // trimmed, backslash added
     const auto sources = payload_sources();
     for (std::size_t i = 0; i < sources.size(); ++i)
-        EXPECT_EQ(read_file(target + manifest::kPayloads[i].file), read_file(sources[i]))
+        EXPECT_EQ(read_file(target + utf8(manifest::kPayloads[i].file)), read_file(sources[i]))
             << manifest::kPayloads[i].file;
-    EXPECT_EQ(read_file(target + "install.exe"), read_file(platform::module_path().c_str()));
+    EXPECT_EQ(read_file(target + "install.exe"), read_file(utf8(platform::module_path().c_str())));
 
-    const auto exepath = read_raw(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath");
+    const auto exepath =
+        read_raw(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "exepath");
     EXPECT_EQ(exepath.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(exepath.bytes, target + std::string(1, '\0'));
-    const auto name = read_raw(HKEY_LOCAL_MACHINE, manifest::kUninstallKey, "DisplayName");
+    const auto name = read_raw(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey), "DisplayName");
     EXPECT_EQ(name.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(name.bytes, std::string("Corvanta\0", 9));
     // Quoted, so that a directory with blanks cannot start another program.
-    const auto command = read_raw(HKEY_LOCAL_MACHINE, manifest::kUninstallKey, "UninstallString");
+    const auto command =
+        read_raw(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey), "UninstallString");
     EXPECT_EQ(command.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(command.bytes, "\"" + target + "install.exe\"" + std::string(1, '\0'));
 }
@@ -157,13 +161,21 @@ TEST_F(Install, ReplacesFilesAndShortcutsOfAnEarlierInstall) {
     EXPECT_EQ(read_shortcut(first[5]).target, target + "install.exe");
 }
 
-TEST_F(Install, ABareFolderNameOrAMissingDriveCannotBeMade) {
-    ::SetCurrentDirectoryA(scratch_directory("bare").c_str());
-    for (const std::string typed : {"Tolmera", "Q:\\Tolmera"}) {
+// Names the file system refuses, or would cut to another folder's name
+// ("..." is the folder itself), and text that is no UTF-16 at all.
+TEST_F(Install, ABareFolderNameAMissingDriveOrARefusedNameCannotBeMade) {
+    const std::wstring bare = wide(scratch_directory("bare"));
+    ::SetCurrentDirectoryW(bare.c_str());
+    for (const std::wstring &typed :
+         {std::wstring(L"Tolmera"), std::wstring(L"Q:\\Tolmera"), bare + L"\\a<b", bare + L"\\a>b",
+          bare + L"\\a|b", bare + L"\\a\"b", bare + L"\\a?b", bare + L"\\...",
+          bare + L"\\...\\Tolmera", bare + L"\\x\xD800y", bare + L"\\x\xDC00", bare + L"\\x\xD83D",
+          bare + L"\\a:b"}) {
+        SCOPED_TRACE(utf8(typed));
         PacingRecorder recorder;
         DialogWatcher watcher;
         install(typed);
-        ASSERT_EQ(watcher.seen().size(), 1u) << typed;
+        ASSERT_EQ(watcher.seen().size(), 1u);
         EXPECT_EQ(watcher.seen()[0].text, "fail to make dir!");
         EXPECT_EQ(watcher.seen()[0].title, "OOooooP");
         EXPECT_EQ(watcher.seen()[0].style_icon, 0u);
@@ -171,7 +183,15 @@ TEST_F(Install, ABareFolderNameOrAMissingDriveCannotBeMade) {
         EXPECT_EQ(form().Label1->text(), "");
         EXPECT_FALSE(form().Button2->enabled());
         EXPECT_FALSE(form().Button1->enabled());
-        EXPECT_FALSE(exists(scratch_directory("bare") + "\\Tolmera"));
+        WIN32_FIND_DATAW found;
+        const HANDLE search = ::FindFirstFileW((bare + L"\\*").c_str(), &found);
+        std::vector<std::string> made;
+        do
+            if (std::wcscmp(found.cFileName, L".") && std::wcscmp(found.cFileName, L".."))
+                made.push_back(utf8(found.cFileName));
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        EXPECT_TRUE(made.empty()) << made[0];
         EXPECT_FALSE(registry_written());
         close_forms();
     }
@@ -181,11 +201,11 @@ TEST_F(Install, ADriveRootIsUsedAsItIs) {
     PacingRecorder recorder;
     const std::string root = "C:\\";
     install("C:");
-    EXPECT_EQ(read_raw(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath").bytes,
+    EXPECT_EQ(read_raw(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "exepath").bytes,
               root + std::string(1, '\0'));
     EXPECT_EQ(read_file(root + "misuc.dat"), read_file(payload_sources()[1]));
     for (const auto &payload : manifest::kPayloads)
-        ::DeleteFileA((root + payload.file).c_str());
+        ::DeleteFileW(wide(root + utf8(payload.file)).c_str());
     ::DeleteFileA((root + "install.exe").c_str());
 }
 
@@ -197,7 +217,7 @@ TEST_F(Install, AFileThatCannotBeCreatedStopsBeforeTheRegistry) {
     install(target);
     ASSERT_EQ(watcher.seen().size(), 1u);
     EXPECT_EQ(watcher.seen()[0].text, "Cannot create file " + target + "Tolmera.exe.");
-    EXPECT_EQ(watcher.seen()[0].title, ui::Application::get().title());
+    EXPECT_EQ(ui::Application::get().title(), watcher.seen()[0].title);
     EXPECT_FALSE(registry_written());
     EXPECT_EQ(form().Label1->text(), "copy main exe to" + target);
     EXPECT_FALSE(form().Button2->enabled());
@@ -213,7 +233,7 @@ TEST_F(Install, AnUninstallerCopyThatFailsIsReported) {
     ASSERT_EQ(watcher.seen().size(), 1u);
     EXPECT_EQ(watcher.seen()[0].text, "Cannot create file " + target + "install.exe.");
     EXPECT_TRUE(exists(target + "Tolmera.xml")); // nothing is rolled back
-    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)));
     EXPECT_FALSE(exists(shortcut_paths()[0]));
     EXPECT_FALSE(form().Button2->enabled());
 }
@@ -230,7 +250,7 @@ TEST_F(Install, AReadOnlyOldUninstallerIsReplacedAndLeftWritable) {
     install(target);
     EXPECT_TRUE(watcher.seen().empty());
     EXPECT_EQ(form().Button2->text(), "Finish");
-    EXPECT_TRUE(read_file(old) == read_file(platform::module_path().c_str()));
+    EXPECT_TRUE(read_file(old) == read_file(utf8(platform::module_path().c_str())));
     EXPECT_FALSE(::GetFileAttributesA(old.c_str()) & FILE_ATTRIBUTE_READONLY);
     const HANDLE writable = ::CreateFileA(old.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -281,7 +301,7 @@ TEST_F(Install, FoldersItMakesAreProtectedLikeProgramFiles) {
     const std::string existing = scratch_directory("install-protected");
     const std::string rights_before = access_list_of(existing);
     const std::string reference = scratch_directory("install-reference") + "\\protected";
-    ASSERT_TRUE(platform::create_protected_directory(reference));
+    ASSERT_TRUE(platform::create_protected_directory(wide(reference)));
     const std::string protected_rights = access_list_of(reference);
     ASSERT_NE(rights_before, protected_rights);
     const std::string parent = existing + "\\Apps", made = parent + "\\Tolmera";
@@ -295,7 +315,8 @@ TEST_F(Install, FoldersItMakesAreProtectedLikeProgramFiles) {
 
 TEST_F(Install, WithoutAProgramsFolderTheSubFolderShortcutsAreSkipped) {
     const ShellFoldersGuard restore;
-    delete_value(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue);
+    delete_value(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+                 utf8(manifest::kProgramsValue));
     ::SetCurrentDirectoryA("C:\\");
     PacingRecorder recorder;
     install(target);
@@ -384,7 +405,7 @@ TEST_F(Install, RefreshesTheDesktopWithF5DownAndUp) {
     PacingRecorder recorder;
     const FakeDesktop desktop;
     create_forms();
-    insta::install_directory = target;
+    insta::install_directory = wide(target);
     ::CreateDirectoryA(target.c_str(), nullptr);
     form().makeicon();
     MSG down = {}, up = {};

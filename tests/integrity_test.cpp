@@ -2,6 +2,7 @@
 // download, a flipped bit on a disk) must not install what it carries.
 #include "app/manifest.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
@@ -74,13 +75,13 @@ protected:
         EXPECT_FALSE(is_enabled(setup.control("Button2")));
         setup.close_window();
         EXPECT_TRUE(setup.process().wait_for_exit());
-        EXPECT_FALSE(exists(programs_ + "\\" + manifest::kSelfRemovalScript));
+        EXPECT_FALSE(exists(programs_ + "\\" + utf8(manifest::kSelfRemovalScript)));
         EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
     }
 
     void expect_no_registry_records() const {
-        EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kInstalledLocationKey));
-        EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kUninstallKey));
+        EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kInstalledLocationKey)));
+        EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
     }
 
     std::string programs_, target_;

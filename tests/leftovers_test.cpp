@@ -4,6 +4,7 @@
 // and the one thing allowed to remain is the empty install directory.
 #include "app/manifest.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
@@ -159,7 +160,7 @@ TEST_F(Leftovers, InstallThenUninstallLeavesOnlyTheEmptyInstallDirectory) {
     EXPECT_TRUE(holds(files_before, user_folders().programs));
     EXPECT_TRUE(
         holds(registry_before, "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
-    EXPECT_TRUE(holds(registry_before, std::string("HKCU\\") + manifest::kShellFoldersKey));
+    EXPECT_TRUE(holds(registry_before, std::string("HKCU\\") + utf8(manifest::kShellFoldersKey)));
 
     {
         SetupDriver setup(path_from_environment("INSTAL_EXE"));
@@ -167,7 +168,7 @@ TEST_F(Leftovers, InstallThenUninstallLeavesOnlyTheEmptyInstallDirectory) {
         setup.next();
         ASSERT_TRUE(setup.process().wait_for_exit());
     }
-    const std::string uninstaller = directory_ + manifest::kUninstallerFile;
+    const std::string uninstaller = directory_ + utf8(manifest::kUninstallerFile);
     {
         SetupDriver remover(uninstaller);
         ASSERT_TRUE(remover.uninstall());

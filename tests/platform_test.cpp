@@ -11,6 +11,7 @@
 #include "platform/shell.h"
 #include "platform/text_file.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/registry_state.h"
 #include "window/application.h"
 #include "window/pictures.h"
@@ -27,7 +28,7 @@ std::string error_of(const std::function<void()> &action) {
     try {
         action();
     } catch (const platform::SetupError &error) {
-        return error.what();
+        return utf8(error.what());
     }
     return "(no error)";
 }
@@ -102,6 +103,14 @@ TEST(ProgramFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
                                          "user32.dll"};
     for (const auto &name : facts.imports)
         EXPECT_TRUE(known.count(name)) << name;
+    // Paths and registry data go through the wide functions only: an ANSI
+    // one would turn a letter outside the code page into '?'. The runtime's
+    // start-up information carries no path.
+    for (const auto &function : facts.functions) {
+        const bool ansi = function.size() > 1 && function.back() == 'A' &&
+                          ::islower(static_cast<unsigned char>(function[function.size() - 2]));
+        EXPECT_TRUE(!ansi || function == "GetStartupInfoA") << function;
+    }
 }
 
 // Windows XP SP3's loader refuses a program whose header asks for a later
@@ -155,7 +164,7 @@ TEST(ProgramFile, LoadsOnWindowsXp) {
         EXPECT_FALSE(facts.functions.count(name)) << name;
 }
 
-BOOL CALLBACK collect_language(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+BOOL CALLBACK collect_language(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
     reinterpret_cast<std::vector<WORD> *>(found)->push_back(language);
     return TRUE;
 }
@@ -175,7 +184,7 @@ TEST(ProgramFile, CarriesEachPayloadByteForByteInChineseOnly) {
         EXPECT_EQ(std::string(static_cast<const char *>(bytes.data), bytes.size), expected)
             << payload.name;
         std::vector<WORD> languages;
-        ::EnumResourceLanguagesA(module, payload.type, payload.name, collect_language,
+        ::EnumResourceLanguagesW(module, payload.type, payload.name, collect_language,
                                  reinterpret_cast<LONG_PTR>(&languages));
         EXPECT_EQ(languages, std::vector<WORD>{2052}) << payload.name;
     }
@@ -197,9 +206,10 @@ TEST(ProgramFile, StoresPayloadTypesInUpperCase) {
 }
 
 TEST(ProgramFile, AMissingResourceIsNamedInTheError) {
-    EXPECT_EQ(
-        error_of([] { platform::find_resource(::GetModuleHandleA(nullptr), "appfile", "MNONE"); }),
-        "Resource MNONE not found");
+    EXPECT_EQ(error_of([] {
+                  platform::find_resource(::GetModuleHandleW(nullptr), L"appfile", L"MNONE");
+              }),
+              "Resource MNONE not found");
 }
 
 TEST(Pictures, BannerIsABaselineJfifJpegWithoutSubsamplingOf522x71) {
@@ -214,7 +224,7 @@ TEST(Pictures, BannerIsABaselineJfifJpegWithoutSubsamplingOf522x71) {
     for (int c = 0; c < 3; ++c)
         EXPECT_EQ(jpeg[sof + 11 + 3 * c], 0x11) << "component " << c;
 
-    const auto bytes = platform::find_resource(::GetModuleHandleA(nullptr), "JPEG", "BANNER");
+    const auto bytes = platform::find_resource(::GetModuleHandleW(nullptr), L"JPEG", L"BANNER");
     const ui::Bitmap bitmap = ui::decode_jpeg(bytes.data, bytes.size);
     EXPECT_EQ(bitmap.width, 522);
     EXPECT_EQ(bitmap.height, 71);
@@ -226,8 +236,8 @@ struct IconImage {
 };
 
 std::vector<IconImage> icon_group(const char *name) {
-    const auto group =
-        platform::find_resource(::GetModuleHandleA(nullptr), "#14", name); // RT_GROUP_ICON;
+    const auto group = platform::find_resource(::GetModuleHandleW(nullptr), L"#14",
+                                               wide(name).c_str()); // RT_GROUP_ICON;
     std::vector<IconImage> images;
     const auto *bytes = static_cast<const unsigned char *>(group.data);
     const int count = bytes[4] | bytes[5] << 8;
@@ -257,7 +267,8 @@ TEST(Pictures, IconsHaveTheirImageSizesAndColourDepths) {
 
 // --- Registry ------------------------------------------------------------
 
-constexpr char kScratchKey[] = "SOFTWARE\\instal-tests";
+constexpr wchar_t kScratchKey[] = L"SOFTWARE\\instal-tests";
+const std::string kScratchKeyText = utf8(kScratchKey);
 
 class Registry : public ::testing::Test {
 protected:
@@ -267,61 +278,70 @@ protected:
 
 TEST_F(Registry, WritesTextWithItsTerminatingZero) {
     const auto key = platform::RegistryKey::create(HKEY_LOCAL_MACHINE, kScratchKey);
-    key.write_text("exepath", "C:\\Program Files\\Tolmera\\");
-    const RawValue value = read_raw(HKEY_LOCAL_MACHINE, kScratchKey, "exepath");
+    key.write_text(L"exepath", L"C:\\Program Files\\Tolmera\\");
+    const RawValue value = read_raw(HKEY_LOCAL_MACHINE, kScratchKeyText, "exepath");
     EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(value.bytes, std::string("C:\\Program Files\\Tolmera\\\0", 26));
-    key.write_text("empty", "");
-    EXPECT_EQ(read_raw(HKEY_LOCAL_MACHINE, kScratchKey, "empty").bytes, std::string(1, '\0'));
+    key.write_text(L"empty", L"");
+    EXPECT_EQ(read_raw(HKEY_LOCAL_MACHINE, kScratchKeyText, "empty").bytes, std::string(1, '\0'));
 }
 
 TEST_F(Registry, ReadsMissingAsEmptyAndTextAsStored) {
     const auto key = platform::RegistryKey::create(HKEY_LOCAL_MACHINE, kScratchKey);
-    EXPECT_EQ(key.read_text("absent"), "");
-    EXPECT_EQ(platform::RegistryKey::open(HKEY_LOCAL_MACHINE, "SOFTWARE\\no such key")
-                  .read_text("exepath"),
-              "");
+    EXPECT_EQ(key.read_text(L"absent"), L"");
+    EXPECT_EQ(platform::RegistryKey::open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\no such key")
+                  .read_text(L"exepath"),
+              L"");
     const char expandable[] = "%TEMP%\\x";
     ::RegSetValueExA(key.get(), "expand", 0, REG_EXPAND_SZ,
                      reinterpret_cast<const BYTE *>(expandable), sizeof expandable);
-    EXPECT_EQ(key.read_text("expand"), "%TEMP%\\x");
+    EXPECT_EQ(key.read_text(L"expand"), L"%TEMP%\\x");
     ::RegSetValueExA(key.get(), "zero", 0, REG_SZ, nullptr, 0);
-    EXPECT_EQ(key.read_text("zero"), "");
+    EXPECT_EQ(key.read_text(L"zero"), L"");
     const char inner[] = "before\0after";
     ::RegSetValueExA(key.get(), "inner", 0, REG_SZ, reinterpret_cast<const BYTE *>(inner),
                      sizeof inner);
-    EXPECT_EQ(key.read_text("inner"), "before");
+    EXPECT_EQ(key.read_text(L"inner"), L"before");
 }
 
 TEST_F(Registry, ANonTextValueIsAnError) {
-    set_dword(HKEY_LOCAL_MACHINE, kScratchKey, "exepath", 7);
+    set_dword(HKEY_LOCAL_MACHINE, kScratchKeyText, "exepath", 7);
     const auto key = platform::RegistryKey::open(HKEY_LOCAL_MACHINE, kScratchKey);
-    EXPECT_EQ(error_of([&] { key.read_text("exepath"); }), "Invalid data type for 'exepath'");
+    EXPECT_EQ(error_of([&] { key.read_text(L"exepath"); }), "Invalid data type for 'exepath'");
 }
 
+// Full access, not only reading and writing: the key's access list can be
+// changed through the very handle, as only full access allows.
 TEST_F(Registry, CreatedKeysAllowEveryOperation) {
     const auto key = platform::RegistryKey::create(HKEY_LOCAL_MACHINE, kScratchKey);
+    DWORD size = 0;
+    ::RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> descriptor(size ? size : 1);
+    ASSERT_EQ(::RegGetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor.data(), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(::RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor.data()),
+              ERROR_SUCCESS);
     HKEY sub = nullptr;
     EXPECT_EQ(::RegCreateKeyExA(key.get(), "sub", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
               ERROR_SUCCESS);
     ::RegCloseKey(sub);
-    key.write_text("v", "x");
-    key.delete_value("v");
-    EXPECT_FALSE(read_raw(HKEY_LOCAL_MACHINE, kScratchKey, "v").present);
+    key.write_text(L"v", L"x");
+    key.delete_value(L"v");
+    EXPECT_FALSE(read_raw(HKEY_LOCAL_MACHINE, kScratchKeyText, "v").present);
 }
 
 TEST_F(Registry, DeletesAKeyTreeFromTheDeepestUp) {
-    set_string(HKEY_LOCAL_MACHINE, std::string(kScratchKey) + "\\a\\b\\c", "v", "x");
-    set_string(HKEY_LOCAL_MACHINE, std::string(kScratchKey) + "\\d", "v", "x");
+    set_string(HKEY_LOCAL_MACHINE, kScratchKeyText + "\\a\\b\\c", "v", "x");
+    set_string(HKEY_LOCAL_MACHINE, kScratchKeyText + "\\d", "v", "x");
     platform::delete_key_tree(HKEY_LOCAL_MACHINE, kScratchKey);
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kScratchKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kScratchKeyText));
 }
 
-TEST_F(Registry, CannotCreateAKeyUnderAFileLikeRoot) {
-    EXPECT_EQ(error_of([] { platform::RegistryKey::create(HKEY_LOCAL_MACHINE, ""); }),
+TEST_F(Registry, TheRootItselfOpensAndAKeyThatCannotBeMadeIsNamed) {
+    EXPECT_EQ(error_of([] { platform::RegistryKey::create(HKEY_LOCAL_MACHINE, L""); }),
               "(no error)"); // the root itself opens
     EXPECT_EQ(error_of([] {
-                  platform::RegistryKey::create(reinterpret_cast<HKEY>(0x1234), "SOFTWARE\\x");
+                  platform::RegistryKey::create(reinterpret_cast<HKEY>(0x1234), L"SOFTWARE\\x");
               }),
               "Failed to create key SOFTWARE\\x");
 }
@@ -329,67 +349,69 @@ TEST_F(Registry, CannotCreateAKeyUnderAFileLikeRoot) {
 // --- Paths and files ------------------------------------------------------
 
 TEST(Paths, DirectoryPartEndsAtTheLastBackslashOrColon) {
-    EXPECT_EQ(platform::directory_part("C:\\Program Files\\Tolmera\\install.exe"),
-              "C:\\Program Files\\Tolmera\\");
-    EXPECT_EQ(platform::directory_part("C:setup.exe"), "C:");
-    EXPECT_EQ(platform::directory_part("setup.exe"), "");
-    EXPECT_EQ(platform::directory_part("C:\\"), "C:\\");
+    EXPECT_EQ(platform::directory_part(L"C:\\Program Files\\Tolmera\\install.exe"),
+              L"C:\\Program Files\\Tolmera\\");
+    EXPECT_EQ(platform::directory_part(L"C:setup.exe"), L"C:");
+    EXPECT_EQ(platform::directory_part(L"setup.exe"), L"");
+    EXPECT_EQ(platform::directory_part(L"C:\\"), L"C:\\");
 }
 
 TEST(Paths, TrimRemovesBlanksAndControlCharactersOnly) {
-    EXPECT_EQ(platform::trim(" \t C:\\a b \r\n"), "C:\\a b");
-    EXPECT_EQ(platform::trim("   "), "");
-    EXPECT_EQ(platform::trim("\xA0x\xA0"), "\xA0x\xA0"); // code 160 is not a blank here
+    EXPECT_EQ(platform::trim(L" \t C:\\a b \r\n"), L"C:\\a b");
+    EXPECT_EQ(platform::trim(L"   "), L"");
+    EXPECT_EQ(platform::trim(L"\xA0x\xA0"), L"\xA0x\xA0"); // code 160 is not a blank here
 }
 
 TEST(Paths, AsciiLowerLeavesOtherBytesAlone) {
-    EXPECT_EQ(platform::ascii_lower("C:\\PROGRAM Files\\\xC4"), "c:\\program files\\\xC4");
+    EXPECT_EQ(platform::ascii_lower(L"C:\\PROGRAM Files\\\xC4"), L"c:\\program files\\\xC4");
 }
 
 TEST(Paths, FullPathsStartWithADriveOrAServerAndShare) {
-    for (const char *full :
-         {"C:\\Tolmera\\", "z:\\", "\\\\server\\share\\Tolmera\\", "\\\\server\\share\\"})
-        EXPECT_TRUE(platform::is_full_path(full)) << full;
-    for (const char *relative : {"", "Tolmera\\", "C:Tolmera\\", "..\\Tolmera\\", ".\\Tolmera\\",
-                                 "\\Tolmera\\", "C:", "1:\\Tolmera\\", "\\\\server\\",
-                                 "\\\\server\\share", "\\\\\\share\\", "\\\\server\\\\"})
-        EXPECT_FALSE(platform::is_full_path(relative)) << relative;
+    for (const wchar_t *full :
+         {L"C:\\Tolmera\\", L"z:\\", L"\\\\server\\share\\Tolmera\\", L"\\\\server\\share\\"})
+        EXPECT_TRUE(platform::is_full_path(full)) << utf8(full);
+    for (const wchar_t *relative :
+         {L"", L"Tolmera\\", L"C:Tolmera\\", L"..\\Tolmera\\", L".\\Tolmera\\", L"\\Tolmera\\",
+          L"C:", L"1:\\Tolmera\\", L"\\\\server\\", L"\\\\server\\share", L"\\\\\\share\\",
+          L"\\\\server\\\\"})
+        EXPECT_FALSE(platform::is_full_path(relative)) << utf8(relative);
 }
 
 class Files : public ::testing::Test {
 protected:
     std::string dir = scratch_directory("files");
+    std::wstring wdir = wide(dir);
 };
 
 TEST_F(Files, ForceDirectoriesMakesEveryMissingParent) {
-    EXPECT_TRUE(platform::force_directories(dir + "\\a\\b\\c\\"));
-    EXPECT_TRUE(platform::directory_exists(dir + "\\a\\b\\c"));
-    EXPECT_TRUE(platform::force_directories(dir + "\\a\\b\\c\\")); // existing is fine
-    EXPECT_TRUE(platform::force_directories("C:\\"));
-    EXPECT_TRUE(platform::force_directories("C:"));
+    EXPECT_TRUE(platform::force_directories(wdir + L"\\a\\b\\c\\"));
+    EXPECT_TRUE(platform::directory_exists(wdir + L"\\a\\b\\c"));
+    EXPECT_TRUE(platform::force_directories(wdir + L"\\a\\b\\c\\")); // existing is fine
+    EXPECT_TRUE(platform::force_directories(L"C:\\"));
+    EXPECT_TRUE(platform::force_directories(L"C:"));
 }
 
 TEST_F(Files, ForceDirectoriesFailsForBareNamesEmptyPathsAndMissingDrives) {
     ::SetCurrentDirectoryA(dir.c_str());
-    EXPECT_FALSE(platform::force_directories("Tolmera\\"));
-    EXPECT_FALSE(platform::directory_exists(dir + "\\Tolmera"));
-    EXPECT_FALSE(platform::force_directories(""));
-    EXPECT_FALSE(platform::force_directories("Q:\\Tolmera\\"));
+    EXPECT_FALSE(platform::force_directories(L"Tolmera\\"));
+    EXPECT_FALSE(platform::directory_exists(wdir + L"\\Tolmera"));
+    EXPECT_FALSE(platform::force_directories(L""));
+    EXPECT_FALSE(platform::force_directories(L"Q:\\Tolmera\\"));
 }
 
 TEST_F(Files, WriteFileReplacesTheWholeFile) {
     const std::string path = dir + "\\f.dat";
-    platform::write_file(path, "a much longer old content", 25);
-    platform::write_file(path, "new", 3);
+    platform::write_file(wide(path), "a much longer old content", 25);
+    platform::write_file(wide(path), "new", 3);
     EXPECT_EQ(read_file(path), "new");
-    platform::write_file(path, "", 0);
+    platform::write_file(wide(path), "", 0);
     EXPECT_TRUE(exists(path));
     EXPECT_EQ(read_file(path), "");
 }
 
 TEST_F(Files, WriteFileNamesTheFileItCannotCreate) {
     ::CreateDirectoryA((dir + "\\Tolmera.exe").c_str(), nullptr);
-    EXPECT_EQ(error_of([&] { platform::write_file(dir + "\\Tolmera.exe", "x", 1); }),
+    EXPECT_EQ(error_of([&] { platform::write_file(wdir + L"\\Tolmera.exe", "x", 1); }),
               "Cannot create file " + dir + "\\Tolmera.exe");
 }
 
@@ -402,7 +424,7 @@ TEST_F(Files, WriteFileDoesNotWriteThroughASecondName) {
     write_text_file(elsewhere, "someone else's");
     const std::string second_name = dir + "\\misuc.dat";
     ASSERT_TRUE(::CreateHardLinkA(second_name.c_str(), elsewhere.c_str(), nullptr));
-    EXPECT_EQ(error_of([&] { platform::write_file(second_name, "x", 1); }),
+    EXPECT_EQ(error_of([&] { platform::write_file(wide(second_name), "x", 1); }),
               "Cannot create file " + second_name);
     EXPECT_EQ(read_file(elsewhere), "someone else's");
 }
@@ -410,28 +432,28 @@ TEST_F(Files, WriteFileDoesNotWriteThroughASecondName) {
 TEST_F(Files, FileExistsIsFalseForDirectories) {
     ::CreateDirectoryA((dir + "\\d").c_str(), nullptr);
     write_text_file(dir + "\\f", "x");
-    EXPECT_FALSE(platform::file_exists(dir + "\\d"));
-    EXPECT_TRUE(platform::file_exists(dir + "\\f"));
-    EXPECT_FALSE(platform::file_exists(dir + "\\none"));
+    EXPECT_FALSE(platform::file_exists(wdir + L"\\d"));
+    EXPECT_TRUE(platform::file_exists(wdir + L"\\f"));
+    EXPECT_FALSE(platform::file_exists(wdir + L"\\none"));
 }
 
 TEST_F(Files, TextFileLinesEndInCrLfAndReplaceTheOldFile) {
     const std::string path = dir + "\\t.bat";
     write_text_file(path, "old content that is longer than the new one\r\n");
-    platform::TextFileWriter writer(path);
-    writer.write_line(":try");
-    writer.write_line("exit");
+    platform::TextFileWriter writer(wide(path));
+    writer.write_line(L":try");
+    writer.write_line(L"exit");
     writer.close();
     EXPECT_EQ(read_file(path), ":try\r\nexit\r\n");
 }
 
 TEST_F(Files, TextFileErrorsUseTheRuntimeTexts) {
     ::CreateDirectoryA((dir + "\\$$a$$.bat").c_str(), nullptr);
-    EXPECT_EQ(error_of([&] { platform::TextFileWriter writer(dir + "\\$$a$$.bat"); }),
+    EXPECT_EQ(error_of([&] { platform::TextFileWriter writer(wdir + L"\\$$a$$.bat"); }),
               "File access denied");
-    EXPECT_EQ(platform::io_error_text(3), "Invalid filename");
-    EXPECT_EQ(platform::io_error_text(101), "Disk full");
-    EXPECT_EQ(platform::io_error_text(32), "I/O error 32");
+    EXPECT_EQ(platform::io_error_text(3), L"Invalid filename");
+    EXPECT_EQ(platform::io_error_text(101), L"Disk full");
+    EXPECT_EQ(platform::io_error_text(32), L"I/O error 32");
 }
 
 TEST_F(Files, ProtectedDirectoryHasTheProgramFilesAccessList) {
@@ -444,7 +466,7 @@ TEST_F(Files, ProtectedDirectoryHasTheProgramFilesAccessList) {
     // What Wine shows of it: the folder grants nothing to everybody, where a
     // plain folder lets everybody read.
     const std::string path = dir + "\\protected";
-    ASSERT_TRUE(platform::create_protected_directory(path));
+    ASSERT_TRUE(platform::create_protected_directory(wide(path)));
     EXPECT_EQ(access_list_of(path).find("S-1-1-0 "), std::string::npos) << access_list_of(path);
     const std::string plain = dir + "\\plain";
     ::CreateDirectoryA(plain.c_str(), nullptr);
@@ -452,63 +474,59 @@ TEST_F(Files, ProtectedDirectoryHasTheProgramFilesAccessList) {
 
     // An existing directory is not made again and keeps its list.
     const std::string before = access_list_of(plain);
-    EXPECT_FALSE(platform::create_protected_directory(plain));
+    EXPECT_FALSE(platform::create_protected_directory(wide(plain)));
     EXPECT_EQ(access_list_of(plain), before);
-    EXPECT_FALSE(platform::create_protected_directory(dir + "\\none\\deeper"));
+    EXPECT_FALSE(platform::create_protected_directory(wdir + L"\\none\\deeper"));
 }
 
 // --- Error box, title and shell -----------------------------------------
 
 TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
-    EXPECT_EQ(ui::error_box_text("Stream write error"), "Stream write error.");
-    EXPECT_EQ(ui::error_box_text("Cannot create file C:\\x\\"), "Cannot create file C:\\x\\.");
-    EXPECT_EQ(ui::error_box_text("done."), "done.");
-    EXPECT_EQ(ui::error_box_text("really!"), "really!");
-    EXPECT_EQ(ui::error_box_text("a-"), "a-");
-    EXPECT_EQ(ui::error_box_text(""), "");
+    EXPECT_EQ(ui::error_box_text(L"Stream write error"), L"Stream write error.");
+    EXPECT_EQ(ui::error_box_text(L"Cannot create file C:\\x\\"), L"Cannot create file C:\\x\\.");
+    EXPECT_EQ(ui::error_box_text(L"done."), L"done.");
+    EXPECT_EQ(ui::error_box_text(L"really!"), L"really!");
+    EXPECT_EQ(ui::error_box_text(L"a-"), L"a-");
+    EXPECT_EQ(ui::error_box_text(L""), L"");
 }
 
 TEST(ErrorBox, TitleIsTheFileNameCutAtItsFirstDot) {
-    EXPECT_EQ(ui::application_title("C:\\Program Files\\Tolmera\\install.exe"), "install");
-    EXPECT_EQ(ui::application_title("Z:\\build\\INSTAL.EXE"), "Instal");
-    EXPECT_EQ(ui::application_title("C:\\my.setup.exe"), "my");
-    EXPECT_EQ(ui::application_title("C:\\a.b\\Setup"), "Setup");
+    EXPECT_EQ(ui::application_title(L"C:\\Program Files\\Tolmera\\install.exe"), L"install");
+    EXPECT_EQ(ui::application_title(L"Z:\\build\\INSTAL.EXE"), L"Instal");
+    EXPECT_EQ(ui::application_title(L"C:\\my.setup.exe"), L"my");
+    EXPECT_EQ(ui::application_title(L"C:\\a.b\\Setup"), L"Setup");
 }
 
 TEST(Shell, OleErrorsWithoutSystemTextShowTheirCode) {
-    EXPECT_EQ(platform::ole_error_text(static_cast<HRESULT>(0x8FFF1234)), "OLE error 8fff1234");
-}
-
-TEST(Shell, AnsiPathsConvertWithTheAnsiCodePage) {
-    EXPECT_EQ(std::wstring(platform::ansi_to_wide("C:\\\xE9t\xE9").data()), L"C:\\\u00e9t\u00e9");
-    EXPECT_EQ(platform::ansi_to_wide("").size(), 1u); // just the terminating zero
+    EXPECT_EQ(platform::ole_error_text(static_cast<HRESULT>(0x8FFF1234)), L"OLE error 8fff1234");
 }
 
 // --- Self-removal script ---------------------------------------------------
 
 TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
     // A short name may hold "%", which the interpreter would expand.
-    EXPECT_EQ(self_removal_script({"C:\\50%_~NIM\\a%0&x&\\install.exe",
-                                   "C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
-                                   "C:\\windows\\Temp\\0123456789abcdef", "C:\\windows\\system32"}),
-              "set tries=0\r\n"
-              ":try\r\n"
-              "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
-              "if not exist \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\" goto done\r\n"
-              "set /a tries+=1\r\n"
-              "if %tries% geq 60 goto done\r\n"
-              "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
-              "goto try\r\n"
-              ":done\r\n"
-              "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
-              "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
-              "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
-              "exit\r\n");
+    EXPECT_EQ(
+        self_removal_script({L"C:\\50%_~NIM\\a%0&x&\\install.exe",
+                             L"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
+                             L"C:\\windows\\Temp\\0123456789abcdef", L"C:\\windows\\system32"}),
+        "set tries=0\r\n"
+        ":try\r\n"
+        "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
+        "if not exist \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\" goto done\r\n"
+        "set /a tries+=1\r\n"
+        "if %tries% geq 60 goto done\r\n"
+        "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
+        "goto try\r\n"
+        ":done\r\n"
+        "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
+        "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
+        "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
+        "exit\r\n");
 }
 
 TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
-    if (!drive || !*drive || !platform::directory_exists(std::string(drive) + "\\"))
+    if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
         GTEST_SKIP() << "no small drive: the test environment could not mount one";
     const std::string root = drive;
     const std::string program = scratch_directory("self-removal") + "\\install.exe";
@@ -525,7 +543,7 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
         }
     }
 
-    EXPECT_EQ(error_of([&] { remove_after_exit(program, root); }), "Disk full");
+    EXPECT_EQ(error_of([&] { remove_after_exit(wide(program), wide(root)); }), "Disk full");
     std::vector<std::string> left;
     WIN32_FIND_DATAA found;
     platform::FindHandle search(::FindFirstFileA((root + "\\*").c_str(), &found));
@@ -547,7 +565,7 @@ TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
     const char kPending[] = "PendingFileRenameOperations";
     const RawValue before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
 
-    EXPECT_EQ(error_of([&] { remove_after_exit(program, parent); }), "(no error)");
+    EXPECT_EQ(error_of([&] { remove_after_exit(wide(program), wide(parent)); }), "(no error)");
     const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
     // Pairs of names, each ended by a zero: the file, then an empty target.
     const std::string entry = std::string("\\??\\") + program + '\0' + '\0';
@@ -576,10 +594,10 @@ TEST(SelfRemoval, ShortPathHasNoBlanksAndIsEmptyForMissingFiles) {
     const std::string dir = scratch_directory("short path") + "\\a long folder name";
     ::CreateDirectoryA(dir.c_str(), nullptr);
     write_text_file(dir + "\\install.exe", "x");
-    const std::string short_path = GetShortPath(dir + "\\install.exe").c_str();
+    const std::string short_path = utf8(GetShortPath(wide(dir + "\\install.exe")).c_str());
     EXPECT_FALSE(short_path.empty());
     EXPECT_EQ(short_path.find(' '), std::string::npos) << short_path;
-    EXPECT_EQ(GetShortPath(dir + "\\missing.exe"), "");
+    EXPECT_EQ(GetShortPath(wide(dir + "\\missing.exe")), L"");
 }
 
 } // namespace

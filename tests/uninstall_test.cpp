@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/installation.h"
 #include "support/recorder.h"
 #include "support/registry_state.h"
@@ -32,7 +33,7 @@ protected:
         form().rb1->set_checked(true);
         next();
         next();
-        form().Edit1->set_text(target);
+        form().Edit1->set_text(wide(target));
         next();
         ASSERT_EQ(form().Button2->text(), "Finish");
         close_forms();
@@ -91,25 +92,25 @@ TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
     PacingRecorder recorder;
     uninstall();
     for (const auto &payload : manifest::kPayloads)
-        EXPECT_FALSE(exists(target + payload.file)) << payload.file;
+        EXPECT_FALSE(exists(target + utf8(payload.file))) << utf8(payload.file);
     EXPECT_TRUE(exists(target + "install.exe")); // the running program deletes itself on exit
     EXPECT_TRUE(exists(target));
     for (const auto &link : shortcut_paths())
         EXPECT_FALSE(exists(link)) << link;
     EXPECT_FALSE(exists(programs_sub_folder()));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
 }
 
 TEST_F(Uninstall, KeysAreRemovedWithAnythingBelowThem) {
     install();
-    set_string(HKEY_LOCAL_MACHINE, std::string(manifest::kUninstallKey) + "\\extra\\deeper", "x",
-               "y");
-    set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "other", "y");
+    set_string(HKEY_LOCAL_MACHINE, std::string(utf8(manifest::kUninstallKey)) + "\\extra\\deeper",
+               "x", "y");
+    set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "other", "y");
     PacingRecorder recorder;
     uninstall();
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
 }
 
 TEST_F(Uninstall, AUsersFileKeepsTheProgramsSubFolder) {
@@ -183,7 +184,7 @@ TEST_F(Uninstall, DeletesTheSubFolderShortcutsCorvantaUninstallReadme) {
 TEST_F(Uninstall, WithNothingInstalledItStillFinishesAndTouchesNoBareNames) {
     const std::string current = scratch_directory("decoys");
     for (const auto &payload : manifest::kPayloads)
-        write_text_file(current + "\\" + payload.file, "the user's own");
+        write_text_file(current + "\\" + utf8(payload.file), "the user's own");
     ::SetCurrentDirectoryA(current.c_str());
     PacingRecorder recorder;
     uninstall();
@@ -192,7 +193,8 @@ TEST_F(Uninstall, WithNothingInstalledItStillFinishesAndTouchesNoBareNames) {
     EXPECT_EQ(insta::self_removal_pending, 1);
     EXPECT_EQ(recorder.only("status")[1], "status delete Files from ");
     for (const auto &payload : manifest::kPayloads)
-        EXPECT_EQ(read_file(current + "\\" + payload.file), "the user's own") << payload.file;
+        EXPECT_EQ(read_file(current + "\\" + utf8(payload.file)), "the user's own")
+            << utf8(payload.file);
 }
 
 // A recorded location that is not a full path would be resolved against
@@ -203,21 +205,22 @@ TEST_F(Uninstall, ARecordedLocationThatIsNoFullPathDeletesNoFiles) {
     const std::string users = current + "\\Tolmera\\";
     ::CreateDirectoryA(users.c_str(), nullptr);
     for (const auto &payload : manifest::kPayloads)
-        write_text_file(users + payload.file, "the user's own");
+        write_text_file(users + utf8(payload.file), "the user's own");
     ::SetCurrentDirectoryA(current.c_str());
     for (const std::string recorded : {"Tolmera\\", "C:Tolmera\\", "..\\relative\\Tolmera\\"}) {
-        set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey,
-                   manifest::kInstalledLocationValue, recorded);
-        set_string(HKEY_LOCAL_MACHINE, manifest::kUninstallKey, manifest::kDisplayNameValue,
-                   "Corvanta");
+        set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey),
+                   utf8(manifest::kInstalledLocationValue), recorded);
+        set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey),
+                   utf8(manifest::kDisplayNameValue), "Corvanta");
         PacingRecorder recorder;
         uninstall();
         EXPECT_EQ(recorder.only("status")[1], "status delete Files from " + recorded);
         EXPECT_EQ(form().Label1->text(), "unstall has finish!");
-        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey)) << recorded;
-        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey)) << recorded;
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)))
+            << recorded;
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey))) << recorded;
         for (const auto &payload : manifest::kPayloads)
-            EXPECT_EQ(read_file(users + payload.file), "the user's own")
+            EXPECT_EQ(read_file(users + utf8(payload.file)), "the user's own")
                 << recorded << payload.file;
         close_forms();
     }
@@ -232,7 +235,7 @@ TEST_F(Uninstall, LinksInPlaceOfItsFoldersLeaveWhatTheyPointTo) {
     for (const char *name : link_names)
         write_text_file(users + "\\" + name, "the user's");
     for (const auto &payload : manifest::kPayloads)
-        write_text_file(users + "\\" + payload.file, "the user's");
+        write_text_file(users + "\\" + utf8(payload.file), "the user's");
     remove_tree(programs_sub_folder());
     ASSERT_TRUE(make_unix_symbolic_link(users, programs_sub_folder()));
     const std::string recorded_folder = target.substr(0, target.size() - 1);
@@ -250,16 +253,17 @@ TEST_F(Uninstall, LinksInPlaceOfItsFoldersLeaveWhatTheyPointTo) {
     for (const char *name : link_names)
         EXPECT_EQ(read_file(users + "\\" + name), "the user's") << name;
     for (const auto &payload : manifest::kPayloads)
-        EXPECT_EQ(read_file(users + "\\" + payload.file), "the user's") << payload.file;
+        EXPECT_EQ(read_file(users + "\\" + utf8(payload.file)), "the user's") << utf8(payload.file);
     EXPECT_FALSE(exists(shortcut_paths()[2])); // the Start-menu shortcut goes
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
     remove_tree(recorded_folder);
 }
 
 TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
     install();
     const ShellFoldersGuard restore;
-    set_dword(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kStartMenuValue, 3);
+    set_dword(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+              utf8(manifest::kStartMenuValue), 3);
     PacingRecorder recorder;
     DialogWatcher watcher;
     uninstall();
@@ -271,8 +275,8 @@ TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
     EXPECT_FALSE(form().Button3->enabled());
     EXPECT_EQ(form().Label1->text(), "delete Desktop icon and  links");
     // What went before it stays deleted.
-    EXPECT_FALSE(exists(shell_folder(manifest::kDesktopValue) + manifest::kDesktopAppLink));
-    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, manifest::kUninstallKey));
+    EXPECT_FALSE(exists(shell_folder(manifest::kDesktopValue) + utf8(manifest::kDesktopAppLink)));
+    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
 }
 
 TEST_F(Uninstall, EmptyShellFoldersReachNothingAtTheDriveRoot) {
@@ -282,9 +286,9 @@ TEST_F(Uninstall, EmptyShellFoldersReachNothingAtTheDriveRoot) {
     ::CreateDirectoryA("C:\\Tolmera", nullptr);
     write_text_file("C:\\Corvanta.lnk", "the user's");
     write_text_file("C:\\Tolmera\\Readme.lnk", "the user's");
-    for (const char *name :
+    for (const wchar_t *name :
          {manifest::kDesktopValue, manifest::kStartMenuValue, manifest::kProgramsValue})
-        set_string(manifest::kUserRoot, manifest::kShellFoldersKey, name, "");
+        set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey), utf8(name), "");
     PacingRecorder recorder;
     uninstall();
     EXPECT_EQ(read_file("C:\\Corvanta.lnk"), "the user's");

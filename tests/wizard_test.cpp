@@ -7,6 +7,7 @@
 #include "support/capture.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
+#include "support/text.h"
 #include "support/installed_product.h"
 #include "support/program.h"
 #include "support/recorder.h"
@@ -34,7 +35,7 @@ constexpr char kP2[] =
     "Corvanta will be installed in the path, \rTo change path, please click the button";
 
 std::string module_directory() {
-    return platform::directory_part(platform::module_path()).c_str();
+    return utf8(platform::directory_part(platform::module_path()).c_str());
 }
 
 using Wizard = WizardFixture;
@@ -117,7 +118,7 @@ TEST_F(Wizard, EveryControlStartsAsDesigned) {
 TEST_F(Wizard, LicenceBoxHoldsThirtyEightLinesAndWraps) {
     create_forms();
     const HWND memo = form().Memo1->handle();
-    const std::string text = form().Memo1->text().c_str();
+    const std::string text = utf8(form().Memo1->text().c_str());
     int lines = 1;
     for (std::size_t at = text.find("\r\n"); at != std::string::npos;
          at = text.find("\r\n", at + 2))
@@ -271,7 +272,7 @@ TEST_F(Wizard, BlankPathStaysOnThePathPageThenNextCloses) {
     form().rb1->set_checked(true);
     next();
     next();
-    form().Edit1->set_text(" \t  ");
+    form().Edit1->set_text(L" \t  ");
     next();
     EXPECT_EQ(insta::page_index, 3);
     EXPECT_EQ(insta::install_directory, "");
@@ -289,7 +290,7 @@ TEST_F(Wizard, BlankPathStaysOnThePathPageThenNextCloses) {
     next(); // from the empty-path state: the window closes, nothing installed
     process();
     EXPECT_TRUE(ui::Application::get().terminated());
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)));
 }
 
 TEST_F(Wizard, RefusingThenNextOffersRemovalAndSkipsThePathPage) {
@@ -316,7 +317,7 @@ TEST_F(Wizard, RefusingThenNextOffersRemovalAndSkipsThePathPage) {
 // would install, without installing.
 class StopAtFirstStep : public PacingRecorder {
 public:
-    void process_messages() override { throw platform::SetupError("stopped"); }
+    void process_messages() override { throw platform::SetupError(L"stopped"); }
 };
 
 std::string directory_installed_for(WizardFixture &, TForm1 &form, const std::string &typed) {
@@ -325,10 +326,10 @@ std::string directory_installed_for(WizardFixture &, TForm1 &form, const std::st
     form.rb1->set_checked(true);
     form.Button2Click(*form.Button2);
     form.Button2Click(*form.Button2);
-    form.Edit1->set_text(typed);
+    form.Edit1->set_text(wide(typed));
     ui::guarded([&] { form.Button2Click(*form.Button2); }); // as a click would
 
-    return insta::install_directory.c_str();
+    return utf8(insta::install_directory.c_str());
 }
 
 TEST_F(Wizard, PathIsTrimmedAndEndsInOneBackslash) {
@@ -380,9 +381,9 @@ TEST_F(Wizard, ChangePathBrowsesFoldersAndTakesTheChosenOne) {
         form().Button4Click(*form().Button4);
     }
     // Nothing is preselected: the tree starts at the desktop, whose folder is taken.
-    const std::string chosen = form().Edit1->text().c_str();
+    const std::string chosen = utf8(form().Edit1->text().c_str());
     EXPECT_NE(chosen, "C:\\Program Files\\Tolmera");
-    EXPECT_TRUE(platform::directory_exists(chosen)) << chosen;
+    EXPECT_TRUE(platform::directory_exists(wide(chosen))) << chosen;
     EXPECT_NE(chosen.back(), '\\');
 }
 
@@ -391,9 +392,9 @@ TEST_F(Wizard, ChangePathBrowsesFoldersAndTakesTheChosenOne) {
 TEST_F(Wizard, RunningFromTheRecordedDirectoryOpensTheRemovalChoice) {
     const std::string directory = module_directory();
     for (const std::string &recorded :
-         {directory, std::string(platform::ascii_lower(directory).c_str()),
+         {directory, utf8(platform::ascii_lower(wide(directory)).c_str()),
           std::string(CharUpperA(&std::string(directory)[0]))}) {
-        set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", recorded);
+        set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "exepath", recorded);
         create_forms();
         SCOPED_TRACE(recorded);
         EXPECT_EQ(insta::page_index, 1);
@@ -413,7 +414,7 @@ TEST_F(Wizard, AnyOtherRecordedFormStartsOnTheLicence) {
     for (const std::string &recorded :
          {directory.substr(0, directory.size() - 1), directory + "other\\", std::string("C:\\"),
           std::string()}) {
-        set_string(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", recorded);
+        set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "exepath", recorded);
         create_forms();
         EXPECT_EQ(insta::page_index, 0) << recorded;
         EXPECT_FALSE(form().rb2->checked());
@@ -423,7 +424,7 @@ TEST_F(Wizard, AnyOtherRecordedFormStartsOnTheLicence) {
 }
 
 TEST_F(Wizard, ANonTextRecordIsReportedAndTheLicenceShows) {
-    set_dword(HKEY_LOCAL_MACHINE, manifest::kInstalledLocationKey, "exepath", 1);
+    set_dword(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "exepath", 1);
     DialogWatcher watcher;
     create_forms();
     ASSERT_EQ(watcher.seen().size(), 1u);
@@ -467,10 +468,10 @@ TEST_F(Wizard, ResumeAndTheCloseBoxLeaveEveryControlAsItWas) {
     form().rb1->set_checked(true);
     next();
     next();
-    form().Edit1->set_text("D:\\Somewhere");
+    form().Edit1->set_text(L"D:\\Somewhere");
     std::vector<std::string> before;
     for (const auto &c : form().controls())
-        before.push_back(c->text().c_str() + std::string("|") + std::to_string(shown(*c)) +
+        before.push_back(utf8(c->text().c_str()) + "|" + std::to_string(shown(*c)) +
                          std::to_string(c->enabled()));
     for (int closing_by_box = 0; closing_by_box < 2; ++closing_by_box) {
         DialogWatcher watcher([&](HWND dialog) {
@@ -483,7 +484,7 @@ TEST_F(Wizard, ResumeAndTheCloseBoxLeaveEveryControlAsItWas) {
         EXPECT_EQ(watcher.seen().size(), 1u);
         std::vector<std::string> after;
         for (const auto &c : form().controls())
-            after.push_back(c->text().c_str() + std::string("|") + std::to_string(shown(*c)) +
+            after.push_back(utf8(c->text().c_str()) + "|" + std::to_string(shown(*c)) +
                             std::to_string(c->enabled()));
         EXPECT_EQ(after, before);
         EXPECT_FALSE(ui::Application::get().terminated());
@@ -618,7 +619,7 @@ TEST_F(Wizard, AtOtherResolutionsTheWindowIsTheDesignScaled) {
 TEST_F(Wizard, AtOtherResolutionsTheBannerIsStretchedSmoothlyAndCutAsDesigned) {
     const int dpi = display_dpi();
     if (dpi == 96) GTEST_SKIP() << "at 96 dots per inch the banner is drawn as it is";
-    const auto jpeg = platform::find_resource(::GetModuleHandleA(nullptr), "JPEG", "BANNER");
+    const auto jpeg = platform::find_resource(::GetModuleHandleW(nullptr), L"JPEG", L"BANNER");
     const ui::Bitmap banner = ui::decode_jpeg(jpeg.data, jpeg.size);
     ASSERT_EQ(banner.width, 522);
     ASSERT_EQ(banner.height, 71);

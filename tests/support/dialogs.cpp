@@ -1,13 +1,14 @@
 #include "dialogs.h"
+#include "text.h"
 #include <algorithm>
 #include <chrono>
 
 namespace testing_support {
 
 std::string window_text(HWND window) {
-    char text[1024] = {};
-    ::GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(window, text, 1024);
+    return utf8(text);
 }
 
 namespace {

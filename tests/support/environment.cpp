@@ -1,12 +1,11 @@
 #include "environment.h"
+#include "text.h"
 #include <windows.h>
 #include <sddl.h>
 #include <vector>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace testing_support {
 
@@ -28,52 +27,64 @@ std::string path_from_environment(const char *name) {
 }
 
 std::string read_file(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got)
+        bytes.append(chunk, got);
+    ::CloseHandle(file);
+    return bytes;
 }
 
 void write_text_file(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
+    const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
 }
 
 bool exists(const std::string &path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void remove_tree(const std::string &path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::wstring wide_path = wide(path);
+    const DWORD attributes = ::GetFileAttributesW(wide_path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         remove_unix_symbolic_link(path); // the link only, not what it points to
         return;
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(path.c_str());
+        ::SetFileAttributesW(wide_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(wide_path.c_str());
         return;
     }
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((wide_path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            const std::string name = utf8(found.cFileName);
             if (name != "." && name != "..") remove_tree(path + "\\" + name);
-        } while (::FindNextFileA(search, &found));
+        } while (::FindNextFileW(search, &found));
         ::FindClose(search);
     }
-    ::RemoveDirectoryA(path.c_str());
+    ::RemoveDirectoryW(wide_path.c_str());
 }
 
 std::string scratch_directory(const std::string &name) {
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string path = std::string(temp) + "instal-tests\\" + name;
-    ::CreateDirectoryA((std::string(temp) + "instal-tests").c_str(), nullptr);
+    wchar_t temp[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::string path = utf8(temp) + "instal-tests\\" + name;
+    ::CreateDirectoryW((std::wstring(temp) + L"instal-tests").c_str(), nullptr);
     remove_tree(path);
-    ::CreateDirectoryA(path.c_str(), nullptr);
+    ::CreateDirectoryW(wide(path).c_str(), nullptr);
     return path;
 }
 
@@ -85,8 +96,7 @@ std::string unix_path_of(const std::string &path) {
     const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void (*)()>(
         ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!convert) return {};
-    std::wstring wide(path.begin(), path.end());
-    char *unix_path = convert(wide.c_str());
+    char *unix_path = convert(wide(path).c_str());
     if (!unix_path) return {};
     std::string result = unix_path;
     ::HeapFree(::GetProcessHeap(), 0, unix_path);
@@ -110,8 +120,7 @@ bool run_unix(std::vector<std::string> arguments) {
 bool make_unix_symbolic_link(const std::string &target, const std::string &link) {
     const std::string unix_target = unix_path_of(target), unix_link = unix_path_of(link);
     return !unix_target.empty() && !unix_link.empty() &&
-           run_unix({"/bin/ln", "-s", unix_target, unix_link}) &&
-           ::GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+           run_unix({"/bin/ln", "-s", unix_target, unix_link}) && exists(link);
 }
 
 void remove_unix_symbolic_link(const std::string &link) {
@@ -121,9 +130,10 @@ void remove_unix_symbolic_link(const std::string &link) {
 
 std::string access_list_of(const std::string &path) {
     DWORD size = 0;
-    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    ::GetFileSecurityW(wide(path).c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
     std::vector<BYTE> buffer(size ? size : 1);
-    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size, &size))
+    if (!::GetFileSecurityW(wide(path).c_str(), DACL_SECURITY_INFORMATION, buffer.data(), size,
+                            &size))
         return "(cannot read: " + std::to_string(::GetLastError()) + ")";
     return access_list_text(buffer.data());
 }

@@ -5,7 +5,7 @@
 
 namespace testing_support {
 
-std::string shell_folder(const char *value_name); // from the user's Shell Folders key
+std::string shell_folder(const wchar_t *value_name); // from the user's Shell Folders key
 // The six shortcut paths in the order the install makes them.
 std::vector<std::string> shortcut_paths();
 std::string programs_sub_folder();

@@ -4,6 +4,7 @@
 #include "environment.h"
 #include "registry_state.h"
 #include "shortcuts.h"
+#include "text.h"
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <cstdio>
@@ -12,9 +13,9 @@ namespace testing_support {
 
 namespace {
 std::string special_folder(int csidl) {
-    char path[MAX_PATH + 1] = {};
-    ::SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
-    return path;
+    wchar_t path[MAX_PATH + 1] = {};
+    ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
+    return utf8(path);
 }
 
 // The local date a number of days ago, as YYYYMMDD.
@@ -43,29 +44,30 @@ std::string read_string(HKEY root, const std::string &key, const std::string &na
 
 UserFolders user_folders() {
     return {special_folder(manifest::kDesktopFolder), special_folder(manifest::kStartMenuFolder),
-            read_string(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue)};
+            read_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+                        utf8(manifest::kProgramsValue))};
 }
 
 std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory) {
     const UserFolders folders = user_folders();
-    const std::string application = directory + manifest::kApplicationFile;
-    const std::string help = directory + manifest::kHelpFile;
-    const std::string uninstaller = directory + manifest::kUninstallerFile;
+    const std::string application = directory + utf8(manifest::kApplicationFile);
+    const std::string help = directory + utf8(manifest::kHelpFile);
+    const std::string uninstaller = directory + utf8(manifest::kUninstallerFile);
     const std::string programs = folders.programs + "\\";
     return {
-        {folders.desktop + manifest::kDesktopAppLink, application, false},
-        {folders.desktop + manifest::kDesktopHelpLink, help, false},
-        {folders.start_menu + manifest::kStartMenuAppLink, application, false},
-        {programs + manifest::kProgramsAppLink, application, true},
-        {programs + manifest::kProgramsHelpLink, help, true},
-        {programs + manifest::kProgramsUninstallLink, uninstaller, true},
+        {folders.desktop + utf8(manifest::kDesktopAppLink), application, false},
+        {folders.desktop + utf8(manifest::kDesktopHelpLink), help, false},
+        {folders.start_menu + utf8(manifest::kStartMenuAppLink), application, false},
+        {programs + utf8(manifest::kProgramsAppLink), application, true},
+        {programs + utf8(manifest::kProgramsHelpLink), help, true},
+        {programs + utf8(manifest::kProgramsUninstallLink), uninstaller, true},
     };
 }
 
 std::vector<CarriedFile> carried_files() {
     std::vector<CarriedFile> files;
     for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i)
-        files.push_back({manifest::kPayloads[i].file, windows_path(kCarriedFileSources[i])});
+        files.push_back({utf8(manifest::kPayloads[i].file), windows_path(kCarriedFileSources[i])});
     return files;
 }
 
@@ -76,14 +78,14 @@ void expect_complete_install(const std::string &directory) {
         EXPECT_FALSE(installed.empty());
         EXPECT_TRUE(installed == read_file(file.source)) << "differs from " << file.source;
     }
-    EXPECT_TRUE(read_file(directory + manifest::kUninstallerFile) ==
+    EXPECT_TRUE(read_file(directory + utf8(manifest::kUninstallerFile)) ==
                 read_file(path_from_environment("INSTAL_EXE")))
         << "install.exe is not a copy of the setup program";
 
     // REG_SZ with the terminating zero counted in the data size.
-    const auto expect_text = [](const char *key, const char *name, const std::string &text) {
-        const RawValue value = read_raw(manifest::kMachineRoot, key, name);
-        EXPECT_TRUE(value.present) << key << " " << name;
+    const auto expect_text = [](const wchar_t *key, const char *name, const std::string &text) {
+        const RawValue value = read_raw(manifest::kMachineRoot, utf8(key), name);
+        EXPECT_TRUE(value.present) << utf8(key) << " " << name;
         EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type) << name;
         EXPECT_EQ(text + '\0', value.bytes) << name;
     };
@@ -98,15 +100,16 @@ void expect_complete_install(const std::string &directory) {
     expect_text(manifest::kUninstallKey, "QuietUninstallString",
                 "\"" + directory + "install.exe\" /S");
     const std::string date =
-        read_string(manifest::kMachineRoot, manifest::kUninstallKey, "InstallDate");
+        read_string(manifest::kMachineRoot, utf8(manifest::kUninstallKey), "InstallDate");
     EXPECT_TRUE(date == local_date(0) || date == local_date(1)) << "InstallDate " << date;
     const auto expect_number = [](const char *name, DWORD number) {
-        const RawValue value = read_raw(manifest::kMachineRoot, manifest::kUninstallKey, name);
+        const RawValue value =
+            read_raw(manifest::kMachineRoot, utf8(manifest::kUninstallKey), name);
         EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value.type) << name;
         EXPECT_EQ(std::string(reinterpret_cast<const char *>(&number), sizeof number), value.bytes)
             << name << " " << number;
     };
-    std::size_t bytes = read_file(directory + manifest::kUninstallerFile).size();
+    std::size_t bytes = read_file(directory + utf8(manifest::kUninstallerFile)).size();
     for (const auto &file : carried_files())
         bytes += read_file(directory + file.name).size();
     expect_number("EstimatedSize", static_cast<DWORD>((bytes + 1023) / 1024));
@@ -132,8 +135,8 @@ void expect_complete_install(const std::string &directory) {
 void expect_removed(const std::string &directory) {
     for (const auto &file : carried_files())
         EXPECT_FALSE(exists(directory + file.name)) << file.name;
-    EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kInstalledLocationKey));
-    EXPECT_FALSE(key_exists(manifest::kMachineRoot, manifest::kUninstallKey));
+    EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kInstalledLocationKey)));
+    EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
     for (const auto &shortcut : expected_shortcuts(directory))
         EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
 }
@@ -150,7 +153,7 @@ void remove_product(const std::string &directory) {
 
 std::string copy_program(const std::string &directory, const std::string &name) {
     const std::string copy = directory + "\\" + name;
-    ::CopyFileA(path_from_environment("INSTAL_EXE").c_str(), copy.c_str(), FALSE);
+    ::CopyFileW(wide(path_from_environment("INSTAL_EXE")).c_str(), wide(copy).c_str(), FALSE);
     return copy;
 }
 
@@ -164,20 +167,20 @@ bool wait_until_gone(const std::string &path, unsigned timeout_ms) {
 }
 
 std::string windows_temp() {
-    char windows[MAX_PATH + 1] = {};
-    ::GetWindowsDirectoryA(windows, MAX_PATH);
-    return std::string(windows) + "\\Temp";
+    wchar_t windows[MAX_PATH + 1] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    return utf8(windows) + "\\Temp";
 }
 
 std::vector<std::string> windows_temp_entries() {
     std::vector<std::string> entries;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((windows_temp() + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(wide(windows_temp() + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return entries;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = utf8(found.cFileName);
         if (name != "." && name != "..") entries.push_back(name);
-    } while (::FindNextFileA(search, &found));
+    } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     std::sort(entries.begin(), entries.end());
     return entries;
@@ -199,14 +202,14 @@ std::string kept_windows_temp() {
 } // namespace
 
 WindowsTempBlocked::WindowsTempBlocked() {
-    moved_ = ::MoveFileA(windows_temp().c_str(), kept_windows_temp().c_str()) != FALSE;
+    moved_ = ::MoveFileW(wide(windows_temp()).c_str(), wide(kept_windows_temp()).c_str()) != FALSE;
     if (moved_) write_text_file(windows_temp(), "in the way\r\n");
 }
 
 WindowsTempBlocked::~WindowsTempBlocked() {
     if (!moved_) return;
-    ::DeleteFileA(windows_temp().c_str());
-    ::MoveFileA(kept_windows_temp().c_str(), windows_temp().c_str());
+    ::DeleteFileW(wide(windows_temp()).c_str());
+    ::MoveFileW(wide(kept_windows_temp()).c_str(), wide(windows_temp()).c_str());
 }
 
 } // namespace testing_support

@@ -1,18 +1,22 @@
 #include "program.h"
 #include "dialogs.h"
+#include "text.h"
 #include <tlhelp32.h>
 #include <winternl.h>
 #include <vector>
 
 namespace testing_support {
 
-ProgramRun::ProgramRun(const std::string &program, const std::string &directory) {
-    STARTUPINFOA startup = {};
+ProgramRun::ProgramRun(const std::string &program, const std::string &directory,
+                       const std::string &arguments) {
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::string command = "\"" + program + "\"";
-    if (::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    const std::wstring application = wide(program), current = wide(directory);
+    std::wstring command =
+        L"\"" + application + L"\"" + wide(arguments.empty() ? "" : " " + arguments);
+    if (::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         current.empty() ? nullptr : current.c_str(), &startup, &info)) {
         ::CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
@@ -91,32 +95,20 @@ BOOL CALLBACK match_visible_window(HWND window, LPARAM search_pointer) {
 UnattendedResult run_unattended(const std::string &program, const std::string &arguments,
                                 DWORD timeout_ms) {
     UnattendedResult result;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::string command = "\"" + program + "\" " + arguments;
-    if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &info))
-        return result;
-    ::CloseHandle(info.hThread);
+    const ProgramRun run(program, "", arguments);
+    if (!run.started()) return result;
     // Looked at every few milliseconds for the whole run: a window shown
     // even for a moment, let alone a box that waits for a click, is seen.
     const DWORD start = ::GetTickCount();
-    while (::WaitForSingleObject(info.hProcess, 5) == WAIT_TIMEOUT) {
-        VisibleWindowSearch search = {info.dwProcessId, {}, false};
+    while (!run.wait_for_exit(5)) {
+        VisibleWindowSearch search = {run.id(), {}, false};
         ::EnumWindows(match_visible_window, reinterpret_cast<LPARAM>(&search));
         if (search.found && result.window_seen.empty())
             result.window_seen = search.title.empty() ? "(untitled)" : search.title;
-        if (::GetTickCount() - start > timeout_ms) {
-            ::TerminateProcess(info.hProcess, 99);
-            ::WaitForSingleObject(info.hProcess, 5000);
-            ::CloseHandle(info.hProcess);
-            return result;
-        }
+        if (::GetTickCount() - start > timeout_ms) return result; // ended by run's destructor
     }
     result.ended = true;
-    ::GetExitCodeProcess(info.hProcess, &result.exit_code);
-    ::CloseHandle(info.hProcess);
+    result.exit_code = run.exit_code();
     return result;
 }
 
@@ -141,17 +133,17 @@ void click(HWND button) {
 }
 
 void set_text(HWND edit, const std::string &text) {
-    ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
 }
 
 std::string text_of(HWND window) {
     // GetWindowText answers for another process's window from the caption
     // the system keeps, which an edit control does not use: ask the control.
-    char text[1024] = {};
+    wchar_t text[1024] = {};
     DWORD_PTR length = 0;
-    if (::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                              SMTO_NORMAL, 10000, &length))
-        return std::string(text, length);
+    if (::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                              10000, &length))
+        return utf8(std::wstring(text, length));
     return window_text(window);
 }
 

@@ -8,8 +8,10 @@ namespace testing_support {
 
 class ProgramRun {
 public:
-    // Starts program (a Windows path) with the given current directory.
-    explicit ProgramRun(const std::string &program, const std::string &directory = "");
+    // Starts program (a Windows path) with the given current directory and
+    // command-line arguments after its quoted name.
+    explicit ProgramRun(const std::string &program, const std::string &directory = "",
+                        const std::string &arguments = "");
     ProgramRun(const ProgramRun &) = delete;
     ProgramRun &operator=(const ProgramRun &) = delete;
     ~ProgramRun(); // ends the process if it still runs

@@ -3,6 +3,7 @@
 // text, position, pause and message-processing point in order, without
 // sleeping.
 #include "app/pacing.h"
+#include "text.h"
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ public:
         Pacing::process_messages();
     }
     void status_shown(const platform::Text &text) override {
-        events.push_back(std::string("status ") + text.c_str());
+        events.push_back("status " + utf8(text.c_str()));
     }
     void position_shown(int position) override {
         events.push_back("position " + std::to_string(position));

@@ -1,6 +1,7 @@
 #include "registry_state.h"
 #include "app/manifest.h"
 #include "platform/registry.h"
+#include "text.h"
 #include <vector>
 
 namespace testing_support {
@@ -10,11 +11,29 @@ void delete_product_keys() {
     platform::delete_key_tree(HKEY_LOCAL_MACHINE, manifest::kUninstallKey);
 }
 
+namespace {
+bool is_text(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+} // namespace
+
+// Text values are given and read back in UTF-8, each UTF-8 byte sequence
+// standing for the UTF-16 the system stores: for ASCII the same bytes the
+// ANSI functions would give.
 static void set_raw(HKEY root, const std::string &key, const std::string &name, DWORD type,
                     const void *data, DWORD size) {
     HKEY handle = nullptr;
-    ::RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr);
-    ::RegSetValueExA(handle, name.c_str(), 0, type, static_cast<const BYTE *>(data), size);
+    ::RegCreateKeyExW(root, wide(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle,
+                      nullptr);
+    if (is_text(type)) {
+        const std::wstring text = wide(std::string(static_cast<const char *>(data), size));
+        ::RegSetValueExW(handle, wide(name).c_str(), 0, type,
+                         reinterpret_cast<const BYTE *>(text.data()),
+                         static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    } else {
+        ::RegSetValueExW(handle, wide(name).c_str(), 0, type, static_cast<const BYTE *>(data),
+                         size);
+    }
     ::RegCloseKey(handle);
 }
 
@@ -29,15 +48,16 @@ void set_dword(HKEY root, const std::string &key, const std::string &name, DWORD
 
 void delete_value(HKEY root, const std::string &key, const std::string &name) {
     HKEY handle = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &handle) == ERROR_SUCCESS) {
-        ::RegDeleteValueA(handle, name.c_str());
+    if (::RegOpenKeyExW(root, wide(key).c_str(), 0, KEY_ALL_ACCESS, &handle) == ERROR_SUCCESS) {
+        ::RegDeleteValueW(handle, wide(name).c_str());
         ::RegCloseKey(handle);
     }
 }
 
 bool key_exists(HKEY root, const std::string &key) {
     HKEY handle = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExW(root, wide(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
     ::RegCloseKey(handle);
     return true;
 }
@@ -45,14 +65,20 @@ bool key_exists(HKEY root, const std::string &key) {
 RawValue read_raw(HKEY root, const std::string &key, const std::string &name) {
     RawValue value;
     HKEY handle = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return value;
+    if (::RegOpenKeyExW(root, wide(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return value;
     DWORD size = 0;
-    if (::RegQueryValueExA(handle, name.c_str(), nullptr, &value.type, nullptr, &size) ==
+    const std::wstring wide_name = wide(name);
+    if (::RegQueryValueExW(handle, wide_name.c_str(), nullptr, &value.type, nullptr, &size) ==
         ERROR_SUCCESS) {
-        std::vector<char> data(size + 1);
-        ::RegQueryValueExA(handle, name.c_str(), nullptr, &value.type,
+        std::vector<char> data(size + 2);
+        ::RegQueryValueExW(handle, wide_name.c_str(), nullptr, &value.type,
                            reinterpret_cast<BYTE *>(data.data()), &size);
-        value.bytes.assign(data.data(), size);
+        if (is_text(value.type))
+            value.bytes = utf8(std::wstring(reinterpret_cast<const wchar_t *>(data.data()),
+                                            size / sizeof(wchar_t)));
+        else
+            value.bytes.assign(data.data(), size);
         value.present = true;
     }
     ::RegCloseKey(handle);
@@ -60,26 +86,40 @@ RawValue read_raw(HKEY root, const std::string &key, const std::string &name) {
 }
 
 namespace {
-void restore(const char *name, const RawValue &value) {
+void restore(const std::string &key, const wchar_t *wide_name, const RawValue &value) {
+    const std::string name = utf8(wide_name);
     if (value.present)
-        set_raw(manifest::kUserRoot, manifest::kShellFoldersKey, name, value.type,
-                value.bytes.data(), static_cast<DWORD>(value.bytes.size()));
+        set_raw(manifest::kUserRoot, key, name, value.type, value.bytes.data(),
+                static_cast<DWORD>(value.bytes.size()));
     else
-        delete_value(manifest::kUserRoot, manifest::kShellFoldersKey, name);
+        delete_value(manifest::kUserRoot, key, name);
 }
 } // namespace
 
 ShellFoldersGuard::ShellFoldersGuard()
-    : desktop_(read_raw(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kDesktopValue)),
-      start_menu_(
-          read_raw(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kStartMenuValue)),
-      programs_(
-          read_raw(manifest::kUserRoot, manifest::kShellFoldersKey, manifest::kProgramsValue)) {}
+    : desktop_(read_raw(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+                        utf8(manifest::kDesktopValue))),
+      start_menu_(read_raw(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+                           utf8(manifest::kStartMenuValue))),
+      programs_(read_raw(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+                         utf8(manifest::kProgramsValue))),
+      user_desktop_(read_raw(manifest::kUserRoot, kUserShellFoldersKey, "Desktop")),
+      user_start_menu_(read_raw(manifest::kUserRoot, kUserShellFoldersKey, "Start Menu")),
+      user_programs_(read_raw(manifest::kUserRoot, kUserShellFoldersKey, "Programs")) {}
 
 ShellFoldersGuard::~ShellFoldersGuard() {
-    restore(manifest::kDesktopValue, desktop_);
-    restore(manifest::kStartMenuValue, start_menu_);
-    restore(manifest::kProgramsValue, programs_);
+    const std::string key = utf8(manifest::kShellFoldersKey);
+    restore(key, manifest::kDesktopValue, desktop_);
+    restore(key, manifest::kStartMenuValue, start_menu_);
+    restore(key, manifest::kProgramsValue, programs_);
+    restore(kUserShellFoldersKey, manifest::kDesktopValue, user_desktop_);
+    restore(kUserShellFoldersKey, manifest::kStartMenuValue, user_start_menu_);
+    restore(kUserShellFoldersKey, manifest::kProgramsValue, user_programs_);
+}
+
+void set_user_folder(const char *value_name, const std::string &path) {
+    set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey), value_name, path);
+    set_string(manifest::kUserRoot, kUserShellFoldersKey, value_name, path);
 }
 
 } // namespace testing_support

@@ -20,7 +20,12 @@ struct RawValue {
 };
 RawValue read_raw(HKEY root, const std::string &key, const std::string &name);
 
-// Saves the user's shell-folder values and puts them back when it goes.
+// The user's folders as the system keeps them for everybody to read ("Shell
+// Folders") and as the shell itself looks them up ("User Shell Folders").
+inline constexpr char kUserShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// Saves the user's folder values of both keys and puts them back when it goes.
 class ShellFoldersGuard {
 public:
     ShellFoldersGuard();
@@ -30,6 +35,11 @@ public:
 
 private:
     RawValue desktop_, start_menu_, programs_;
+    RawValue user_desktop_, user_start_menu_, user_programs_;
 };
+
+// Points the user's folder in both keys at path, for the shell and the
+// setup program alike.
+void set_user_folder(const char *value_name, const std::string &path);
 
 } // namespace testing_support

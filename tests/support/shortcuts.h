@@ -7,7 +7,7 @@ namespace testing_support {
 
 struct ShortcutInfo {
     bool loaded = false;
-    std::string target;
+    std::string target; // from the item list where there is one, else as stored
     std::string working_directory;
     std::string description;
     std::string arguments;
