@@ -68,7 +68,11 @@ bool force_directories(Text path) {
 
 void write_file(const Text &path, const void *bytes, DWORD size) {
     const UniqueHandle file = open_for_replacing(path);
-    if (!file) raise_error(format_message(L"Cannot create file %s", path), ::GetLastError());
+    // The code is taken before the message is made, which may call the system.
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        raise_error(format_message(L"Cannot create file %s", path), error);
+    }
     if (size == 0) return;
     DWORD written = 0;
     if (!::WriteFile(file.get(), bytes, size, &written, nullptr))
