@@ -173,6 +173,94 @@ TEST_F(Install, ClosingTheWindowAfterTheInstallWritesNoScript) {
     EXPECT_TRUE(exists(directory + "install.exe"));
 }
 
+// Without anybody at the keyboard: the same install, no window at any
+// moment, no pauses, and what it did said by the exit code and the log.
+TEST_F(Install, UnattendedIntoTheDefaultDirectoryShowsNothingAndLogsEachStep) {
+    const std::string log = scratch_directory("unattended") + "\\setup log.txt";
+    const UnattendedResult run = run_unattended(program, "/S /LOG=\"" + log + "\"");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    expect_complete_install(directory);
+    const std::string d = directory;
+    EXPECT_EQ("copy main exe to" + d + "\r\ncopy " + d + "misuc.dat\r\ncopy " + d +
+                  "readme.chm\r\ncopy " + d + "orderform.htm\r\ncopy " + d +
+                  "Tolmera.xml\r\nWrite to Registry\r\nCreate desktop icon  \r\n"
+                  "install has finish!\r\n",
+              read_file(log));
+    EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
+}
+
+// The rest of the line is the directory, blanks and all; switches in any case.
+TEST_F(Install, UnattendedIntoADirectoryWithBlanks) {
+    const std::string other = scratch_directory("unattended") + "\\Some Apps\\Tol mera";
+    const UnattendedResult run = run_unattended(program, "/s /D=" + other);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    expect_complete_install(other + "\\");
+    EXPECT_FALSE(exists(directory)) << "the default directory was used";
+    remove_product(other + "\\");
+}
+
+TEST_F(Install, UnattendedRunOverAnInstallationRepairsIt) {
+    ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
+    ::DeleteFileA((directory + "misuc.dat").c_str());
+    write_text_file(directory + "Tolmera.xml", "");
+    remove_tree(expected_shortcuts(directory)[0].path);
+    delete_value(HKEY_LOCAL_MACHINE,
+                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                 "Corvanta",
+                 "Publisher");
+
+    const UnattendedResult run = run_unattended(program, "/S");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    expect_complete_install(directory);
+}
+
+// What the wizard would show in its box goes to the log, with the system's
+// reason; the run fails, having done nothing the wizard would not have done.
+TEST_F(Install, UnattendedIntoADirectoryThatCannotBeMadeFails) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string log = scratch + "\\setup.log";
+    write_text_file(scratch + "\\Tolmera", "a file where the folder would go");
+    const UnattendedResult run =
+        run_unattended(program, "/S /LOG=" + log + " /D=" + scratch + "\\Tolmera");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(1603u, run.exit_code);
+    EXPECT_EQ("", run.window_seen) << "a box waited for a click";
+    EXPECT_EQ("error: fail to make dir! (system error 183)\r\n", read_file(log));
+    EXPECT_EQ("a file where the folder would go", read_file(scratch + "\\Tolmera"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE,
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta"));
+    for (const auto &shortcut : expected_shortcuts(scratch + "\\Tolmera\\"))
+        EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+}
+
+// A command line it does not understand: nothing at all is done, not even
+// the log is made.
+TEST_F(Install, UnattendedWithAnArgumentItDoesNotKnowDoesNothing) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string log = scratch + "\\setup.log";
+    for (const std::string &arguments :
+         {"/S /LOG=" + log + " /Q", "/S /LOG=" + log + " /D=Tolmera",
+          "/S /LOG=" + log + " /D=", "/S /LOG=" + log + " /D=\"" + scratch + "\\Tolmera\"",
+          "/S /LOG=" + log + " /Silent /D=" + scratch + "\\Tolmera"}) {
+        SCOPED_TRACE(arguments);
+        const UnattendedResult run = run_unattended(program, arguments);
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(87u, run.exit_code);
+        EXPECT_EQ("", run.window_seen);
+        EXPECT_FALSE(exists(log));
+        EXPECT_FALSE(exists(scratch + "\\Tolmera"));
+        EXPECT_FALSE(exists(directory));
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+    }
+}
+
 // A user whose folders, and the destination typed, are named in scripts
 // outside the system's ANSI code page: every name reaches the file system,
 // the registry and the shell unchanged, in and out again.

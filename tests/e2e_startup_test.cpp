@@ -95,7 +95,7 @@ TEST_F(StartUp, ARecordInTheShortFormDoesNotMatchTheLongPath) {
 TEST_F(StartUp, ARecordOfTheWrongTypeIsReportedAndRemovalCannotGoOn) {
     set_dword(HKEY_LOCAL_MACHINE, kLocationKey, "exepath", 1);
     const std::string copy = copy_program(elsewhere);
-    SetupDriver setup(copy, "", SetupDriver::FirstWindow::dialog);
+    SetupDriver setup(copy, "", "", SetupDriver::FirstWindow::dialog);
 
     const ForeignDialog first = setup.wait_for_dialog();
     ASSERT_TRUE(first.window) << "no error box at start";
@@ -119,6 +119,26 @@ TEST_F(StartUp, ARecordOfTheWrongTypeIsReportedAndRemovalCannotGoOn) {
 
     close_and_expect_no_script(setup, elsewhere + "\\");
     EXPECT_TRUE(exists(copy));
+}
+
+// With windows, the directory given on the command line is what the path
+// box offers, the rest of the line taken as it stands; nothing else in the
+// line changes the run, and nothing is done before the user asks for it.
+TEST_F(StartUp, ADirectoryOnTheCommandLineFillsThePathBoxAndTheRestIsIgnored) {
+    const std::string log = elsewhere + "\\setup.log";
+    const std::string given = "D:\\Some Apps\\Tol mera  ";
+    SetupDriver setup(path_from_environment("INSTAL_EXE"), "", "/Q /LOG=" + log + " /d=" + given);
+    ASSERT_TRUE(setup.has_window()) << setup.box_on_screen();
+    expect_licence_page(setup);
+    setup.accept_licence();
+    setup.next();
+    setup.next();
+    setup.settle();
+    ASSERT_TRUE(is_shown(setup.control("Edit1")));
+    EXPECT_EQ(given, text_of(setup.control("Edit1")));
+    EXPECT_FALSE(exists(log));
+    close_and_expect_no_script(setup, directory);
+    EXPECT_FALSE(exists(log));
 }
 
 TEST_F(StartUp, ExitSetupInTheCancelDialogEndsTheProgram) {

@@ -266,3 +266,23 @@ TEST_F(Uninstall, AScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
     EXPECT_TRUE(exists(copy));
     EXPECT_EQ(windows_temp_entries(), temp_before);
 }
+
+// The quiet uninstall command of the entry, as deployment tools run it: no
+// window at any moment; everything is gone when it returns 0, and the
+// uninstaller itself a moment later.
+TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) {
+    const std::string log = elsewhere + "\\removal.log";
+    const UnattendedResult run = run_unattended(uninstaller, "/S /LOG=" + log);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    expect_removed(directory);
+    EXPECT_FALSE(exists(programs_sub_folder()));
+    EXPECT_EQ("delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera\r\ndelete Files from " +
+                  directory + "\r\ndelete Desktop icon and  links\r\nunstall has finish!\r\n",
+              read_file(log));
+    EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
+        << "the script's folder stayed";
+    EXPECT_TRUE(exists(directory)) << "the install directory is never removed";
+}

@@ -149,7 +149,7 @@ void TForm1::FormClose(CloseAction &) {
     try {
         DeleteMe();
     } catch (const platform::SetupError &error) {
-        ui::Application::get().show_error(error.what());
+        ui::Application::get().show_error(error);
     }
 }
 

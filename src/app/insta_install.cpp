@@ -8,6 +8,7 @@
 #include "insta.h"
 #include "manifest.h"
 #include "payload_check.h"
+#include "uninstall_entry.h"
 #include <iterator>
 
 using insta::install_directory;
@@ -37,6 +38,15 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
     platform::RegistryKey::create(manifest::kMachineRoot, key_path); // closed at once
     const auto key = platform::RegistryKey::open(manifest::kMachineRoot, key_path);
     if (key.is_open()) key.write_text(name, data);
+}
+
+// Creates the install directory and its missing parents: 0 when done, else
+// the system's error code for why not.
+DWORD make_directory(const platform::Text &dir) {
+    if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
+    if (platform::force_directories(dir)) return 0;
+    const DWORD error = ::GetLastError();
+    return error ? error : ERROR_PATH_NOT_FOUND;
 }
 
 // The running program, copied as the uninstaller. Installing again from the
@@ -69,8 +79,8 @@ void TForm1::docopy() {
     const platform::Text &dir = install_directory;
     const auto &payloads = manifest::kPayloads;
 
-    if (!platform::is_acceptable_path(dir) || !platform::force_directories(dir)) {
-        ::MessageBoxW(::GetFocus(), L"fail to make dir!", L"OOooooP", MB_OK);
+    if (const DWORD failure = make_directory(dir)) {
+        ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
         return;
     }
     set_status(L"copy main exe to" + dir);
@@ -109,6 +119,7 @@ void TForm1::docopy() {
     // another program ("C:\Program.exe") from the first part of the path.
     write_machine_value(manifest::kUninstallKey, manifest::kUninstallStringValue,
                         platform::joined({L"\"", dir.c_str(), manifest::kUninstallerFile, L"\""}));
+    write_entry_details(dir);
     write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
     set_position(95);
 

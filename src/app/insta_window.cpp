@@ -22,8 +22,8 @@ constexpr COLORREF kMarkGrey = RGB(160, 160, 164);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kOrange = RGB(255, 147, 38);
 
-constexpr ui::FormDescription kForm = {L"Setup-Corvanta 1.21", 341,         197, 514, 367,
-                                       RGB(221, 221, 221),     kWindowFont, true};
+constexpr ui::FormDescription kForm = {manifest::kWindowCaption, 341,         197, 514, 367,
+                                       RGB(221, 221, 221),       kWindowFont, true};
 
 // Labels, pictures and bevels are painted in this order beneath the child
 // windows; tab order runs through the child windows. The status line and the

@@ -1,10 +1,12 @@
-// Start-up: the DLL search, the common controls, COM, the two windows, the
-// message loop.
+// Start-up: the DLL search, the command line, the common controls, COM, the
+// two windows, and the message loop or a run without windows.
 #include "../platform/owners.h"
 #include "../window/application.h"
 #include "../window/common_controls.h"
+#include "command_line.h"
 #include "contiu.h"
 #include "insta.h"
+#include "unattended.h"
 #include <commctrl.h>
 #include <cstdlib>
 
@@ -38,22 +40,36 @@ void restrict_dll_search() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrict_dll_search();
+    const CommandLine command = parse_command_line(::GetCommandLineW());
+    if (command.unattended && !command.understood) return kExitBadCommandLine;
     ui::Application &application = ui::Application::get();
     application.initialize(instance);
+    UnattendedRun unattended;
+    if (command.unattended) {
+        // Nor any box of the system's own, such as the one for a drive
+        // without its disk: the failing call reports to the program.
+        ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        if (!unattended.start(command.log)) return kExitFailed;
+    }
     platform::LoadedModule common_controls;
     try {
         common_controls = ui::load_common_controls(ICC_PROGRESS_CLASS);
     } catch (const platform::SetupError &error) {
-        application.show_error(error.what());
-        return 1;
+        application.show_error(error);
+        return command.unattended ? kExitFailed : 1;
     }
     const platform::ComApartment com; // shortcuts need it on this thread
+    int exit_code = kExitDone;
     {
         TForm1 main_form;
         application.set_main_form(&main_form);
         TForm2 cancel_dialog;
-        application.run();
+        if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
+        if (command.unattended)
+            exit_code = unattended.run(main_form); // the windows are never shown
+        else
+            application.run();
         application.set_main_form(nullptr);
     } // both windows go here, without any close handler
-    return 0;
+    return exit_code;
 }

@@ -9,6 +9,12 @@
 namespace manifest {
 
 inline constexpr wchar_t kProductName[] = L"Corvanta";
+// The version stands here only: the main window's caption names it too.
+#define INSTAL_PRODUCT_VERSION L"1.21"
+inline constexpr wchar_t kVersion[] = INSTAL_PRODUCT_VERSION;
+inline constexpr wchar_t kPublisher[] = L"Kestra Software";
+inline constexpr wchar_t kWindowCaption[] = L"Setup-Corvanta " INSTAL_PRODUCT_VERSION;
+#undef INSTAL_PRODUCT_VERSION
 // The install directory offered: the system's folder for programs and this
 // name; the literal where the system names no such folder.
 inline constexpr wchar_t kInstallFolderName[] = L"Tolmera";
@@ -30,6 +36,19 @@ inline constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta";
 inline constexpr wchar_t kDisplayNameValue[] = L"DisplayName";
 inline constexpr wchar_t kUninstallStringValue[] = L"UninstallString";
+// The rest of the entry, which deployment tools match installed programs by.
+inline constexpr wchar_t kDisplayVersionValue[] = L"DisplayVersion";
+inline constexpr wchar_t kPublisherValue[] = L"Publisher";
+inline constexpr wchar_t kDisplayIconValue[] = L"DisplayIcon";
+inline constexpr wchar_t kInstallLocationValue[] = L"InstallLocation";
+inline constexpr wchar_t kInstallDateValue[] = L"InstallDate";
+inline constexpr wchar_t kQuietUninstallStringValue[] = L"QuietUninstallString";
+inline constexpr wchar_t kEstimatedSizeValue[] = L"EstimatedSize";
+inline constexpr wchar_t kNoModifyValue[] = L"NoModify";
+inline constexpr wchar_t kNoRepairValue[] = L"NoRepair";
+// The end of the quiet uninstall command: the closing quotation mark, and the
+// switch that makes the uninstaller run without a window.
+inline constexpr wchar_t kQuietEnd[] = L"\" /S";
 inline const HKEY kUserRoot = HKEY_CURRENT_USER;
 inline constexpr wchar_t kShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

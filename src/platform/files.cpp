@@ -25,6 +25,8 @@ bool leads_elsewhere(const BY_HANDLE_FILE_INFORMATION &info) {
 // the very handle that will write it, and only then emptied; a missing one
 // is made new, which fails if something took its name meanwhile.
 UniqueHandle open_for_replacing(const Text &path) {
+    // A refusal of our own has no system error code to report.
+    ::SetLastError(ERROR_SUCCESS);
     if (is_reparse_point(path)) return {};
     UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING,
@@ -66,11 +68,16 @@ bool force_directories(Text path) {
 
 void write_file(const Text &path, const void *bytes, DWORD size) {
     const UniqueHandle file = open_for_replacing(path);
-    if (!file) raise_error(format_message(L"Cannot create file %s", path));
+    // The code is taken before the message is made, which may call the system.
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        raise_error(format_message(L"Cannot create file %s", path), error);
+    }
     if (size == 0) return;
     DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes, size, &written, nullptr) || written != size)
-        raise_error(L"Stream write error");
+    if (!::WriteFile(file.get(), bytes, size, &written, nullptr))
+        raise_error(L"Stream write error", ::GetLastError());
+    if (written != size) raise_error(L"Stream write error");
 }
 
 bool is_reparse_point(const Text &path) {

@@ -6,9 +6,9 @@ namespace platform {
 RegistryKey RegistryKey::create(HKEY root, const wchar_t *path) {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    if (::RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                          &key, &disposition) != ERROR_SUCCESS)
-        raise_error(format_message(L"Failed to create key %s", path));
+    if (const LONG error = ::RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                             KEY_ALL_ACCESS, nullptr, &key, &disposition))
+        raise_error(format_message(L"Failed to create key %s", path), static_cast<DWORD>(error));
     return RegistryKey(key);
 }
 
@@ -37,9 +37,18 @@ Text RegistryKey::read_text(const wchar_t *name) const {
 
 void RegistryKey::write_text(const wchar_t *name, const Text &text) const {
     const auto size = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    if (::RegSetValueExW(get(), name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
-                         size) != ERROR_SUCCESS)
-        raise_error(format_message(L"Failed to set data for '%s'", name));
+    set_value(name, REG_SZ, text.c_str(), size);
+}
+
+void RegistryKey::write_number(const wchar_t *name, DWORD number) const {
+    set_value(name, REG_DWORD, &number, sizeof number);
+}
+
+void RegistryKey::set_value(const wchar_t *name, DWORD type, const void *data, DWORD size) const {
+    if (const LONG error =
+            ::RegSetValueExW(get(), name, 0, type, static_cast<const BYTE *>(data), size))
+        raise_error(format_message(L"Failed to set data for '%s'", name),
+                    static_cast<DWORD>(error));
 }
 
 void RegistryKey::delete_value(const wchar_t *name) const {

@@ -1,7 +1,7 @@
 #pragma once
 // Registry keys as the program uses them: every create or open asks for full
-// access, values are written as REG_SZ with their terminating zero, and a
-// missing value reads as empty text.
+// access, text values are written as REG_SZ with their terminating zero, and
+// a missing value reads as empty text.
 #include "owners.h"
 #include "text.h"
 
@@ -23,11 +23,14 @@ public:
     Text read_text(const wchar_t *name) const;
     // "Failed to set data for '%s'" when the value cannot be set.
     void write_text(const wchar_t *name, const Text &text) const;
+    // A REG_DWORD value; fails as write_text does.
+    void write_number(const wchar_t *name, DWORD number) const;
     // Outcome not used by any caller.
     void delete_value(const wchar_t *name) const;
 
 private:
     explicit RegistryKey(HKEY key) : key_(key) {}
+    void set_value(const wchar_t *name, DWORD type, const void *data, DWORD size) const;
     UniqueKey key_;
 };
 

@@ -9,8 +9,8 @@ Text format_message(const wchar_t *pattern, const Text &argument) {
     return joined({text.substr(0, at).c_str(), argument.c_str(), pattern + at + 2});
 }
 
-void raise_error(const Text &message) {
-    throw SetupError(message);
+void raise_error(const Text &message, DWORD code) {
+    throw SetupError(message, code);
 }
 
 } // namespace platform

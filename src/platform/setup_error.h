@@ -2,22 +2,26 @@
 // The one exception type of the program: it carries the text that the
 // standard error box shows. Not derived from the standard library's
 // exceptions, whose texts live in strings of the library's own.
+#include <windows.h>
 #include "text.h"
 
 namespace platform {
 
 class SetupError {
 public:
-    explicit SetupError(Text message) : message_(std::move(message)) {}
+    // code: the system's error code behind the failure, 0 when none.
+    explicit SetupError(Text message, DWORD code = 0) : message_(std::move(message)), code_(code) {}
     const wchar_t *what() const noexcept { return message_.c_str(); }
+    DWORD code() const noexcept { return code_; }
 
 private:
     Text message_;
+    DWORD code_;
 };
 
 // Replaces the first "%s" of pattern with argument.
 Text format_message(const wchar_t *pattern, const Text &argument);
 
-[[noreturn]] void raise_error(const Text &message);
+[[noreturn]] void raise_error(const Text &message, DWORD code = 0);
 
 } // namespace platform

@@ -29,7 +29,8 @@ Text io_error_text(DWORD code) {
 
 namespace {
 [[noreturn]] void raise_last_error() {
-    raise_error(io_error_text(::GetLastError()));
+    const DWORD error = ::GetLastError();
+    raise_error(io_error_text(error), error);
 }
 } // namespace
 
@@ -53,7 +54,8 @@ void TextFileWriter::write_line(const Text &line) {
         // wrote part of the line or refused all of it.
         const DWORD error = ::GetLastError();
         raise_error(io_error_text(
-            error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? 101 : error));
+                        error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? 101 : error),
+                    error);
     }
     if (written != static_cast<DWORD>(size)) raise_error(io_error_text(101));
 }

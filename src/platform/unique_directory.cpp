@@ -31,7 +31,8 @@ Text create_unique_protected_directory(const Text &parent) {
         const Text path = joined({parent.c_str(), L"\\", random_name().c_str()});
         if (create_protected_directory(path)) return path;
         const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS || attempt == 15) raise_error(io_error_text(error));
+        if (error != ERROR_ALREADY_EXISTS || attempt == 15)
+            raise_error(io_error_text(error), error);
     }
 }
 

@@ -100,16 +100,23 @@ void Application::clear_termination() {
     terminated_ = false;
 }
 
-void Application::show_error(const platform::Text &message) {
+void Application::show_error(const platform::SetupError &error) {
+    const platform::Text text = error_box_text(error.what());
+    if (report_) return report_->report_error(text, error.code());
     const TaskWindowsDisabled disabled;
-    ::MessageBoxW(window_, error_box_text(message).c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    ::MessageBoxW(window_, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void Application::show_message(const wchar_t *text, const wchar_t *caption, DWORD code) {
+    if (report_) return report_->report_error(text, code);
+    ::MessageBoxW(::GetFocus(), text, caption, MB_OK);
 }
 
 void guarded_call(void (*call)(void *handler), void *handler) {
     try {
         call(handler);
     } catch (const platform::SetupError &error) {
-        Application::get().show_error(error.what());
+        Application::get().show_error(error);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The application: its own hidden top-level window (title and icon of the
 // taskbar button, owner of every form and message box), the message loop,
-// and the standard error box.
+// the standard error box, and where the boxes go when nobody watches.
 #include <windows.h>
 #include <type_traits>
 #include "../platform/setup_error.h"
@@ -9,6 +9,17 @@
 namespace ui {
 
 class Form;
+
+// Takes, in a run that shows no window, the text of every box the program
+// would show; the run goes on as it would once the box was closed.
+class Report {
+public:
+    // code: the system's error code behind it, 0 when there is none.
+    virtual void report_error(const platform::Text &text, DWORD code) = 0;
+
+protected:
+    ~Report() = default;
+};
 
 // "install.exe" -> "install": the file name cut before its first '.', every
 // character after the first in lower case.
@@ -42,7 +53,12 @@ public:
 
     // The standard error box: owned by the application, titled with its
     // title, with the error icon; the other windows are disabled meanwhile.
-    void show_error(const platform::Text &message);
+    void show_error(const platform::SetupError &error);
+    // A box of the program's own: the text, the caption and one OK button,
+    // owned by the window that has the focus.
+    void show_message(const wchar_t *text, const wchar_t *caption, DWORD code);
+    // nullptr shows the boxes again.
+    void set_report(Report *report) { report_ = report; }
 
 private:
     Application() = default;
@@ -52,6 +68,7 @@ private:
     HWND window_ = nullptr;
     platform::Text title_;
     Form *main_form_ = nullptr;
+    Report *report_ = nullptr;
     bool terminated_ = false;
 };
 

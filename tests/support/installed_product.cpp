@@ -7,6 +7,7 @@
 #include "text.h"
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <cstdio>
 
 namespace testing_support {
 
@@ -15,6 +16,22 @@ std::string special_folder(int csidl) {
     wchar_t path[MAX_PATH + 1] = {};
     ::SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE);
     return utf8(path);
+}
+
+// The local date a number of days ago, as YYYYMMDD.
+std::string local_date(int days_ago) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME time;
+    ::SystemTimeToFileTime(&now, &time);
+    ULARGE_INTEGER ticks = {{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart -= static_cast<ULONGLONG>(days_ago) * 24 * 60 * 60 * 10000000;
+    time = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME day;
+    ::FileTimeToSystemTime(&time, &day);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u%02u%02u", day.wYear, day.wMonth, day.wDay);
+    return text;
 }
 } // namespace
 
@@ -75,6 +92,29 @@ void expect_complete_install(const std::string &directory) {
     expect_text(manifest::kInstalledLocationKey, "exepath", directory);
     expect_text(manifest::kUninstallKey, "DisplayName", "Corvanta");
     expect_text(manifest::kUninstallKey, "UninstallString", "\"" + directory + "install.exe\"");
+    // The rest of the entry, as deployment tools and the list of programs read it.
+    expect_text(manifest::kUninstallKey, "DisplayVersion", "1.21");
+    expect_text(manifest::kUninstallKey, "Publisher", "Kestra Software");
+    expect_text(manifest::kUninstallKey, "DisplayIcon", directory + "Tolmera.exe,0");
+    expect_text(manifest::kUninstallKey, "InstallLocation", directory);
+    expect_text(manifest::kUninstallKey, "QuietUninstallString",
+                "\"" + directory + "install.exe\" /S");
+    const std::string date =
+        read_string(manifest::kMachineRoot, utf8(manifest::kUninstallKey), "InstallDate");
+    EXPECT_TRUE(date == local_date(0) || date == local_date(1)) << "InstallDate " << date;
+    const auto expect_number = [](const char *name, DWORD number) {
+        const RawValue value =
+            read_raw(manifest::kMachineRoot, utf8(manifest::kUninstallKey), name);
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value.type) << name;
+        EXPECT_EQ(std::string(reinterpret_cast<const char *>(&number), sizeof number), value.bytes)
+            << name << " " << number;
+    };
+    std::size_t bytes = read_file(directory + utf8(manifest::kUninstallerFile)).size();
+    for (const auto &file : carried_files())
+        bytes += read_file(directory + file.name).size();
+    expect_number("EstimatedSize", static_cast<DWORD>((bytes + 1023) / 1024));
+    expect_number("NoModify", 1);
+    expect_number("NoRepair", 1);
 
     for (const auto &expected : expected_shortcuts(directory)) {
         SCOPED_TRACE(expected.path);

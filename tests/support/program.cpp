@@ -74,6 +74,44 @@ DWORD ProgramRun::exit_code() const {
     return code;
 }
 
+namespace {
+struct VisibleWindowSearch {
+    DWORD process;
+    std::string title;
+    bool found;
+};
+
+BOOL CALLBACK match_visible_window(HWND window, LPARAM search_pointer) {
+    auto *search = reinterpret_cast<VisibleWindowSearch *>(search_pointer);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != search->process || !::IsWindowVisible(window)) return TRUE;
+    search->title = window_text(window);
+    search->found = true;
+    return FALSE;
+}
+} // namespace
+
+UnattendedResult run_unattended(const std::string &program, const std::string &arguments,
+                                DWORD timeout_ms) {
+    UnattendedResult result;
+    const ProgramRun run(program, "", arguments);
+    if (!run.started()) return result;
+    // Looked at every few milliseconds for the whole run: a window shown
+    // even for a moment, let alone a box that waits for a click, is seen.
+    const DWORD start = ::GetTickCount();
+    while (!run.wait_for_exit(5)) {
+        VisibleWindowSearch search = {run.id(), {}, false};
+        ::EnumWindows(match_visible_window, reinterpret_cast<LPARAM>(&search));
+        if (search.found && result.window_seen.empty())
+            result.window_seen = search.title.empty() ? "(untitled)" : search.title;
+        if (::GetTickCount() - start > timeout_ms) return result; // ended by run's destructor
+    }
+    result.ended = true;
+    result.exit_code = run.exit_code();
+    return result;
+}
+
 HWND child_with_text(HWND parent, const char *text) {
     return find_child(parent, nullptr, text);
 }

@@ -50,6 +50,18 @@ struct ProcessStart {
 };
 ProcessStart process_start(DWORD process);
 
+// The program started with arguments and nobody at the keyboard, watched
+// until it ends: whether it ended in time, its exit code as the system gives
+// it (all 32 bits of it), and the title of the first of its windows that was
+// visible at any moment (empty when none ever was).
+struct UnattendedResult {
+    bool ended = false;
+    DWORD exit_code = STILL_ACTIVE;
+    std::string window_seen;
+};
+UnattendedResult run_unattended(const std::string &program, const std::string &arguments,
+                                DWORD timeout_ms = 60000);
+
 // Children of a form by their text, and their state as a user sees it.
 HWND child_with_text(HWND parent, const char *text);
 bool is_shown(HWND window);

@@ -45,8 +45,8 @@ const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",  "rb2
 } // namespace
 
 SetupDriver::SetupDriver(const std::string &program, const std::string &directory,
-                         FirstWindow first)
-    : run_(program, directory) {
+                         const std::string &arguments, FirstWindow first)
+    : run_(program, directory, arguments) {
     if (first == FirstWindow::main) wait_for_main_window();
 }
 

@@ -24,10 +24,11 @@ public:
     // the main window is being created (the window shows after it).
     enum class FirstWindow { main, dialog };
 
-    // Starts program (a Windows path) and, unless told that a box comes
-    // first, waits for its main window.
+    // Starts program (a Windows path) in directory with the command-line
+    // arguments and, unless told that a box comes first, waits for its main
+    // window.
     explicit SetupDriver(const std::string &program, const std::string &directory = "",
-                         FirstWindow first = FirstWindow::main);
+                         const std::string &arguments = "", FirstWindow first = FirstWindow::main);
     // Waits for the main window; false when it does not show in time.
     bool wait_for_main_window(DWORD timeout_ms = 15000);
 

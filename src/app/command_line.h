@@ -1,0 +1,20 @@
+#pragma once
+// The switches setup understands, read the way the common installer systems
+// read theirs: "/S" runs without any window, "/LOG=file" writes a log of such
+// a run (quotation marks around the path, or the whole switch, as the shell
+// puts them), and "/D=path", which must come last, takes the rest of the line
+// as the install directory, blanks included, without quotation marks.
+// Letters in any case.
+#include "../platform/text.h"
+
+struct CommandLine {
+    bool unattended = false; // /S
+    // False for anything else in the line, or a /D= that is not a full path
+    // from a drive or a share; a run with windows ignores both.
+    bool understood = true;
+    platform::Text log;       // empty without /LOG=
+    platform::Text directory; // empty without /D=
+};
+
+// The switches of line, the whole command line, the program's own name first.
+CommandLine parse_command_line(const wchar_t *line);

@@ -1,0 +1,43 @@
+#pragma once
+// A run that shows no window at all: the wizard's own procedures, driven as
+// a user would drive them, without the pauses meant for a watching user;
+// each status text, and the text of each box the wizard would show, goes to
+// a log instead.
+#include "../platform/text_file.h"
+#include "../window/application.h"
+#include "pacing.h"
+#include <optional>
+
+class TForm1;
+
+// The exit codes of such a run, as the common installer systems give them.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitBadCommandLine = 87;
+inline constexpr int kExitFailed = 1603;
+
+class UnattendedRun : public Pacing, public ui::Report {
+public:
+    UnattendedRun() = default;
+    UnattendedRun(const UnattendedRun &) = delete;
+    UnattendedRun &operator=(const UnattendedRun &) = delete;
+    ~UnattendedRun() override;
+
+    // Creates the log at log_path (none when it is empty) and takes the
+    // pauses and the boxes from here on; false when the log cannot be made.
+    bool start(const platform::Text &log_path);
+    // What the start-up check chose: an install into the directory of the
+    // path box, or, from the installed copy, the removal; then Finish. The
+    // exit code: failed once any box would have been shown.
+    int run(TForm1 &form);
+
+    void pause(DWORD) override {}
+    void status_shown(const platform::Text &text) override;
+    void report_error(const platform::Text &text, DWORD code) override;
+
+private:
+    void write(const platform::Text &line);
+
+    std::optional<platform::TextFileWriter> log_;
+    bool started_ = false;
+    bool failed_ = false;
+};
