@@ -261,6 +261,27 @@ TEST_F(Install, UnattendedWithAnArgumentItDoesNotKnowDoesNothing) {
     }
 }
 
+// The setup program's folder is the user's: renaming the running program
+// away and putting another file at its path while the wizard waits must not
+// make that file the uninstaller that the list of programs starts.
+TEST_F(Install, TheUninstallerIsTheRunningProgramWhateverIsPutAtItsPath) {
+    const std::string elsewhere = scratch_directory("e2e-swap");
+    const std::string copy = copy_program(elsewhere);
+    const std::string original = read_file(copy);
+    const std::wstring application = wide(path_from_environment("INSTAL_APPLICATION_FILE"));
+    SetupDriver setup(copy);
+    ASSERT_TRUE(setup.has_window());
+    const bool renamed = ::MoveFileW(wide(copy).c_str(), wide(copy + ".away").c_str());
+    EXPECT_FALSE(renamed) << "the running program's file was renamed";
+    EXPECT_FALSE(::CopyFileW(application.c_str(), wide(copy).c_str(), renamed))
+        << "another file was put in its place";
+    ASSERT_TRUE(setup.install_to(kDefaultPathText)) << setup.box_on_screen();
+    finish(setup);
+    EXPECT_TRUE(read_file(directory + "install.exe") == original)
+        << "install.exe is not the program that ran";
+    remove_tree(elsewhere);
+}
+
 // A user whose folders, and the destination typed, are named in scripts
 // outside the system's ANSI code page: every name reaches the file system,
 // the registry and the shell unchanged, in and out again.

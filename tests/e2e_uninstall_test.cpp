@@ -117,9 +117,11 @@ TEST_F(Uninstall, SelfRemovalRunsNothingFromTheCurrentDirectoryAndWaitsForTheFil
     SetupDriver setup(copy, working);
     ASSERT_TRUE(setup.has_window());
     ASSERT_TRUE(setup.uninstall()) << setup.box_on_screen();
-    // Held open as another program might hold it: the script has to wait.
-    const HANDLE held = ::CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Held open as another program (a virus scanner) might hold it, letting
+    // it be moved and deleted: the deletion has to wait until it lets go.
+    const HANDLE held =
+        ::CreateFileW(wide(copy).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     setup.next();
     ASSERT_TRUE(setup.process().wait_for_exit());
@@ -141,9 +143,24 @@ TEST_F(Uninstall, SelfRemovalRunsNothingFromTheCurrentDirectoryAndWaitsForTheFil
     EXPECT_EQ(folder_name.size(), 16u) << folder_name;
     EXPECT_EQ(folder_name.find_first_not_of("0123456789abcdef"), std::string::npos) << folder_name;
     EXPECT_EQ(start.current_directory, system + "\\");
+    // Its environment is its own, not the user's (the uninstaller's has the
+    // user's variables): only what Wine adds to every process besides.
+    const std::string windows = windows_temp().substr(0, windows_temp().size() - 5);
+    std::vector<std::string> environment;
+    for (const auto &variable : start.environment)
+        if (variable.rfind("WINE", 0) != 0 && variable.rfind("SystemDrive=", 0) != 0)
+            environment.push_back(variable);
+    std::sort(environment.begin(), environment.end());
+    EXPECT_EQ(environment,
+              (std::vector<std::string>{"ComSpec=" + system + "\\cmd.exe", "PATH=" + system,
+                                        "SystemRoot=" + windows, "windir=" + windows}));
 
     const std::string folder = windows_temp() + "\\" + folder_name;
     EXPECT_TRUE(exists(folder + "\\" + kScript));
+    // The program's file was moved there, out of the folder the user controls.
+    const std::string moved = folder + "\\$$a$$.exe";
+    EXPECT_FALSE(exists(copy));
+    EXPECT_TRUE(read_file(moved) == read_file(path_from_environment("INSTAL_EXE")));
     EXPECT_EQ(access_list_of(folder), protected_list);
     // What Wine shows of it: nothing granted to everybody.
     EXPECT_EQ(access_list_of(folder).find("S-1-1-0 "), std::string::npos) << access_list_of(folder);
@@ -153,9 +170,9 @@ TEST_F(Uninstall, SelfRemovalRunsNothingFromTheCurrentDirectoryAndWaitsForTheFil
     EXPECT_EQ(windows_temp_entries(), expected_temp);
 
     ::Sleep(4000);
-    EXPECT_TRUE(exists(copy)) << "deleted while it was held";
+    EXPECT_TRUE(exists(moved)) << "gone while it was held";
     ::CloseHandle(held);
-    EXPECT_TRUE(wait_until_gone(copy, kSelfRemovalMs)) << "no removal once the file was free";
+    EXPECT_TRUE(wait_until_gone(moved, kSelfRemovalMs)) << "no removal once the file was free";
     EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
         << "the script's folder stayed";
     EXPECT_FALSE(exists(marker)) << read_file(marker);

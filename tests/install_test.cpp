@@ -328,6 +328,41 @@ TEST_F(Install, WithoutAProgramsFolderTheSubFolderShortcutsAreSkipped) {
     EXPECT_TRUE(read_shortcut(paths[2]).loaded);
 }
 
+// The Programs folder is the user's: a link put in place of its Tolmera
+// sub-folder before the install, or a value naming a folder through the
+// device namespace, would have the shortcuts written wherever they lead.
+TEST_F(Install, ALinkedOrDeviceNamedProgramsFolderGetsNoShortcuts) {
+    const std::string elsewhere = scratch_directory("install-elsewhere");
+    const auto nothing_written = [&] {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = ::FindFirstFileW(wide(elsewhere + "\\*").c_str(), &found);
+        int entries = 0;
+        do
+            entries += std::wcscmp(found.cFileName, L".") && std::wcscmp(found.cFileName, L"..");
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        return entries == 0;
+    };
+    {
+        remove_tree(programs_sub_folder());
+        ASSERT_TRUE(make_unix_symbolic_link(elsewhere, programs_sub_folder()));
+        PacingRecorder recorder;
+        install(target);
+        remove_unix_symbolic_link(programs_sub_folder());
+        EXPECT_EQ(form().Button2->text(), "Finish");
+        EXPECT_TRUE(nothing_written());
+        EXPECT_TRUE(read_shortcut(shortcut_paths()[0]).loaded) << "the desktop's are made";
+        close_forms();
+    }
+    const ShellFoldersGuard restore;
+    set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+               utf8(manifest::kProgramsValue), "\\\\?\\" + elsewhere);
+    PacingRecorder recorder;
+    install(target);
+    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_TRUE(nothing_written());
+}
+
 // Points the user's Desktop and Start-menu folders at a folder that is not
 // there, so that the shell cannot give their paths, and puts them back.
 class SpecialFoldersGone {

@@ -2,7 +2,9 @@
 // registry, files, resources and shell.
 #include "app/insta.h"
 #include "app/manifest.h"
+#include "platform/acting_as_user.h"
 #include "platform/files.h"
+#include "platform/image_file.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
@@ -16,6 +18,7 @@
 #include "window/application.h"
 #include "window/pictures.h"
 #include <gtest/gtest.h>
+#include <sddl.h>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -39,6 +42,7 @@ struct PeFacts {
     WORD machine = 0;
     WORD subsystem = 0;
     WORD subsystem_version = 0; // major << 8 | minor
+    WORD dll_characteristics = 0;
     std::set<std::string> imports;
     std::set<std::string> functions; // imported by name, from any DLL
 };
@@ -54,6 +58,7 @@ PeFacts read_pe(const std::string &bytes) {
     at(pe, headers);
     facts.machine = headers.FileHeader.Machine;
     facts.subsystem = headers.OptionalHeader.Subsystem;
+    facts.dll_characteristics = headers.OptionalHeader.DllCharacteristics;
     facts.subsystem_version = static_cast<WORD>(headers.OptionalHeader.MajorSubsystemVersion << 8 |
                                                 headers.OptionalHeader.MinorSubsystemVersion);
     const auto sections =
@@ -110,7 +115,84 @@ TEST(ProgramFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
         const bool ansi = function.size() > 1 && function.back() == 'A' &&
                           ::islower(static_cast<unsigned char>(function[function.size() - 2]));
         EXPECT_TRUE(!ansi || function == "GetStartupInfoA") << function;
+        // advapi32 forwards these to DLLs that are not known ones, which the
+        // loader would look for beside the program.
+        EXPECT_TRUE(function.rfind("Crypt", 0) != 0 && function != "SystemFunction036") << function;
     }
+    // A program that is not terminal-server aware gets a Windows folder of
+    // the user's own on a terminal server.
+    EXPECT_TRUE(facts.dll_characteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+}
+
+// The program holds its own file from start-up, and knows it for the image
+// that runs: the bytes the uninstaller is written from.
+TEST(ProgramFile, TheRunningImageIsHeldAndKnownByItsBytes) {
+    const platform::ImageFile &running = platform::ImageFile::running();
+    ASSERT_TRUE(running.verified());
+    const std::wstring own = platform::module_path().c_str();
+    EXPECT_FALSE(::MoveFileW(own.c_str(), (own + L".old").c_str())) << "renamed while it runs";
+    EXPECT_FALSE(platform::ImageFile(wide(path_from_environment("INSTAL_EXE"))).verified());
+
+    // The setup program as a loader maps it where it must be relocated, as
+    // Windows does for a program that asks for random addresses (Wine loads
+    // it where it asks): its file holds that image, relocations and all, but
+    // not with a byte changed anywhere but in the data it writes.
+    const std::string program = path_from_environment("INSTAL_EXE");
+    std::string bytes = read_file(program);
+    const auto &file_nt = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
+        bytes.data() + reinterpret_cast<const IMAGE_DOS_HEADER *>(bytes.data())->e_lfanew);
+    auto *image = static_cast<unsigned char *>(::VirtualAlloc(
+        nullptr, file_nt.OptionalHeader.SizeOfImage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(image, nullptr);
+    std::memcpy(image, bytes.data(), file_nt.OptionalHeader.SizeOfHeaders);
+    const IMAGE_SECTION_HEADER *first_section = IMAGE_FIRST_SECTION(&file_nt);
+    for (WORD i = 0; i < file_nt.FileHeader.NumberOfSections; ++i)
+        std::memcpy(image + first_section[i].VirtualAddress,
+                    bytes.data() + first_section[i].PointerToRawData,
+                    std::min(first_section[i].SizeOfRawData, first_section[i].Misc.VirtualSize));
+    const DWORD delta =
+        static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(image)) - file_nt.OptionalHeader.ImageBase;
+    ASSERT_NE(delta, 0u);
+    const auto relocate = [&](DWORD by) {
+        const auto &directory =
+            file_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
+        for (DWORD at = 0; at < directory.Size;) {
+            const auto *block = reinterpret_cast<const IMAGE_BASE_RELOCATION *>(
+                image + directory.VirtualAddress + at);
+            const auto *entries = reinterpret_cast<const WORD *>(block + 1);
+            for (DWORD e = 0; e < (block->SizeOfBlock - sizeof *block) / 2; ++e)
+                if (entries[e] >> 12 == IMAGE_REL_BASED_HIGHLOW)
+                    *reinterpret_cast<DWORD *>(image + block->VirtualAddress +
+                                               (entries[e] & 0xFFF)) += by;
+            at += block->SizeOfBlock;
+        }
+    };
+    const auto holds = [&] {
+        return platform::file_holds_image(reinterpret_cast<const unsigned char *>(bytes.data()),
+                                          static_cast<DWORD>(bytes.size()), image);
+    };
+    EXPECT_FALSE(holds()) << "found the same before relocation";
+    relocate(delta);
+    EXPECT_TRUE(holds());
+    const DWORD resources =
+        file_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+    for (WORD i = 0; i < file_nt.FileHeader.NumberOfSections; ++i) {
+        const IMAGE_SECTION_HEADER &section = first_section[i];
+        if (!section.SizeOfRawData) continue;
+        const bool written =
+            (section.Characteristics & IMAGE_SCN_MEM_WRITE) && section.VirtualAddress != resources;
+        const std::size_t at = section.PointerToRawData + section.SizeOfRawData / 3;
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+        EXPECT_EQ(holds(), written) << reinterpret_cast<const char *>(section.Name);
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+    }
+    bytes[0x40] = static_cast<char>(bytes[0x40] ^ 1); // the headers
+    EXPECT_FALSE(holds());
+    bytes[0x40] = static_cast<char>(bytes[0x40] ^ 1);
+    EXPECT_FALSE(platform::file_holds_image(reinterpret_cast<const unsigned char *>(bytes.data()),
+                                            0x200, image))
+        << "a file cut short";
+    ::VirtualFree(image, 0, MEM_RELEASE);
 }
 
 // Windows XP SP3's loader refuses a program whose header asks for a later
@@ -373,7 +455,8 @@ TEST(Paths, FullPathsStartWithADriveOrAServerAndShare) {
     for (const wchar_t *relative :
          {L"", L"Tolmera\\", L"C:Tolmera\\", L"..\\Tolmera\\", L".\\Tolmera\\", L"\\Tolmera\\",
           L"C:", L"1:\\Tolmera\\", L"\\\\server\\", L"\\\\server\\share", L"\\\\\\share\\",
-          L"\\\\server\\\\"})
+          L"\\\\server\\\\", L"\\\\?\\C:\\mine\\", L"\\\\.\\C:\\mine\\", L"\\??\\C:\\mine\\",
+          L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\", L"\\\\?\\UNC\\server\\share\\"})
         EXPECT_FALSE(platform::is_full_path(relative)) << utf8(relative);
 }
 
@@ -497,6 +580,49 @@ TEST(ErrorBox, TitleIsTheFileNameCutAtItsFirstDot) {
     EXPECT_EQ(ui::application_title(L"C:\\a.b\\Setup"), L"Setup");
 }
 
+// Shortcuts are made and removed with no more rights than the user has: the
+// Administrators group can only deny; the thread is itself again afterwards.
+TEST(Security, WorkInTheUsersFoldersIsDoneWithoutTheAdministratorsRights) {
+    const auto group_of = [](HANDLE token, DWORD &attributes) {
+        DWORD size = 0;
+        ::GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+        std::vector<BYTE> buffer(size ? size : 1);
+        if (!::GetTokenInformation(token, TokenGroups, buffer.data(), size, &size)) return false;
+        const auto *groups = reinterpret_cast<const TOKEN_GROUPS *>(buffer.data());
+        for (DWORD i = 0; i < groups->GroupCount; ++i) {
+            LPWSTR sid = nullptr;
+            ::ConvertSidToStringSidW(groups->Groups[i].Sid, &sid);
+            const bool administrators = sid && std::wstring(sid) == L"S-1-5-32-544";
+            ::LocalFree(sid);
+            if (administrators) {
+                attributes = groups->Groups[i].Attributes;
+                return true;
+            }
+        }
+        return false;
+    };
+    HANDLE process_token = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &process_token));
+    DWORD attributes = 0;
+    const bool elevated = group_of(process_token, attributes);
+    ::CloseHandle(process_token);
+    {
+        const platform::ActingAsUser user;
+        HANDLE thread_token = nullptr;
+        ASSERT_TRUE(::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &thread_token));
+        if (elevated) {
+            ASSERT_TRUE(group_of(thread_token, attributes));
+            EXPECT_TRUE(attributes & SE_GROUP_USE_FOR_DENY_ONLY);
+            EXPECT_FALSE(attributes & SE_GROUP_ENABLED);
+        }
+        // The privileges removed only Windows shows: Wine keeps them all.
+        ::CloseHandle(thread_token);
+    }
+    HANDLE none = nullptr;
+    EXPECT_FALSE(::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &none));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_NO_TOKEN));
+}
+
 TEST(Shell, OleErrorsWithoutSystemTextShowTheirCode) {
     EXPECT_EQ(platform::ole_error_text(static_cast<HRESULT>(0x8FFF1234)), L"OLE error 8fff1234");
 }
@@ -529,8 +655,10 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
     if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
         GTEST_SKIP() << "no small drive: the test environment could not mount one";
     const std::string root = drive;
-    const std::string program = scratch_directory("self-removal") + "\\install.exe";
+    // On the same drive: moved into the script's folder, and back again.
+    const std::string program = root + "\\install.exe";
     write_text_file(program, "x");
+    const platform::ImageFile file(wide(program));
     // The whole drive taken: the folder and an empty script can still be
     // made, but not one line written.
     const std::string filler = root + "\\filler";
@@ -543,7 +671,8 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
         }
     }
 
-    EXPECT_EQ(error_of([&] { remove_after_exit(wide(program), wide(root)); }), "Disk full");
+    EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), false, wide(root)); }),
+              "Disk full");
     std::vector<std::string> left;
     WIN32_FIND_DATAA found;
     platform::FindHandle search(::FindFirstFileA((root + "\\*").c_str(), &found));
@@ -551,7 +680,7 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
             left.push_back(found.cFileName);
         while (::FindNextFileA(search.get(), &found));
     ::DeleteFileA(filler.c_str());
-    EXPECT_EQ(left, std::vector<std::string>{"filler"});
+    EXPECT_EQ(left, (std::vector<std::string>{"filler", "install.exe"}));
     EXPECT_TRUE(exists(program));
 }
 
@@ -561,11 +690,13 @@ TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
     ::CreateDirectoryA(parent.c_str(), nullptr);
     const std::string program = dir + "\\install.exe";
     write_text_file(program, "x");
+    const platform::ImageFile file(wide(program));
     const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
     const char kPending[] = "PendingFileRenameOperations";
     const RawValue before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
 
-    EXPECT_EQ(error_of([&] { remove_after_exit(wide(program), wide(parent)); }), "(no error)");
+    EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(parent)); }),
+              "(no error)");
     const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
     // Pairs of names, each ended by a zero: the file, then an empty target.
     const std::string entry = std::string("\\??\\") + program + '\0' + '\0';

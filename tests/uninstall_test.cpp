@@ -299,3 +299,32 @@ TEST_F(Uninstall, EmptyShellFoldersReachNothingAtTheDriveRoot) {
 }
 
 } // namespace
+
+// A folder value given through the device or object namespace ("\\?\",
+// "\\.\") reaches any folder whatever the user may write: it counts as
+// empty, and nothing is deleted there.
+TEST_F(Uninstall, ShellFoldersNamedThroughDevicesReachNothing) {
+    const std::string mine = scratch_directory("uninstall-mine");
+    const std::vector<std::string> files = {
+        mine + "\\Corvanta.lnk", mine + "\\Readme.lnk", mine + "\\Tolmera\\Corvanta.lnk",
+        mine + "\\Tolmera\\Uninstall.lnk", mine + "\\Tolmera\\Readme.lnk"};
+    ::CreateDirectoryW(wide(mine + "\\Tolmera").c_str(), nullptr);
+    for (const std::string prefix : {"\\\\?\\", "\\\\.\\"}) {
+        SCOPED_TRACE(prefix);
+        for (const auto &file : files)
+            write_text_file(file, "the user's");
+        install();
+        const ShellFoldersGuard restore;
+        for (const wchar_t *name :
+             {manifest::kDesktopValue, manifest::kStartMenuValue, manifest::kProgramsValue})
+            set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey), utf8(name),
+                       prefix + mine);
+        PacingRecorder recorder;
+        uninstall();
+        EXPECT_EQ(form().Button2->text(), "finish");
+        for (const auto &file : files)
+            EXPECT_EQ(read_file(file), "the user's") << file;
+        EXPECT_TRUE(exists(mine + "\\Tolmera"));
+        close_forms();
+    }
+}

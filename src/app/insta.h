@@ -55,7 +55,14 @@ struct SelfRemovalPaths {
 // The lines of the script that deletes the program once it is free, then
 // itself and its folder.
 platform::Text self_removal_script(const SelfRemovalPaths &paths);
-// Deletes program once it has ended, through a script written into a new
-// folder of its own inside scripts_parent. A script that cannot be written
-// raises the runtime's error, and leaves neither script nor folder.
-void remove_after_exit(const platform::Text &program, const platform::Text &scripts_parent);
+// Deletes program, the file at program_path, once it has ended: moved by its
+// handle into a new folder of its own inside scripts_parent, a script there
+// deletes it, then itself and the folder. Where it cannot be moved, a file
+// that is part_of_installation is deleted where it lies; any other stays.
+// A script that cannot be written raises the runtime's error, and leaves
+// neither script nor folder, and the file where it was.
+namespace platform {
+class ImageFile;
+}
+void remove_after_exit(const platform::ImageFile &program, const platform::Text &program_path,
+                       bool part_of_installation, const platform::Text &scripts_parent);

@@ -1,5 +1,6 @@
 // docopy: the install sequence, step by step as the user watches it.
 #include "../platform/files.h"
+#include "../platform/image_file.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/resources.h"
@@ -49,28 +50,23 @@ DWORD make_directory(const platform::Text &dir) {
     return error ? error : ERROR_PATH_NOT_FOUND;
 }
 
-// The running program, copied as the uninstaller. Installing again from the
-// uninstaller into its own directory finds the target to be the running
-// file itself, however the directory was typed: it is left as it is.
+// The running program, written as the uninstaller from its own file as it
+// was opened at start-up: whatever has since been put at the program's path
+// never becomes the uninstaller that the list of programs starts elevated.
+// Installing again from the uninstaller into its own directory finds the
+// target to be the running file itself, however the directory was typed:
+// it is left as it is.
 void place_uninstaller_copy(const platform::Text &directory) {
     const platform::Text source = platform::trim(platform::module_path());
     const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
     if (platform::same_file(source, target)) return;
-    const auto cannot_create = [&] {
+    const platform::ImageFile &image = platform::ImageFile::running();
+    if (!image.verified())
         platform::raise_error(platform::format_message(L"Cannot create file %s", target));
-    };
-    if (platform::file_exists(target)) {
-        if (platform::leads_elsewhere(target)) cannot_create();
-        // An old copy made read-only (from a CD) could be neither deleted
-        // nor overwritten.
-        platform::clear_read_only(target);
-        ::DeleteFileW(target.c_str());
-    }
-    // Whatever took the old file's name since is not written through.
-    if (!::CopyFileW(source.c_str(), target.c_str(), TRUE)) cannot_create();
-    // A setup program run from a CD is read-only, and so would be its copy,
-    // which the uninstall must be able to delete.
-    platform::clear_read_only(target);
+    // An old copy made read-only (from a CD) could not be overwritten; a
+    // link in its place is refused by the write, and left as it is here.
+    if (!platform::leads_elsewhere(target)) platform::clear_read_only(target);
+    platform::write_file(target, image.bytes(), image.size());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // administrator rights, so nothing in it may be changed or chosen by anyone
 // else: it lives in a folder only administrators can write, names every
 // program it runs by its full path, and runs in the system directory.
+#include "../platform/image_file.h"
 #include "../platform/owners.h"
 #include "../platform/paths.h"
 #include "../platform/text_file.h"
@@ -65,7 +66,8 @@ platform::Text interpreter(const platform::Text &system) {
 const wchar_t kInterpreterSwitches[] = L" /D /E:ON /V:OFF /C ";
 
 // Removes the script and its folder on every way out unless kept: a script
-// that cannot be written completely or started must not be left behind.
+// that cannot be written completely or started must not be left behind,
+// and a program file moved in goes back where it was.
 class ScriptFolder {
 public:
     explicit ScriptFolder(platform::Text folder)
@@ -75,15 +77,27 @@ public:
     ScriptFolder &operator=(const ScriptFolder &) = delete;
     ~ScriptFolder() {
         if (kept_) return;
+        if (moved_) moved_->move_to(moved_from_);
         ::DeleteFileW(script_.c_str());
         ::RemoveDirectoryW(folder_.c_str());
     }
     const platform::Text &folder() const { return folder_; }
     const platform::Text &script() const { return script_; }
+    // Moves program in by its handle; false, and nothing moved, when the
+    // two lie on different volumes or the move fails.
+    bool take(const platform::ImageFile &program, const platform::Text &from,
+              const platform::Text &to) {
+        if (!program.move_to(to)) return false;
+        moved_ = &program;
+        moved_from_ = from;
+        return true;
+    }
     void keep() { kept_ = true; }
 
 private:
     platform::Text folder_, script_;
+    const platform::ImageFile *moved_ = nullptr;
+    platform::Text moved_from_;
     bool kept_ = false;
 };
 
@@ -97,11 +111,25 @@ void write_script(const platform::Text &path, const platform::Text &text) {
     script.close();
 }
 
+// The interpreter's whole environment: the inherited one holds what the
+// user's own HKCU\Environment put there, which the elevated script must not
+// follow. Sorted, as the system keeps an environment.
+platform::Buffer<wchar_t> fixed_environment(const platform::Text &system) {
+    const platform::Text windows = platform::windows_directory();
+    platform::Buffer<wchar_t> block;
+    for (const platform::Text &variable : {L"ComSpec=" + interpreter(system), L"PATH=" + system,
+                                           L"SystemRoot=" + windows, L"windir=" + windows})
+        block.append(variable.c_str(), variable.size() + 1);
+    block.push_back(L'\0');
+    return block;
+}
+
 bool start_hidden(const platform::Text &script, const platform::Text &system) {
     const platform::Text application = interpreter(system);
     platform::Text command =
         platform::joined({L"\"", application.c_str(), L"\"", kInterpreterSwitches, L"\"\"",
                           script.c_str(), L"\"\""});
+    platform::Buffer<wchar_t> environment = fixed_environment(system);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -111,7 +139,8 @@ bool start_hidden(const platform::Text &script, const platform::Text &system) {
     // the script's folder, which the script removes, nor one that anybody
     // may have put a program into.
     if (!::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE,
-                          IDLE_PRIORITY_CLASS, nullptr, system.c_str(), &startup, &process))
+                          IDLE_PRIORITY_CLASS | CREATE_UNICODE_ENVIRONMENT, environment.data(),
+                          system.c_str(), &startup, &process))
         return false;
     // Not waited for: the script runs on after the program has ended.
     const platform::UniqueHandle thread(process.hThread);
@@ -158,25 +187,53 @@ platform::Text self_removal_script(const SelfRemovalPaths &paths) {
     return script;
 }
 
-void remove_after_exit(const platform::Text &program, const platform::Text &scripts_parent) {
+void remove_after_exit(const platform::ImageFile &program, const platform::Text &program_path,
+                       bool part_of_installation, const platform::Text &scripts_parent) {
+    // Left to the system to delete when it next starts: only where no user
+    // could have put something else in its place meanwhile.
+    const auto delete_at_restart = [](const platform::Text &path) {
+        ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    };
     const platform::Text system = platform::system_directory();
-    const platform::Text short_program = GetShortPath(program);
-    if (!plain_ascii(short_program) || !plain_for_interpreter(scripts_parent) ||
-        !plain_for_interpreter(system)) {
-        // No script can name the file or run safely from there: the system
-        // deletes the file when it next starts instead.
-        ::MoveFileExW(program.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!plain_for_interpreter(scripts_parent) || !plain_for_interpreter(system)) {
+        // No script can run safely from there.
+        if (part_of_installation) delete_at_restart(program_path);
         return;
     }
     ScriptFolder folder(platform::create_unique_protected_directory(scripts_parent));
+    // Moved by its handle into the script's folder, the file is deleted
+    // where only administrators can write, never by a name in a folder the
+    // user controls. A setup program the user downloaded that cannot be
+    // moved there is no part of the installation: it stays.
+    const platform::Text moved =
+        platform::joined({folder.folder().c_str(), L"\\", manifest::kSelfRemovalProgram});
+    platform::Text target = moved;
+    if (!folder.take(program, program_path, moved)) {
+        if (!part_of_installation) return;
+        target = program_path;
+    }
+    const platform::Text short_target = GetShortPath(target);
+    if (!plain_ascii(short_target)) {
+        // No script could name it: the system deletes it when it next starts.
+        delete_at_restart(target);
+        if (target == moved) {
+            delete_at_restart(folder.folder());
+            folder.keep();
+        }
+        return;
+    }
     write_script(folder.script(),
-                 self_removal_script({short_program, folder.script(), folder.folder(), system}));
+                 self_removal_script({short_target, folder.script(), folder.folder(), system}));
     if (start_hidden(folder.script(), system)) folder.keep();
 }
 
 void TForm1::DeleteMe() {
     // The Windows directory's Temp folder: ordinary users may make folders
     // there but not rename or delete another's, unlike in their own %TEMP%.
-    remove_after_exit(platform::module_path(), platform::windows_directory() + L"\\Temp");
+    const platform::Text program = platform::module_path();
+    remove_after_exit(platform::ImageFile::running(), program,
+                      platform::ascii_lower(platform::directory_part(program)) ==
+                          platform::ascii_lower(insta::install_directory),
+                      platform::windows_directory() + L"\\Temp");
     ui::Application::get().terminate();
 }

@@ -1,10 +1,12 @@
 // makeicon and MakeLink: the six shortcuts, then a nudge for the desktop.
+#include "../platform/acting_as_user.h"
 #include "../platform/files.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/shell.h"
 #include "insta.h"
 #include "manifest.h"
+#include "user_folders.h"
 
 using insta::install_directory;
 
@@ -12,10 +14,11 @@ namespace {
 
 // The user's folders may be written by the user's other programs: a link,
 // or a second name of some other file, in a shortcut's place would have the
-// save overwrite that file with administrator rights. Such a shortcut is
-// not made, as one that cannot be saved is not.
+// save overwrite that file. Such a shortcut is not made, as one that cannot
+// be saved is not; and the save is the user's own, with the user's rights.
 void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path) {
     if (platform::leads_elsewhere(link_path)) return;
+    const platform::ActingAsUser user;
     shortcut.file->Save(link_path.c_str(), FALSE);
 }
 
@@ -28,7 +31,7 @@ void make_folder_link(const platform::Text &target, int csidl, const wchar_t *li
     // A folder whose path the shell cannot give would leave the link at the
     // root of the current drive, where no uninstall looks for it.
     const platform::Text folder = platform::special_folder_path(csidl);
-    if (folder.empty()) return;
+    if (!usable_user_folder(folder)) return;
     const platform::Text link_path = folder + link_name;
     save_unless_elsewhere(shortcut, link_path);
 }
@@ -66,8 +69,9 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
         platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
             .read_text(manifest::kProgramsValue);
     // Without a Programs folder the path would start at the root of the
-    // current drive: such shortcuts are not made.
-    if (programs.empty()) return;
+    // current drive: such shortcuts are not made, nor any in a folder that
+    // is no plain path.
+    if (!usable_user_folder(programs)) return;
     const platform::Text link_path = platform::joined({programs.c_str(), L"\\", link_name.c_str()});
 
     const auto shortcut = platform::create_shell_link();
@@ -76,6 +80,12 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     shortcut.link->SetDescription(description.c_str());
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
-    ::CreateDirectoryW(platform::directory_part(link_path).c_str(), nullptr); // one level only
-    save_unless_elsewhere(shortcut, link_path);
+    platform::Text sub_folder = platform::directory_part(link_path);
+    sub_folder.pop_back();
+    {
+        const platform::ActingAsUser user;
+        ::CreateDirectoryW(sub_folder.c_str(), nullptr); // one level only
+    }
+    // It may have been there already, and be a link that the user put there.
+    if (usable_user_folder(sub_folder)) save_unless_elsewhere(shortcut, link_path);
 }

@@ -1,10 +1,12 @@
 // dodel: the uninstall sequence. Deletions are attempted once each and their
 // outcomes are not reported; nothing outside the recorded places is touched.
+#include "../platform/acting_as_user.h"
 #include "../platform/files.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "insta.h"
 #include "manifest.h"
+#include "user_folders.h"
 
 using insta::install_directory;
 
@@ -55,20 +57,21 @@ void TForm1::dodel() {
     set_status(L"delete Desktop icon and  links");
     pacing().process_messages();
     {
+        // The user's folders, and the user's rights in them.
+        const platform::ActingAsUser user;
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
         const platform::Text desktop = key.read_text(manifest::kDesktopValue);
-        if (!desktop.empty() && deletable_folder(desktop)) {
+        if (usable_user_folder(desktop)) {
             delete_file(desktop + manifest::kDesktopAppLink);
             delete_file(desktop + manifest::kDesktopHelpLink);
         }
         const platform::Text start_menu = key.read_text(manifest::kStartMenuValue);
-        if (!start_menu.empty() && deletable_folder(start_menu))
-            delete_file(start_menu + manifest::kStartMenuAppLink);
+        if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
         const platform::Text programs = key.read_text(manifest::kProgramsValue);
         const platform::Text sub_folder =
             platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
-        if (!programs.empty() && deletable_folder(sub_folder)) {
+        if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
             const platform::Text folder = programs + L"\\";
             delete_file(folder + manifest::kProgramsAppLink);
             delete_file(folder + manifest::kProgramsUninstallLink);

@@ -1,6 +1,8 @@
 // Start-up: the DLL search, the command line, the common controls, COM, the
 // two windows, and the message loop or a run without windows.
+#include "../platform/image_file.h"
 #include "../platform/owners.h"
+#include "../platform/paths.h"
 #include "../window/application.h"
 #include "../window/common_controls.h"
 #include "command_line.h"
@@ -22,18 +24,28 @@ void __verbose_terminate_handler() {
 
 namespace {
 
+// DLLs that system DLLs load later on the program's behalf, by name.
+const wchar_t *const kLoadedLater[] = {L"uxtheme", L"version", L"userenv", L"setupapi",
+                                       L"apphelp", L"propsys", L"dwmapi",  L"cryptbase",
+                                       L"cryptsp", L"oleacc",  L"clbcatq"};
+
 // DLLs come from the system directory only, never from the directory the
 // setup program was downloaded to nor the current one. Where the system
 // cannot restrict the search (before the update that brought
-// SetDefaultDllDirectories) the current directory is at least taken out.
-// Looked up, not imported: Windows XP does not have it.
+// SetDefaultDllDirectories) the current directory is at least taken out,
+// and the DLLs that would otherwise be looked for beside the program are
+// loaded now, by their full paths, and kept: a later load by name finds
+// them loaded. Looked up, not imported: Windows XP does not have it.
 void restrict_dll_search() {
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI *)(DWORD);
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     const auto set_default_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
         reinterpret_cast<void *>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (set_default_directories) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryW(L"");
+    if (set_default_directories && set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    const platform::Text system = platform::system_directory();
+    for (const wchar_t *name : kLoadedLater)
+        ::LoadLibraryW(platform::joined({system.c_str(), L"\\", name, L".dll"}).c_str());
 }
 
 } // namespace
@@ -42,6 +54,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrict_dll_search();
     const CommandLine command = parse_command_line(::GetCommandLineW());
     if (command.unattended && !command.understood) return kExitBadCommandLine;
+    // Held from here on: the file cannot be swapped while setup waits.
+    platform::ImageFile::running();
     ui::Application &application = ui::Application::get();
     application.initialize(instance);
     UnattendedRun unattended;

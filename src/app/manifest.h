@@ -69,5 +69,7 @@ inline constexpr int kDesktopFolder = CSIDL_DESKTOPDIRECTORY;
 inline constexpr int kStartMenuFolder = CSIDL_STARTMENU;
 
 inline constexpr wchar_t kSelfRemovalScript[] = L"$$a$$.bat";
+// The program's file, moved beside the script that deletes it.
+inline constexpr wchar_t kSelfRemovalProgram[] = L"$$a$$.exe";
 
 } // namespace manifest

@@ -6,34 +6,67 @@
 #include <cstring>
 
 namespace {
+
+// advapi32 forwards these to cryptsp.dll, which is no known DLL: imported,
+// the loader would look for it before the program could restrict where.
+// Looked up once the search is restricted instead.
+struct CryptoFunctions {
+    decltype(&::CryptAcquireContextW) acquire_context;
+    decltype(&::CryptReleaseContext) release_context;
+    decltype(&::CryptCreateHash) create_hash;
+    decltype(&::CryptDestroyHash) destroy_hash;
+    decltype(&::CryptHashData) hash_data;
+    decltype(&::CryptGetHashParam) get_hash_param;
+};
+
+template <typename F> F look_up(HMODULE module, const char *name) {
+    return reinterpret_cast<F>(reinterpret_cast<void *>(::GetProcAddress(module, name)));
+}
+
+const CryptoFunctions &crypto() {
+    static const CryptoFunctions functions = [] {
+        const HMODULE advapi = ::GetModuleHandleW(L"advapi32.dll");
+        return CryptoFunctions{
+            look_up<decltype(&::CryptAcquireContextW)>(advapi, "CryptAcquireContextW"),
+            look_up<decltype(&::CryptReleaseContext)>(advapi, "CryptReleaseContext"),
+            look_up<decltype(&::CryptCreateHash)>(advapi, "CryptCreateHash"),
+            look_up<decltype(&::CryptDestroyHash)>(advapi, "CryptDestroyHash"),
+            look_up<decltype(&::CryptHashData)>(advapi, "CryptHashData"),
+            look_up<decltype(&::CryptGetHashParam)>(advapi, "CryptGetHashParam")};
+    }();
+    return functions;
+}
+
 struct ProviderTraits {
     using Handle = HCRYPTPROV;
     static Handle empty() { return 0; }
     static bool valid(Handle h) { return h != 0; }
-    static void close(Handle h) { ::CryptReleaseContext(h, 0); }
+    static void close(Handle h) { crypto().release_context(h, 0); }
 };
 struct HashTraits {
     using Handle = HCRYPTHASH;
     static Handle empty() { return 0; }
     static bool valid(Handle h) { return h != 0; }
-    static void close(Handle h) { ::CryptDestroyHash(h); }
+    static void close(Handle h) { crypto().destroy_hash(h); }
 };
 } // namespace
 
 Sha256 sha256(const void *bytes, DWORD size) {
+    const CryptoFunctions &api = crypto();
     HCRYPTPROV provider_handle = 0;
-    if (!::CryptAcquireContextW(&provider_handle, nullptr, nullptr, PROV_RSA_AES,
-                                CRYPT_VERIFYCONTEXT))
+    if (!api.acquire_context || !api.release_context || !api.create_hash || !api.destroy_hash ||
+        !api.hash_data || !api.get_hash_param ||
+        !api.acquire_context(&provider_handle, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
         platform::raise_error(L"SHA-256 is not available");
     const platform::Owner<ProviderTraits> provider(provider_handle);
     HCRYPTHASH hash_handle = 0;
-    if (!::CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, &hash_handle))
+    if (!api.create_hash(provider.get(), CALG_SHA_256, 0, 0, &hash_handle))
         platform::raise_error(L"SHA-256 is not available");
     const platform::Owner<HashTraits> hash(hash_handle);
     Sha256 digest = {};
     DWORD length = sizeof digest.bytes;
-    if (!::CryptHashData(hash.get(), static_cast<const BYTE *>(bytes), size, 0) ||
-        !::CryptGetHashParam(hash.get(), HP_HASHVAL, digest.bytes, &length, 0))
+    if (!api.hash_data(hash.get(), static_cast<const BYTE *>(bytes), size, 0) ||
+        !api.get_hash_param(hash.get(), HP_HASHVAL, digest.bytes, &length, 0))
         platform::raise_error(L"SHA-256 is not available");
     return digest;
 }

@@ -35,6 +35,8 @@ bool is_full_path(const Text &path) {
     if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return false;
     const auto server_end = path.find('\\', 2);
     if (server_end == Text::npos || server_end == 2) return false;
+    // "\\?\" and "\\.\" name the system's devices and objects, no server.
+    if (server_end == 3 && (path[2] == '?' || path[2] == '.')) return false;
     const auto share_end = path.find('\\', server_end + 1);
     return share_end != Text::npos && share_end > server_end + 1;
 }
@@ -91,7 +93,7 @@ Text system_directory() {
 }
 
 Text windows_directory() {
-    return system_folder(::GetWindowsDirectoryW);
+    return system_folder(::GetSystemWindowsDirectoryW);
 }
 
 } // namespace platform

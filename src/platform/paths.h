@@ -12,7 +12,8 @@ Text trim(const Text &text);
 // ASCII letters A-Z to lower case, every other character kept.
 Text ascii_lower(const Text &text);
 // A drive letter, ":" and "\\", or "\\\\server\\share\\": a path that means the
-// same place whatever the current directory is.
+// same place whatever the current directory is. The device and object
+// namespaces ("\\\\?\\", "\\\\.\\", "\\??\\") are none.
 bool is_full_path(const Text &path);
 // Whether the file system can take path as the name of a folder: no
 // character it refuses (controls, < > " | ? *, a ':' anywhere but after a
@@ -22,7 +23,8 @@ bool is_full_path(const Text &path);
 bool is_acceptable_path(const Text &path);
 // The running program's full path, as the system reports it.
 Text module_path();
-// The system's own folders, as the system reports them (no trailing '\').
+// The system's own folders, as the system reports them (no trailing '\');
+// the Windows folder shared by all users, also on a terminal server.
 Text system_directory();
 Text windows_directory();
 

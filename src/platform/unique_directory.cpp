@@ -3,7 +3,6 @@
 #include "setup_error.h"
 #include "text_file.h"
 #include <windows.h>
-#include <ntsecapi.h>
 
 namespace platform {
 
@@ -11,8 +10,13 @@ namespace {
 
 // 64 bits from the system's cryptographic generator, as 16 hex digits.
 Text random_name() {
+    // advapi32 forwards it to cryptbase.dll, which is no known DLL: looked
+    // up once the DLL search is restricted, not imported.
+    using GenerateRandom = BOOLEAN(WINAPI *)(void *, ULONG);
+    const auto generate = reinterpret_cast<GenerateRandom>(reinterpret_cast<void *>(
+        ::GetProcAddress(::GetModuleHandleW(L"advapi32.dll"), "SystemFunction036")));
     unsigned char bytes[8] = {};
-    if (!::RtlGenRandom(bytes, sizeof bytes)) raise_error(io_error_text(::GetLastError()));
+    if (!generate || !generate(bytes, sizeof bytes)) raise_error(io_error_text(::GetLastError()));
     static const wchar_t kDigits[] = L"0123456789abcdef";
     Text name;
     for (unsigned char byte : bytes) {

@@ -204,6 +204,26 @@ ProcessStart process_start(DWORD id) {
         const auto base = reinterpret_cast<const char *>(static_cast<ULONG_PTR>(parameters));
         start.current_directory = remote_text(process, base + 0x24);
         start.command_line = remote_text(process, base + 0x40);
+        // The environment block at 0x48: "NAME=value" strings, each ended
+        // by a zero, and one more zero after the last.
+        ULONG block = 0;
+        std::wstring text;
+        wchar_t chunk[256];
+        if (::ReadProcessMemory(process, base + 0x48, &block, sizeof block, nullptr))
+            for (ULONG at = block;
+                 text.size() < 65536 && text.find(std::wstring(2, L'\0')) == std::wstring::npos;
+                 at += sizeof chunk) {
+                if (!::ReadProcessMemory(process,
+                                         reinterpret_cast<void *>(static_cast<ULONG_PTR>(at)),
+                                         chunk, sizeof chunk, nullptr))
+                    break;
+                text.append(chunk, std::size(chunk));
+            }
+        for (std::size_t at = 0; at < text.size() && text[at];) {
+            const std::size_t end = text.find(L'\0', at);
+            start.environment.push_back(utf8(text.substr(at, end - at)));
+            at = end + 1;
+        }
     }
     ::CloseHandle(process);
     return start;

@@ -3,6 +3,7 @@
 // outside, the way a user's clicks reach it.
 #include <windows.h>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -47,6 +48,7 @@ DWORD child_process(DWORD parent, const char *file_name);
 struct ProcessStart {
     std::string command_line;
     std::string current_directory;
+    std::vector<std::string> environment; // "NAME=value", in the block's order
 };
 ProcessStart process_start(DWORD process);
 

@@ -1,0 +1,7 @@
+#include "user_folders.h"
+#include "../platform/files.h"
+#include "../platform/paths.h"
+
+bool usable_user_folder(const platform::Text &folder) {
+    return platform::is_full_path(folder + L"\\") && !platform::is_reparse_point(folder);
+}
