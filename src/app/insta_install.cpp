@@ -69,6 +69,8 @@ void TForm1::docopy() {
     const platform::Text &dir = install_directory;
     const auto &payloads = manifest::kPayloads;
 
+    // What is left here is later run as administrator: a folder that anyone
+    // else may change, or that is reached through a link, is not used.
     if (!platform::is_acceptable_path(dir) || !platform::force_directories(dir)) {
         ::MessageBoxW(::GetFocus(), L"fail to make dir!", L"OOooooP", MB_OK);
         return;
