@@ -81,13 +81,14 @@ wine_env_stop() {
 # that size linked into the prefix's drives, announced in INSTAL_SMALL_DRIVE.
 # Mounting needs root; without it the drive is simply not there, and the
 # tests that need it say so and skip. The mount point lies outside the run's
-# folder, which wine_env_start empties.
+# folder, which wine_env_start empties. Its root may be changed by its owner
+# only, as a system drive's: setup refuses a folder where anybody may.
 wine_env_small_drive_start() {
   local mount_point="$1/small-drive-$2"
   unset INSTAL_SMALL_DRIVE
   mkdir -p "$mount_point"
   if mountpoint -q "$mount_point"; then umount "$mount_point" 2>/dev/null || true; fi
-  if mount -t tmpfs -o size=64k,mode=0777 instal-small-drive "$mount_point" 2>/dev/null; then
+  if mount -t tmpfs -o size=64k,mode=0755 instal-small-drive "$mount_point" 2>/dev/null; then
     WINE_ENV_SMALL_DRIVE=$mount_point
     ln -sfn "$mount_point" "$WINEPREFIX/dosdevices/t:"
     export INSTAL_SMALL_DRIVE='T:'

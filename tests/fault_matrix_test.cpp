@@ -198,6 +198,25 @@ TEST_F(FaultMatrix, MissingDriveFailsToMakeTheDirectoryAndWritesNothing) {
         EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
 }
 
+// A folder made beforehand that anybody may change: what setup left there
+// could be swapped later for what an administrator then runs.
+TEST_F(FaultMatrix, FolderAnybodyMayChangeFailsToMakeTheDirectoryAndWritesNothing) {
+    ASSERT_TRUE(set_access_list(target_, "D:P(A;OICI;FA;;;WD)"));
+    ASSERT_NE(access_list_of(target_).find("S-1-1-0 1301ff"), std::string::npos);
+    const std::string setup_program = program("instal.exe");
+    SetupDriver setup(setup_program);
+    setup.start_install(target_);
+    expect_box(setup, "OOooooP", "fail to make dir!", false);
+    expect_stuck_then_closed(setup, setup_program);
+
+    expect_no_registry_records();
+    for (const auto &payload : manifest::kPayloads)
+        EXPECT_FALSE(exists(target_ + utf8(payload.file))) << utf8(payload.file);
+    EXPECT_FALSE(exists(target_ + "install.exe"));
+    for (const auto &shortcut : expected_shortcuts(target_))
+        EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+}
+
 TEST_F(FaultMatrix, ReadOnlySetupProgramLeavesAnUninstallerThatCanRemoveItself) {
     // As from a CD: the setup program's file is read-only.
     const std::string setup_program = program("instal.exe");

@@ -562,6 +562,159 @@ TEST_F(Files, ProtectedDirectoryHasTheProgramFilesAccessList) {
     EXPECT_FALSE(platform::create_protected_directory(wdir + L"\\none\\deeper"));
 }
 
+// The file's own list, which passes nothing on, whether the file is new or
+// replaces one that let everybody change it.
+TEST_F(Files, WriteFileGivesNewAndReplacedFilesTheProtectedAccessList) {
+    const auto descriptor = platform::protected_file_descriptor();
+    ASSERT_TRUE(descriptor);
+    EXPECT_EQ(access_list_text(descriptor.get()),
+              "protected; S-1-5-32-544 1f01ff; S-1-5-18 1f01ff; S-1-5-32-545 1200a9");
+
+    const std::string made = dir + "\\Tolmera.exe", replaced = dir + "\\install.exe";
+    write_text_file(replaced, "an older uninstaller");
+    ASSERT_TRUE(set_access_list(replaced, "D:P(A;;FA;;;WD)"));
+    ASSERT_NE(access_list_of(replaced).find("S-1-1-0 1"), std::string::npos);
+    platform::write_file(wide(made), "new", 3);
+    platform::write_file(wide(replaced), "new", 3);
+    EXPECT_EQ(read_file(replaced), "new");
+    // As Wine shows a file made with that list: from its Unix mode.
+    const std::string reference = dir + "\\reference";
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+    ::CloseHandle(::CreateFileW(wide(reference).c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_EQ(access_list_of(reference).find("S-1-1-0 "), std::string::npos);
+    EXPECT_EQ(access_list_of(made), access_list_of(reference));
+    EXPECT_EQ(access_list_of(replaced), access_list_of(reference));
+}
+
+// The decision on folders as Windows describes them. S-1-5-21-7-7-7-1000
+// runs setup; S-1-5-21-7-7-7-1001 is another user.
+TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
+    const std::string ti = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    const std::string me = "S-1-5-21-7-7-7-1000", other = "S-1-5-21-7-7-7-1001";
+    struct Case {
+        std::string what, descriptor;
+        bool change, move; // only trusted accounts hold kChangeRights, kMoveRights
+    } cases[] = {
+        {"Program Files of Windows 7 and later",
+         "O:" + ti + "D:PAI(A;;FA;;;" + ti + ")(A;CIIO;GA;;;" + ti +
+             ")(A;;0x1301bf;;;SY)(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)"
+             "(A;;0x1200a9;;;BU)(A;OICIIO;GXGR;;;BU)(A;OICIIO;GA;;;CO)(A;;0x1200a9;;;S-1-15-2-1)",
+         true, true},
+        // Authenticated Users may make folders in the root: not in ours.
+        {"a system drive's root",
+         "O:SYD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICIIO;GA;;;CO)(A;OICI;0x1200a9;;;BU)"
+         "(A;CI;0x4;;;AU)(A;OICIIO;SDGXGWGR;;;AU)",
+         false, true},
+        {"Program Files of Windows XP, which Power Users may change",
+         "O:BAD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICIIO;GA;;;CO)(A;OICI;0x1200a9;;;BU)"
+         "(A;OICI;0x1301bf;;;PU)",
+         false, true},
+        {"a folder setup makes", "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)",
+         true, true},
+        {"one the account running setup owns", "O:" + me + "D:P(A;OICI;FA;;;" + me + ")", true,
+         true},
+        // The owner may always change the list.
+        {"one another user made beforehand", "O:" + other + "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)",
+         false, false},
+        {"no owner", "D:P(A;OICI;FA;;;BA)", false, false},
+        {"full control for another user", "O:BAD:P(A;;FA;;;BA)(A;;FA;;;" + other + ")", false,
+         false},
+        {"Wine's folder that anybody may change",
+         "O:" + me + "D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + me + ")(A;OICI;0x1301ff;;;WD)", false,
+         false},
+        {"Wine's folder that anybody may read",
+         "O:" + me + "D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + me + ")(A;OICI;0x1200a9;;;WD)", true,
+         true},
+        {"deleting entries", "O:BAD:P(A;;FA;;;BA)(A;;0x40;;;AU)", false, false},
+        {"changing the list", "O:BAD:P(A;;FA;;;BA)(A;;0x40000;;;BU)", false, false},
+        {"taking ownership", "O:BAD:P(A;;FA;;;BA)(A;;0x80000;;;BU)", false, false},
+        {"everything, generically", "O:BAD:P(A;;FA;;;BA)(A;;GA;;;BU)", false, false},
+        {"writing, generically", "O:BAD:P(A;;FA;;;BA)(A;;GW;;;BU)", false, true},
+        {"adding files", "O:BAD:P(A;;FA;;;BA)(A;;0x2;;;BU)", false, true},
+        {"writing attributes", "O:BAD:P(A;;FA;;;BA)(A;;0x100;;;BU)", false, true},
+        {"deleting the folder", "O:BAD:P(A;;FA;;;BA)(A;;SD;;;BU)", false, true},
+        // What is made inside gets lists of its own.
+        {"rights for what is made inside only", "O:BAD:P(A;;FA;;;BA)(A;OICIIO;FA;;;BU)", true,
+         true},
+        {"rights for the creator of what is made inside", "O:BAD:P(A;;FA;;;BA)(A;;FA;;;CO)", true,
+         true},
+        {"everything denied to everybody", "O:BAD:P(D;;FA;;;WD)(A;;FA;;;BA)", true, true},
+        {"an empty list", "O:BAD:P", true, true},
+        {"no list at all", "O:BA", false, false},
+    };
+    PSID user = nullptr;
+    ASSERT_TRUE(::ConvertStringSidToSidW(wide(me).c_str(), &user));
+    for (const auto &c : cases) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            wide(c.descriptor).c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+            << c.what;
+        EXPECT_EQ(platform::only_trusted_may(descriptor, user, platform::kChangeRights), c.change)
+            << c.what;
+        EXPECT_EQ(platform::only_trusted_may(descriptor, user, platform::kMoveRights), c.move)
+            << c.what;
+        ::LocalFree(descriptor);
+    }
+    // A null list lets everybody do everything. (Built by hand: Wine reads
+    // "D:NO_ACCESS_CONTROL" as an empty list.)
+    SECURITY_DESCRIPTOR open;
+    ::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+    ::SetSecurityDescriptorOwner(&open, user, FALSE);
+    ::SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE);
+    EXPECT_FALSE(platform::only_trusted_may(&open, user, platform::kMoveRights));
+    ::LocalFree(user);
+}
+
+// The same on folders as Wine shows them: from their Unix mode, owned by
+// the account running the tests.
+TEST_F(Files, FoldersAnybodyMayChangeAreRefusedAsTheSystemReportsThem) {
+    EXPECT_TRUE(platform::only_trusted_may(L"C:\\", platform::kChangeRights));
+    EXPECT_TRUE(platform::only_trusted_may(L"C:\\Program Files", platform::kChangeRights));
+    const std::string open = dir + "\\open";
+    ::CreateDirectoryW(wide(open).c_str(), nullptr);
+    ASSERT_TRUE(set_access_list(open, "D:P(A;OICI;FA;;;WD)"));
+    ASSERT_NE(access_list_of(open).find("S-1-1-0 1301ff OICI"), std::string::npos)
+        << access_list_of(open);
+    EXPECT_FALSE(platform::only_trusted_may(wide(open), platform::kMoveRights));
+    EXPECT_FALSE(platform::only_trusted_may(wdir + L"\\missing", 0));
+
+    // Neither the folder itself nor one made inside it, which nothing is.
+    EXPECT_FALSE(platform::force_directories(wide(open)));
+    EXPECT_FALSE(platform::force_directories(wide(open + "\\Tolmera\\")));
+    EXPECT_FALSE(exists(open + "\\Tolmera"));
+    EXPECT_TRUE(platform::force_directories(wdir + L"\\closed\\Tolmera\\"));
+}
+
+// Only reparse points that send their name elsewhere are links; the
+// placeholders of a folder a cloud service keeps in step are not.
+TEST_F(Files, LinksAreNameRedirectionsAnywhereOnTheWay) {
+    const DWORD folder = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY;
+    EXPECT_TRUE(platform::redirects_name(folder, 0xA0000003));                       // junction
+    EXPECT_TRUE(platform::redirects_name(FILE_ATTRIBUTE_REPARSE_POINT, 0xA000000C)); // symbolic
+    EXPECT_TRUE(platform::redirects_name(folder, 0)); // untold, as Wine's Unix links
+    for (DWORD cloud : {0x9000001Au, 0x9000101Au, 0x9000601Au, 0x9000F01Au})
+        EXPECT_FALSE(platform::redirects_name(folder, cloud)) << std::hex << cloud;
+    EXPECT_FALSE(
+        platform::redirects_name(FILE_ATTRIBUTE_REPARSE_POINT, 0x80000013)); // deduplicated
+    EXPECT_FALSE(platform::redirects_name(FILE_ATTRIBUTE_DIRECTORY, 0xA0000003));
+
+    const std::string real = dir + "\\real", link = dir + "\\link";
+    ::CreateDirectoryW(wide(real).c_str(), nullptr);
+    ::CreateDirectoryW(wide(real + "\\sub").c_str(), nullptr);
+    ASSERT_TRUE(make_unix_symbolic_link(real, link));
+    EXPECT_TRUE(platform::is_link(wide(link)));
+    EXPECT_TRUE(platform::is_link(wide(link + "\\")));
+    EXPECT_FALSE(platform::is_link(wide(link + "\\sub")));
+    EXPECT_FALSE(platform::is_link(L"C:\\"));
+    EXPECT_TRUE(platform::path_has_link(wide(link + "\\sub\\Corvanta.lnk")));
+    EXPECT_TRUE(platform::path_has_link(wide(link + "\\sub\\")));
+    EXPECT_FALSE(platform::path_has_link(wide(real + "\\sub\\Corvanta.lnk")));
+    EXPECT_FALSE(platform::force_directories(wide(link + "\\sub\\Tolmera\\")));
+    EXPECT_FALSE(exists(real + "\\sub\\Tolmera"));
+    remove_unix_symbolic_link(link);
+}
+
 // --- Error box, title and shell -----------------------------------------
 
 TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {

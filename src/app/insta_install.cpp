@@ -75,6 +75,8 @@ void TForm1::docopy() {
     const platform::Text &dir = install_directory;
     const auto &payloads = manifest::kPayloads;
 
+    // What is left here is later run as administrator: a folder that anyone
+    // else may change, or that is reached through a link, is not used.
     if (const DWORD failure = make_directory(dir)) {
         ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
         return;

@@ -15,14 +15,13 @@ namespace {
 // A link or junction, made by whoever could write there, is skipped: the
 // deletion would land wherever it points.
 void delete_file(const platform::Text &path) {
-    if (!platform::is_reparse_point(path)) ::DeleteFileW(path.c_str());
+    if (!platform::is_link(path)) ::DeleteFileW(path.c_str());
 }
 
-// Whether the program's files may be deleted from a folder: not when the
-// folder is a link or junction. folder may end in a backslash.
-bool deletable_folder(platform::Text folder) {
-    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-    return !platform::is_reparse_point(folder);
+// Whether the program's files may be deleted from a folder: not when any
+// folder on its way is a link or junction.
+bool deletable_folder(const platform::Text &folder) {
+    return !platform::path_has_link(folder);
 }
 
 } // namespace

@@ -3,5 +3,5 @@
 #include "../platform/paths.h"
 
 bool usable_user_folder(const platform::Text &folder) {
-    return platform::is_full_path(folder + L"\\") && !platform::is_reparse_point(folder);
+    return platform::is_full_path(folder + L"\\") && !platform::path_has_link(folder);
 }

@@ -1,4 +1,5 @@
 #include "files.h"
+#include <aclapi.h>
 #include "owners.h"
 #include "paths.h"
 #include "security.h"
@@ -17,27 +18,33 @@ UniqueHandle open_entry(const Text &path) {
         nullptr));
 }
 
-bool leads_elsewhere(const BY_HANDLE_FILE_INFORMATION &info) {
-    return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1;
-}
-
 // An existing target is opened without being truncated, checked through
-// the very handle that will write it, and only then emptied; a missing one
-// is made new, which fails if something took its name meanwhile.
+// the very handle that will write it, given the protected access list and
+// only then emptied; a missing one is made new with that list, which fails
+// if something took its name meanwhile.
 UniqueHandle open_for_replacing(const Text &path) {
+    const LocalMemory descriptor = protected_file_descriptor();
     // A refusal of our own has no system error code to report.
     ::SetLastError(ERROR_SUCCESS);
-    if (is_reparse_point(path)) return {};
-    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING,
+    if (!descriptor || is_link(path)) return {};
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC, 0,
+                                    nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
         if (::GetLastError() != ERROR_FILE_NOT_FOUND) return {};
-        return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+        return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                          &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
+    // Set as protected, so that nothing the folder passes on is merged in.
     BY_HANDLE_FILE_INFORMATION info;
-    if (!::GetFileInformationByHandle(file.get(), &info) || leads_elsewhere(info) ||
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL access = nullptr;
+    if (!::GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks > 1 ||
+        !::GetSecurityDescriptorDacl(descriptor.get(), &present, &access, &defaulted) ||
+        ::SetSecurityInfo(file.get(), SE_FILE_OBJECT,
+                          DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                          nullptr, access, nullptr) != ERROR_SUCCESS ||
         !::SetEndOfFile(file.get()))
         return {};
     return file;
@@ -57,13 +64,24 @@ bool file_exists(const Text &path) {
 }
 
 bool force_directories(Text path) {
-    if (path.empty()) return false;
-    if (path.back() == '\\') path.pop_back();
-    const Text parent = directory_part(path);
-    if (path.size() < 3 || directory_exists(path) || parent == path) return true;
-    // Made where any user may write (a drive's root), the folder would
-    // inherit that; what setup leaves in it is later run as administrator.
-    return force_directories(parent) && create_protected_directory(path);
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] == L'/') path[i] = L'\\';
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    if (!is_full_path(path)) return false;
+    // The root ends at the backslash after the drive, or after the share.
+    const std::size_t root = path[1] == L':' ? 2 : path.find(L'\\', path.find(L'\\', 2) + 1);
+    for (std::size_t end = root; end != Text::npos; end = path.find(L'\\', end + 1)) {
+        const Text folder = path.substr(0, end == root ? end + 1 : end);
+        if (is_link(folder)) return false;
+        // Made where any user may write (a drive's root), the folder would
+        // inherit that; what setup leaves in it is later run as
+        // administrator. Whoever made the folder first, it is judged below.
+        if (end != root) create_protected_directory(folder);
+        if (!directory_exists(folder) ||
+            !only_trusted_may(folder, end + 1 == path.size() ? kChangeRights : kMoveRights))
+            return false;
+    }
+    return true;
 }
 
 void write_file(const Text &path, const void *bytes, DWORD size) {
@@ -80,16 +98,30 @@ void write_file(const Text &path, const void *bytes, DWORD size) {
     if (written != size) raise_error(L"Stream write error");
 }
 
-bool is_reparse_point(const Text &path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+bool redirects_name(DWORD attributes, DWORD tag) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (tag == 0 || IsReparseTagNameSurrogate(tag));
+}
+
+bool is_link(Text path) {
+    if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    WIN32_FIND_DATAW found;
+    const FindHandle search(::FindFirstFileW(path.c_str(), &found));
+    return search.valid() && redirects_name(found.dwFileAttributes, found.dwReserved0);
+}
+
+bool path_has_link(const Text &path) {
+    for (std::size_t end = path.find(L'\\', 3);; end = path.find(L'\\', end + 1)) {
+        if (is_link(path.substr(0, end))) return true;
+        if (end == Text::npos) return false;
+    }
 }
 
 bool leads_elsewhere(const Text &path) {
-    if (is_reparse_point(path)) return true;
+    if (is_link(path)) return true;
     const UniqueHandle entry = open_entry(path);
     BY_HANDLE_FILE_INFORMATION info;
-    return entry && ::GetFileInformationByHandle(entry.get(), &info) && leads_elsewhere(info);
+    return entry && ::GetFileInformationByHandle(entry.get(), &info) && info.nNumberOfLinks > 1;
 }
 
 bool same_file(const Text &first, const Text &second) {

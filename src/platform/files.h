@@ -9,23 +9,36 @@ bool directory_exists(const Text &path);
 // True when a file, not a directory, of that name exists.
 bool file_exists(const Text &path);
 
-// Creates path and every missing parent. Returns false when a directory could
-// not be made; an empty path is also a failure. Paths shorter than three
-// characters, existing directories and paths equal to their own parent part
-// count as made. Each directory made here gets the access list of Program
-// Files; directories that existed keep their own.
+// Creates path and every missing parent, and tells whether the folder may
+// take what administrators will run: false unless every folder on the way
+// exists as a folder and is no link, is owned by a trusted account (see
+// only_trusted_may) and lets nobody else remove or rename what is in it or
+// change its rights (kMoveRights), and the last also lets nobody else
+// write into it or remove it (kChangeRights). '/' counts as '\\'; the path
+// must be full ("C:" is the drive's root). Each directory made here gets
+// the access list of Program Files; directories that existed keep their own.
 bool force_directories(Text path);
 
 // Replaces path with exactly these bytes, written in one call:
-// "Cannot create file %s" or "Stream write error". A link or junction in
-// the file's place, or a file with more than one name, is not written
-// through: that too is "Cannot create file %s".
+// "Cannot create file %s" or "Stream write error". The file gets the
+// protected access list (protected_file_descriptor), whether it is made or
+// replaced. A link in the file's place, or a file with more than one name,
+// is not written through: that too is "Cannot create file %s".
 void write_file(const Text &path, const void *bytes, DWORD size);
 
-// True when path itself is a reparse point (a symbolic link or junction).
-bool is_reparse_point(const Text &path);
-// True when path is a reparse point or a file that has other names (hard
-// links): replacing its contents would change a file elsewhere.
+// Whether a directory entry with these attributes and reparse tag sends its
+// name elsewhere: a symbolic link, junction or mount point. Other reparse
+// points, such as the placeholders of folders a cloud service keeps in
+// step, are ordinary files and folders. A reparse point whose tag the
+// system does not tell (0, as Wine reports for a Unix symbolic link) is
+// taken for a link.
+bool redirects_name(DWORD attributes, DWORD tag);
+// Whether path itself (a trailing '\\' aside) is such a link.
+bool is_link(Text path);
+// Whether any folder on the way to path, or path itself, is such a link.
+bool path_has_link(const Text &path);
+// True when path is a link or a file that has other names (hard links):
+// replacing its contents would change a file elsewhere.
 bool leads_elsewhere(const Text &path);
 // Whether both paths name one file, by volume and file index, whatever
 // their spelling (letter case, short names, "." and ".."). A missing file

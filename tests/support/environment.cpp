@@ -138,6 +138,17 @@ std::string access_list_of(const std::string &path) {
     return access_list_text(buffer.data());
 }
 
+bool set_access_list(const std::string &path, const std::string &list) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(wide(list).c_str(), SDDL_REVISION_1,
+                                                                &descriptor, nullptr))
+        return false;
+    const bool set =
+        ::SetFileSecurityW(wide(path).c_str(), DACL_SECURITY_INFORMATION, descriptor) != FALSE;
+    ::LocalFree(descriptor);
+    return set;
+}
+
 std::string access_list_text(void *security_descriptor) {
     const auto descriptor = static_cast<PSECURITY_DESCRIPTOR>(security_descriptor);
     BOOL present = FALSE, defaulted = FALSE;

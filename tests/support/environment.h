@@ -22,6 +22,9 @@ std::string access_list_text(void *security_descriptor);
 // The same for a file or folder, as the system reports it. Wine derives it
 // from the Unix permissions, not from the descriptor the folder was made with.
 std::string access_list_of(const std::string &path);
+// Gives a file or folder the access list written in the system's text form
+// ("D:P(A;OICI;FA;;;WD)"); Wine turns it into the Unix mode.
+bool set_access_list(const std::string &path, const std::string &list);
 
 // A symbolic link at link (a Windows path) to target, made on the Unix side
 // of the prefix: Wine's own CreateSymbolicLinkA reports success without
