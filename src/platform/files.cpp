@@ -1,5 +1,4 @@
 #include "files.h"
-#include <aclapi.h>
 #include "owners.h"
 #include "paths.h"
 #include "security.h"
@@ -36,15 +35,9 @@ UniqueHandle open_for_replacing(const Text &path) {
         return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                           &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
-    // Set as protected, so that nothing the folder passes on is merged in.
     BY_HANDLE_FILE_INFORMATION info;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL access = nullptr;
     if (!::GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks > 1 ||
-        !::GetSecurityDescriptorDacl(descriptor.get(), &present, &access, &defaulted) ||
-        ::SetSecurityInfo(file.get(), SE_FILE_OBJECT,
-                          DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
-                          nullptr, access, nullptr) != ERROR_SUCCESS ||
+        !::SetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, descriptor.get()) ||
         !::SetEndOfFile(file.get()))
         return {};
     return file;
