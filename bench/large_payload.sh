@@ -96,5 +96,5 @@ row "peak RssFile, KiB (median)" "$(median 4 normal)" "$(median 4 large)"
 echo
 echo "cp of the 64 MiB Tolmera.exe into drive_c, ms (median):      $cp_payload"
 echo "cp of the 64 MiB build's instal.exe into drive_c, ms (median): $cp_setup"
-echo "(the install writes both: Tolmera.exe from the resource, install.exe by CopyFileA;"
+echo "(the install writes both: Tolmera.exe from the resource, install.exe from its own file;"
 echo " it also checks each payload's SHA-256 before writing it; runs: $runs)"
