@@ -1,5 +1,6 @@
 // Start-up: the DLL search, the command line, the common controls, COM, the
 // two windows, and the message loop or a run without windows.
+#include "../platform/dll_function.h"
 #include "../platform/image_file.h"
 #include "../platform/owners.h"
 #include "../platform/paths.h"
@@ -39,8 +40,8 @@ const wchar_t *const kLoadedLater[] = {L"uxtheme", L"version", L"userenv", L"set
 void restrict_dll_search() {
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI *)(DWORD);
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    const auto set_default_directories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-        reinterpret_cast<void *>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    const auto set_default_directories = platform::dll_function<SetDefaultDllDirectoriesFunction>(
+        kernel, "SetDefaultDllDirectories");
     ::SetDllDirectoryW(L"");
     if (set_default_directories && set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
     const platform::Text system = platform::system_directory();

@@ -1,4 +1,5 @@
 #include "payload_check.h"
+#include "../platform/dll_function.h"
 #include "../platform/owners.h"
 #include "../platform/setup_error.h"
 #include "manifest.h"
@@ -19,20 +20,17 @@ struct CryptoFunctions {
     decltype(&::CryptGetHashParam) get_hash_param;
 };
 
-template <typename F> F look_up(HMODULE module, const char *name) {
-    return reinterpret_cast<F>(reinterpret_cast<void *>(::GetProcAddress(module, name)));
-}
-
 const CryptoFunctions &crypto() {
     static const CryptoFunctions functions = [] {
         const HMODULE advapi = ::GetModuleHandleW(L"advapi32.dll");
         return CryptoFunctions{
-            look_up<decltype(&::CryptAcquireContextW)>(advapi, "CryptAcquireContextW"),
-            look_up<decltype(&::CryptReleaseContext)>(advapi, "CryptReleaseContext"),
-            look_up<decltype(&::CryptCreateHash)>(advapi, "CryptCreateHash"),
-            look_up<decltype(&::CryptDestroyHash)>(advapi, "CryptDestroyHash"),
-            look_up<decltype(&::CryptHashData)>(advapi, "CryptHashData"),
-            look_up<decltype(&::CryptGetHashParam)>(advapi, "CryptGetHashParam")};
+            platform::dll_function<decltype(&::CryptAcquireContextW)>(advapi,
+                                                                      "CryptAcquireContextW"),
+            platform::dll_function<decltype(&::CryptReleaseContext)>(advapi, "CryptReleaseContext"),
+            platform::dll_function<decltype(&::CryptCreateHash)>(advapi, "CryptCreateHash"),
+            platform::dll_function<decltype(&::CryptDestroyHash)>(advapi, "CryptDestroyHash"),
+            platform::dll_function<decltype(&::CryptHashData)>(advapi, "CryptHashData"),
+            platform::dll_function<decltype(&::CryptGetHashParam)>(advapi, "CryptGetHashParam")};
     }();
     return functions;
 }

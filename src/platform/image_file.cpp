@@ -1,4 +1,5 @@
 #include "image_file.h"
+#include "dll_function.h"
 #include "paths.h"
 #include <winternl.h>
 #include <cstddef>
@@ -125,8 +126,8 @@ bool ImageFile::move_to(const Text &path) const {
         return false;
     // Through the handle itself, which Windows XP offers only in ntdll.
     using SetInformationFile = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, int);
-    const auto set_information = reinterpret_cast<SetInformationFile>(reinterpret_cast<void *>(
-        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile")));
+    const auto set_information =
+        dll_function<SetInformationFile>(::GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile");
     if (!set_information) return false;
     struct RenameInformation {
         BOOLEAN replace_if_exists;

@@ -1,4 +1,5 @@
 #include "unique_directory.h"
+#include "dll_function.h"
 #include "security.h"
 #include "setup_error.h"
 #include "text_file.h"
@@ -13,8 +14,8 @@ Text random_name() {
     // advapi32 forwards it to cryptbase.dll, which is no known DLL: looked
     // up once the DLL search is restricted, not imported.
     using GenerateRandom = BOOLEAN(WINAPI *)(void *, ULONG);
-    const auto generate = reinterpret_cast<GenerateRandom>(reinterpret_cast<void *>(
-        ::GetProcAddress(::GetModuleHandleW(L"advapi32.dll"), "SystemFunction036")));
+    const auto generate =
+        dll_function<GenerateRandom>(::GetModuleHandleW(L"advapi32.dll"), "SystemFunction036");
     unsigned char bytes[8] = {};
     if (!generate || !generate(bytes, sizeof bytes)) raise_error(io_error_text(::GetLastError()));
     static const wchar_t kDigits[] = L"0123456789abcdef";

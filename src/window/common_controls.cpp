@@ -1,4 +1,5 @@
 #include "common_controls.h"
+#include "../platform/dll_function.h"
 #include "../platform/paths.h"
 #include "../platform/setup_error.h"
 #include <commctrl.h>
@@ -11,8 +12,8 @@ platform::LoadedModule load_common_controls(DWORD classes) {
         ::LoadLibraryW((platform::system_directory() + L"\\comctl32.dll").c_str()));
     if (!module) platform::raise_error(kFailure);
     using InitCommonControlsExFunction = BOOL(WINAPI *)(const INITCOMMONCONTROLSEX *);
-    const auto initialize = reinterpret_cast<InitCommonControlsExFunction>(
-        reinterpret_cast<void *>(::GetProcAddress(module.get(), "InitCommonControlsEx")));
+    const auto initialize =
+        platform::dll_function<InitCommonControlsExFunction>(module.get(), "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
     if (!initialize || !initialize(&controls)) platform::raise_error(kFailure);
     return module;
