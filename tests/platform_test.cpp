@@ -274,6 +274,63 @@ TEST(ProgramFile, CarriesEachPayloadByteForByteInChineseOnly) {
     EXPECT_EQ(read_file(sources[2]).compare(0, 4, "ITSF"), 0);
 }
 
+// What a PAD file states in one of its fields.
+std::string pad_field(const std::string &pad, const std::string &field) {
+    const std::string open = "<" + field + ">";
+    const std::size_t start = pad.find(open);
+    if (start == std::string::npos) return "(no " + field + ")";
+    const std::size_t from = start + open.size();
+    return pad.substr(from, pad.find('<', from) - from);
+}
+
+// What the file's properties, inventories and deployment tools read, as they
+// read it: through the system's version functions.
+TEST(ProgramFile, NamesItsMakerAndVersionInItsVersionResource) {
+    const std::wstring program = wide(path_from_environment("INSTAL_EXE"));
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, info.data()));
+
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &length));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, (1u << 16) | 21u); // 1.21
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);                // .0.0
+    EXPECT_EQ(fixed->dwProductVersionMS, (1u << 16) | 21u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+    // The string table the translation names: US English, UTF-16.
+    WORD *translation = nullptr;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                                 reinterpret_cast<void **>(&translation), &length));
+    ASSERT_GE(length, 4u);
+    EXPECT_EQ(translation[0], 0x0409);
+    EXPECT_EQ(translation[1], 1200);
+    const auto string_value = [&](const wchar_t *name) {
+        wchar_t *value = nullptr;
+        UINT characters = 0;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        if (!::VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void **>(&value),
+                              &characters))
+            return std::string("(none)");
+        return utf8(value);
+    };
+    const std::string pad = read_file(path_from_environment("INSTAL_PAYLOAD_DIR") + "\\Tolmera.xml");
+    EXPECT_EQ(string_value(L"CompanyName"), "Kestra Software");
+    EXPECT_EQ(string_value(L"ProductName"), "Corvanta");
+    EXPECT_EQ(string_value(L"FileDescription"), "Corvanta setup");
+    EXPECT_EQ(string_value(L"FileVersion"), "1.21");
+    EXPECT_EQ(string_value(L"ProductVersion"), "1.21");
+    EXPECT_EQ(string_value(L"LegalCopyright"), "Copyright (C) " +
+                                                   pad_field(pad, "Program_Release_Year") + " " +
+                                                   pad_field(pad, "Company_Name"));
+    EXPECT_EQ(string_value(L"LegalCopyright"), "Copyright (C) 2003 Kestra Software");
+}
+
 BOOL CALLBACK collect_type(HMODULE, LPSTR type, LONG_PTR found) {
     if (!IS_INTRESOURCE(type)) reinterpret_cast<std::set<std::string> *>(found)->insert(type);
     return TRUE;

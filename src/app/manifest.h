@@ -5,16 +5,17 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "carried_files.h"
+#include "product.h"
 
 namespace manifest {
 
-inline constexpr wchar_t kProductName[] = L"Corvanta";
-// The version stands here only: the main window's caption names it too.
-#define INSTAL_PRODUCT_VERSION L"1.21"
+// Name, version and publisher come from the build's one statement of them,
+// which also makes the version resource: the main window's caption names
+// the version too.
+inline constexpr wchar_t kProductName[] = INSTAL_PRODUCT_NAME;
 inline constexpr wchar_t kVersion[] = INSTAL_PRODUCT_VERSION;
-inline constexpr wchar_t kPublisher[] = L"Kestra Software";
-inline constexpr wchar_t kWindowCaption[] = L"Setup-Corvanta " INSTAL_PRODUCT_VERSION;
-#undef INSTAL_PRODUCT_VERSION
+inline constexpr wchar_t kPublisher[] = INSTAL_PUBLISHER;
+inline constexpr wchar_t kWindowCaption[] = L"Setup-" INSTAL_PRODUCT_NAME L" " INSTAL_PRODUCT_VERSION;
 // The install directory offered: the system's folder for programs and this
 // name; the literal where the system names no such folder.
 inline constexpr wchar_t kInstallFolderName[] = L"Tolmera";

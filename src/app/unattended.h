@@ -14,6 +14,8 @@ class TForm1;
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitBadCommandLine = 87;
 inline constexpr int kExitFailed = 1603;
+// ERROR_PRODUCT_VERSION: a newer version is installed; nothing was changed.
+inline constexpr int kExitNewerVersionInstalled = 1638;
 
 class UnattendedRun : public Pacing, public ui::Report {
 public:
