@@ -298,7 +298,7 @@ TEST(ProgramFile, NamesItsMakerAndVersionInItsVersionResource) {
     ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &length));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileVersionMS, (1u << 16) | 21u); // 1.21
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);                // .0.0
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);               // .0.0
     EXPECT_EQ(fixed->dwProductVersionMS, (1u << 16) | 21u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0u);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
@@ -319,7 +319,8 @@ TEST(ProgramFile, NamesItsMakerAndVersionInItsVersionResource) {
             return std::string("(none)");
         return utf8(value);
     };
-    const std::string pad = read_file(path_from_environment("INSTAL_PAYLOAD_DIR") + "\\Tolmera.xml");
+    const std::string pad =
+        read_file(path_from_environment("INSTAL_PAYLOAD_DIR") + "\\Tolmera.xml");
     EXPECT_EQ(string_value(L"CompanyName"), "Kestra Software");
     EXPECT_EQ(string_value(L"ProductName"), "Corvanta");
     EXPECT_EQ(string_value(L"FileDescription"), "Corvanta setup");

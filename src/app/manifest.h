@@ -15,7 +15,8 @@ namespace manifest {
 inline constexpr wchar_t kProductName[] = INSTAL_PRODUCT_NAME;
 inline constexpr wchar_t kVersion[] = INSTAL_PRODUCT_VERSION;
 inline constexpr wchar_t kPublisher[] = INSTAL_PUBLISHER;
-inline constexpr wchar_t kWindowCaption[] = L"Setup-" INSTAL_PRODUCT_NAME L" " INSTAL_PRODUCT_VERSION;
+inline constexpr wchar_t kWindowCaption[] =
+    L"Setup-" INSTAL_PRODUCT_NAME L" " INSTAL_PRODUCT_VERSION;
 // The install directory offered: the system's folder for programs and this
 // name; the literal where the system names no such folder.
 inline constexpr wchar_t kInstallFolderName[] = L"Tolmera";
