@@ -73,7 +73,7 @@ TEST_F(Uninstall, FromTheInstalledCopyRemovesEverythingAndThenItself) {
     EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
         << "the script's folder stayed";
     EXPECT_FALSE(exists(directory + kScript));
-    EXPECT_TRUE(exists(directory)) << "the install directory is never removed";
+    EXPECT_TRUE(wait_until_gone(directory, kSelfRemovalMs)) << "the empty install directory stayed";
 }
 
 TEST_F(Uninstall, FromASetupProgramElsewhereRemovesThatProgram) {
@@ -286,7 +286,7 @@ TEST_F(Uninstall, AScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
 
 // The quiet uninstall command of the entry, as deployment tools run it: no
 // window at any moment; everything is gone when it returns 0, and the
-// uninstaller itself a moment later.
+// uninstaller itself and the emptied install directory a moment later.
 TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) {
     const std::string log = elsewhere + "\\removal.log";
     const UnattendedResult run = run_unattended(uninstaller, "/S /LOG=" + log);
@@ -301,5 +301,5 @@ TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) 
     EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
     EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
         << "the script's folder stayed";
-    EXPECT_TRUE(exists(directory)) << "the install directory is never removed";
+    EXPECT_TRUE(wait_until_gone(directory, kSelfRemovalMs)) << "the empty install directory stayed";
 }

@@ -845,7 +845,8 @@ TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
     EXPECT_EQ(
         self_removal_script({L"C:\\50%_~NIM\\a%0&x&\\install.exe",
                              L"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
-                             L"C:\\windows\\Temp\\0123456789abcdef", L"C:\\windows\\system32"}),
+                             L"C:\\windows\\Temp\\0123456789abcdef", L"C:\\windows\\system32",
+                             L"C:\\50%_~NIM\\a%0&x&"}),
         "set tries=0\r\n"
         ":try\r\n"
         "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
@@ -855,10 +856,17 @@ TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
         "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
         "goto try\r\n"
         ":done\r\n"
+        "rd \"C:\\50%%_~NIM\\a%%0&x&\"\r\n"
         "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
         "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
         "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
         "exit\r\n");
+    // A setup program that is no part of the installation leaves its folder.
+    EXPECT_EQ(utf8(self_removal_script({L"C:\\Users\\x\\instal.exe", L"C:\\t\\$$a$$.bat",
+                                        L"C:\\t", L"C:\\windows\\system32", L""})
+                       .c_str())
+                  .find("rd "),
+              std::string::npos);
 }
 
 TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
@@ -909,9 +917,10 @@ TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
     EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(parent)); }),
               "(no error)");
     const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
-    // Pairs of names, each ended by a zero: the file, then an empty target.
+    // Pairs of names, each ended by a zero: the file, then an empty target;
+    // its folder after it, which the system removes only when it is empty.
     const std::string entry = std::string("\\??\\") + program + '\0' + '\0';
-    EXPECT_NE(pending.bytes.find(entry), std::string::npos);
+    EXPECT_NE(pending.bytes.find(entry + "\\??\\" + dir + '\0' + '\0'), std::string::npos);
     EXPECT_TRUE(exists(program));
     WIN32_FIND_DATAA found;
     platform::FindHandle search(::FindFirstFileA((parent + "\\*").c_str(), &found));

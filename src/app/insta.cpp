@@ -11,6 +11,7 @@ namespace insta {
 unsigned char page_index = 0;
 platform::Text install_directory;
 unsigned char self_removal_pending = 0;
+unsigned char all_users_shortcuts = 0;
 } // namespace insta
 
 using namespace insta;
@@ -48,6 +49,10 @@ void TForm1::FormCreate() {
         rb2->set_checked(true);
         Button2->set_enabled(true);
         Button2Click(*Button2);
+    } else if (platform::is_full_path(install_directory)) {
+        // Another setup program: an upgrade or a repair goes where the
+        // installation is, not into a second copy beside it.
+        Edit1->set_text(install_directory);
     }
 }
 

@@ -10,6 +10,8 @@ namespace insta {
 extern unsigned char page_index;           // 0 licence, 1 choice, 2 path, 3 progress, 4 close
 extern platform::Text install_directory;   // ends in a backslash once set for an install
 extern unsigned char self_removal_pending; // set by a completed uninstall, never reset
+// Set by an unattended run: its shortcuts go to the folders of every user.
+extern unsigned char all_users_shortcuts;
 } // namespace insta
 
 class TForm1 : public ui::Form {
@@ -51,14 +53,19 @@ struct SelfRemovalPaths {
     platform::Text script;  // the script itself
     platform::Text folder;  // the script's own folder
     platform::Text system;  // the system directory
+    // The install directory, in its short form, to remove when it is empty;
+    // empty when the program is no part of an installation.
+    platform::Text install_directory;
 };
-// The lines of the script that deletes the program once it is free, then
-// itself and its folder.
+// The lines of the script that deletes the program once it is free, removes
+// the install directory if it is empty, then deletes itself and its folder.
 platform::Text self_removal_script(const SelfRemovalPaths &paths);
 // Deletes program, the file at program_path, once it has ended: moved by its
 // handle into a new folder of its own inside scripts_parent, a script there
 // deletes it, then itself and the folder. Where it cannot be moved, a file
 // that is part_of_installation is deleted where it lies; any other stays.
+// The folder of a program that is part_of_installation is removed after it
+// when it is empty, never with anything in it.
 // A script that cannot be written raises the runtime's error, and leaves
 // neither script nor folder, and the file where it was.
 namespace platform {

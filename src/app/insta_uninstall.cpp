@@ -4,6 +4,7 @@
 #include "../platform/files.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
+#include "../platform/shell.h"
 #include "insta.h"
 #include "manifest.h"
 #include "user_folders.h"
@@ -22,6 +23,25 @@ void delete_file(const platform::Text &path) {
 // folder on its way is a link or junction.
 bool deletable_folder(const platform::Text &folder) {
     return !platform::path_has_link(folder);
+}
+
+// The six shortcuts and the Programs sub-folder, from one set of folders.
+void delete_shortcuts(const platform::Text &desktop, const platform::Text &start_menu,
+                      const platform::Text &programs) {
+    if (usable_user_folder(desktop)) {
+        delete_file(desktop + manifest::kDesktopAppLink);
+        delete_file(desktop + manifest::kDesktopHelpLink);
+    }
+    if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
+    const platform::Text sub_folder =
+        platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
+    if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
+        const platform::Text folder = programs + L"\\";
+        delete_file(folder + manifest::kProgramsAppLink);
+        delete_file(folder + manifest::kProgramsUninstallLink);
+        delete_file(folder + manifest::kProgramsHelpLink);
+        ::RemoveDirectoryW(sub_folder.c_str());
+    }
 }
 
 } // namespace
@@ -60,24 +80,14 @@ void TForm1::dodel() {
         const platform::ActingAsUser user;
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
-        const platform::Text desktop = key.read_text(manifest::kDesktopValue);
-        if (usable_user_folder(desktop)) {
-            delete_file(desktop + manifest::kDesktopAppLink);
-            delete_file(desktop + manifest::kDesktopHelpLink);
-        }
-        const platform::Text start_menu = key.read_text(manifest::kStartMenuValue);
-        if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
-        const platform::Text programs = key.read_text(manifest::kProgramsValue);
-        const platform::Text sub_folder =
-            platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
-        if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
-            const platform::Text folder = programs + L"\\";
-            delete_file(folder + manifest::kProgramsAppLink);
-            delete_file(folder + manifest::kProgramsUninstallLink);
-            delete_file(folder + manifest::kProgramsHelpLink);
-            ::RemoveDirectoryW(sub_folder.c_str());
-        }
+        delete_shortcuts(key.read_text(manifest::kDesktopValue),
+                         key.read_text(manifest::kStartMenuValue),
+                         key.read_text(manifest::kProgramsValue));
     }
+    // Those of every user, which an unattended install makes.
+    delete_shortcuts(platform::special_folder_path(manifest::kAllUsersDesktopFolder),
+                     platform::special_folder_path(manifest::kAllUsersStartMenuFolder),
+                     platform::special_folder_path(manifest::kAllUsersProgramsFolder));
     pacing().pause(400);
     set_position(90);
     set_position(40);

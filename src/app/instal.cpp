@@ -71,7 +71,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         common_controls = ui::load_common_controls(ICC_PROGRESS_CLASS);
     } catch (const platform::SetupError &error) {
         application.show_error(error);
-        return command.unattended ? kExitFailed : 1;
+        return command.unattended ? unattended.finish(kExitFailed) : 1;
     }
     const platform::ComApartment com; // shortcuts need it on this thread
     int exit_code = kExitDone;
@@ -86,5 +86,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             application.run();
         application.set_main_form(nullptr);
     } // both windows go here, without any close handler
-    return exit_code;
+    return unattended.finish(exit_code);
 }

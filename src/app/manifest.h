@@ -69,6 +69,10 @@ inline constexpr wchar_t kProgramsHelpLink[] = L"Tolmera\\Readme.lnk";
 inline constexpr wchar_t kProgramsUninstallLink[] = L"Tolmera\\Uninstall.lnk";
 inline constexpr int kDesktopFolder = CSIDL_DESKTOPDIRECTORY;
 inline constexpr int kStartMenuFolder = CSIDL_STARTMENU;
+// The same shortcuts for every user, from an unattended install.
+inline constexpr int kAllUsersDesktopFolder = CSIDL_COMMON_DESKTOPDIRECTORY;
+inline constexpr int kAllUsersStartMenuFolder = CSIDL_COMMON_STARTMENU;
+inline constexpr int kAllUsersProgramsFolder = CSIDL_COMMON_PROGRAMS;
 
 inline constexpr wchar_t kSelfRemovalScript[] = L"$$a$$.bat";
 // The program's file, moved beside the script that deletes it.

@@ -1,5 +1,8 @@
 #include "unattended.h"
+#include "../platform/registry.h"
 #include "insta.h"
+#include "manifest.h"
+#include "versions.h"
 
 UnattendedRun::~UnattendedRun() {
     if (!started_) return;
@@ -18,17 +21,50 @@ bool UnattendedRun::start(const platform::Text &log_path) {
     started_ = true;
     ui::Application::get().set_report(this);
     set_pacing(this);
-    return true;
+    // What a tool that collects logs from many machines needs first: when,
+    // which program and version, and with which switches.
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    wchar_t time[40];
+    ::wsprintfW(time, L"%04u-%02u-%02uT%02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
+    write(platform::joined({time, manifest::kWindowCaption, L": ", ::GetCommandLineW()}));
+    return !failed_;
 }
 
 int UnattendedRun::run(TForm1 &form) {
     // Removal needs nothing more: the start-up check has opened the choice
-    // page with it chosen. An install goes on from the path page.
-    if (!form.rb2->checked()) insta::page_index = 2;
+    // page with it chosen. An install goes on from the path page, unless it
+    // would replace a newer version: a repair or an upgrade, never a
+    // downgrade that nobody sees.
+    if (!form.rb2->checked()) {
+        platform::Text installed;
+        ui::guarded([&installed] {
+            if (const auto key =
+                    platform::RegistryKey::open(manifest::kMachineRoot, manifest::kUninstallKey);
+                key.is_open())
+                installed = key.read_text(manifest::kDisplayVersionValue);
+        });
+        if (failed_) return kExitFailed;
+        if (compare_versions(installed.c_str(), manifest::kVersion) > 0) {
+            write(L"newer version installed: " + installed);
+            return kExitNewerVersionInstalled;
+        }
+        insta::page_index = 2;
+        insta::all_users_shortcuts = 1;
+    }
     const auto next = [&form] { form.Button2Click(*form.Button2); };
     if (!failed_) ui::guarded(next); // the procedure
     if (!failed_) ui::guarded(next); // Finish, and after a removal the uninstaller's own
     return failed_ ? kExitFailed : kExitDone;
+}
+
+int UnattendedRun::finish(int exit_code) {
+    if (!started_) return exit_code;
+    wchar_t line[24];
+    ::wsprintfW(line, L"exit code %d", exit_code);
+    write(line);
+    return failed_ && exit_code == kExitDone ? kExitFailed : exit_code;
 }
 
 void UnattendedRun::status_shown(const platform::Text &text) {

@@ -24,13 +24,18 @@ public:
     UnattendedRun &operator=(const UnattendedRun &) = delete;
     ~UnattendedRun() override;
 
-    // Creates the log at log_path (none when it is empty) and takes the
-    // pauses and the boxes from here on; false when the log cannot be made.
+    // Creates the log at log_path (none when it is empty), names the time,
+    // the program and its command line in it, and takes the pauses and the
+    // boxes from here on; false when the log cannot be made.
     bool start(const platform::Text &log_path);
     // What the start-up check chose: an install into the directory of the
-    // path box, or, from the installed copy, the removal; then Finish. The
+    // path box, with the shortcuts for every user, unless a newer version is
+    // installed; or, from the installed copy, the removal; then Finish. The
     // exit code: failed once any box would have been shown.
     int run(TForm1 &form);
+    // The run's last line, "exit code N"; returns the code, or the failure
+    // of a log that cannot take the line.
+    int finish(int exit_code);
 
     void pause(DWORD) override {}
     void status_shown(const platform::Text &text) override;
