@@ -193,25 +193,23 @@ platform::Text self_removal_script(const SelfRemovalPaths &paths) {
 
 void remove_after_exit(const platform::ImageFile &program, const platform::Text &program_path,
                        bool part_of_installation, const platform::Text &scripts_parent) {
+    // The install directory goes after the program, when it is empty; a
+    // drive's root never. Its file left to the restart, it is left too: the
+    // system removes it after the file, and only when it is empty then.
+    platform::Text directory =
+        part_of_installation ? platform::directory_part(program_path) : platform::Text();
+    if (directory.size() > 3)
+        directory.pop_back();
+    else
+        directory.clear();
     // Left to the system to delete when it next starts: only where no user
     // could have put something else in its place meanwhile.
     const auto delete_at_restart = [](const platform::Text &path) {
-        ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (!path.empty()) ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     };
-    // The install directory goes after the program, when it is empty (a
-    // drive's root never); at a restart the system removes it after the
-    // file, and only if empty then.
-    platform::Text install_directory;
-    if (part_of_installation) {
-        install_directory = platform::directory_part(program_path);
-        if (install_directory.size() > 3)
-            install_directory.pop_back();
-        else
-            install_directory.clear();
-    }
     const auto leave_to_restart = [&](const platform::Text &path) {
         delete_at_restart(path);
-        if (!install_directory.empty()) delete_at_restart(install_directory);
+        delete_at_restart(directory); // none when it is empty
     };
     const platform::Text system = platform::system_directory();
     if (!plain_for_interpreter(scripts_parent) || !plain_for_interpreter(system)) {
@@ -241,18 +239,14 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
         }
         return;
     }
-    platform::Text short_install_directory;
-    if (!install_directory.empty()) {
-        short_install_directory = GetShortPath(install_directory);
+    platform::Text short_directory = GetShortPath(directory);
+    if (!plain_ascii(short_directory)) {
         // Nor it: left to the restart, by when the script has deleted the file.
-        if (!plain_ascii(short_install_directory)) {
-            short_install_directory.clear();
-            delete_at_restart(install_directory);
-        }
+        delete_at_restart(directory);
+        short_directory.clear();
     }
-    write_script(folder.script(),
-                 self_removal_script({short_target, folder.script(), folder.folder(), system,
-                                      short_install_directory}));
+    write_script(folder.script(), self_removal_script({short_target, folder.script(),
+                                                       folder.folder(), system, short_directory}));
     if (start_hidden(folder.script(), system)) folder.keep();
 }
 

@@ -7,7 +7,6 @@
 #include "insta.h"
 #include "manifest.h"
 #include "user_folders.h"
-#include <optional>
 
 using insta::install_directory;
 
@@ -21,8 +20,7 @@ namespace {
 // of every user.
 void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path) {
     if (platform::leads_elsewhere(link_path)) return;
-    std::optional<platform::ActingAsUser> user;
-    if (!insta::all_users_shortcuts) user.emplace();
+    const platform::ActingAsUser user(!insta::all_users_shortcuts);
     shortcut.file->Save(link_path.c_str(), FALSE);
 }
 
@@ -95,8 +93,7 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     platform::Text sub_folder = platform::directory_part(link_path);
     sub_folder.pop_back();
     {
-        std::optional<platform::ActingAsUser> user;
-        if (!insta::all_users_shortcuts) user.emplace();
+        const platform::ActingAsUser user(!insta::all_users_shortcuts);
         ::CreateDirectoryW(sub_folder.c_str(), nullptr); // one level only
     }
     // It may have been there already, and be a link that the user put there.

@@ -38,18 +38,16 @@ int UnattendedRun::run(TForm1 &form) {
     // would replace a newer version: a repair or an upgrade, never a
     // downgrade that nobody sees.
     if (!form.rb2->checked()) {
-        platform::Text installed;
-        ui::guarded([&installed] {
-            if (const auto key =
-                    platform::RegistryKey::open(manifest::kMachineRoot, manifest::kUninstallKey);
-                key.is_open())
-                installed = key.read_text(manifest::kDisplayVersionValue);
-        });
-        if (failed_) return kExitFailed;
-        if (compare_versions(installed.c_str(), manifest::kVersion) > 0) {
-            write(L"newer version installed: " + installed);
+        // Read as the system gives it: a value that is no text, or longer
+        // than any version, names none.
+        wchar_t installed[32] = L"";
+        DWORD type = 0, size = sizeof installed - sizeof(wchar_t);
+        if (::RegQueryValueExW(
+                platform::RegistryKey::open(manifest::kMachineRoot, manifest::kUninstallKey).get(),
+                manifest::kDisplayVersionValue, nullptr, &type, reinterpret_cast<BYTE *>(installed),
+                &size) == ERROR_SUCCESS &&
+            type == REG_SZ && compare_versions(installed, manifest::kVersion) > 0)
             return kExitNewerVersionInstalled;
-        }
         insta::page_index = 2;
         insta::all_users_shortcuts = 1;
     }
