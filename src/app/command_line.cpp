@@ -25,8 +25,24 @@ const wchar_t *after_name(const wchar_t *p, const wchar_t *name) {
 
 } // namespace
 
+const wchar_t kCommandLineHelp[] =
+    L"instal [/S [/LOG=file] [/UNINSTALL]] [/D=path]\n\n"
+    L"/S\tno window: installs, or, as the installed install.exe, removes\n"
+    L"/LOG=file\ta log of that run\n"
+    L"/UNINSTALL\tonly removes the installation in this program's folder\n"
+    L"/D=path\tthe install directory, a full path; last, without quotation marks\n"
+    L"/?\tthis list\n\n"
+    L"Exit codes with /S:\n"
+    L"0\tdone\n"
+    L"3010\tdone; a file in use goes at the next restart\n"
+    L"1603\tfailed (the log says why)\n"
+    L"1605\tnot installed in this program's folder\n"
+    L"1618\tanother setup is running\n"
+    L"87\ta command line it does not understand";
+
 CommandLine parse_command_line(const wchar_t *p) {
     CommandLine command;
+    bool directory_usable = true;
     // The program's own name, quoted or not, as the system's runtime reads it.
     if (*p == L'"') {
         do
@@ -42,7 +58,8 @@ CommandLine parse_command_line(const wchar_t *p) {
             command.directory = rest;
             // What the install branch will make of it: the path trimmed,
             // ending in a backslash.
-            command.understood &= platform::is_full_path(platform::trim(command.directory) + L"\\");
+            directory_usable = platform::is_full_path(platform::trim(command.directory) + L"\\") &&
+                               !command.uninstall;
             break;
         }
         // One argument: blanks within quotation marks belong to it, and the
@@ -54,12 +71,21 @@ CommandLine parse_command_line(const wchar_t *p) {
             else
                 argument += *p;
         }
-        if (const wchar_t *rest = after_name(argument.c_str(), L"/s"); rest && !*rest)
+        const auto is = [&argument](const wchar_t *name) {
+            const wchar_t *const rest = after_name(argument.c_str(), name);
+            return rest && !*rest;
+        };
+        if (is(L"/s"))
             command.unattended = true;
-        else if ((rest = after_name(argument.c_str(), L"/log=")) && *rest)
+        else if (is(L"/uninstall"))
+            command.uninstall = true;
+        else if (is(L"/?"))
+            command.help = true;
+        else if (const wchar_t *rest = after_name(argument.c_str(), L"/log="); rest && *rest)
             command.log = rest;
         else
             command.understood = false;
     }
+    if (command.unattended && (command.help || !directory_usable)) command.understood = false;
     return command;
 }

@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "contiu.h"
 #include "insta.h"
+#include "manifest.h"
 #include "unattended.h"
 #include <commctrl.h>
 #include <cstdlib>
@@ -54,7 +55,21 @@ void restrict_dll_search() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrict_dll_search();
     const CommandLine command = parse_command_line(::GetCommandLineW());
-    if (command.unattended && !command.understood) return kExitBadCommandLine;
+    // Nobody may be waiting for a window that a line setup cannot run
+    // would open.
+    if (!command.understood) return kExitBadCommandLine;
+    if (command.help) {
+        ::MessageBoxW(nullptr, kCommandLineHelp, manifest::kWindowCaption, MB_OK);
+        return kExitDone;
+    }
+    // One setup at a time on the machine, taken before anything is written;
+    // a name that exists but cannot be opened is held by another too.
+    const platform::UniqueHandle one_setup(::CreateMutexW(nullptr, FALSE, manifest::kSetupMutex));
+    if (!one_setup || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (command.unattended) return kExitAlreadyRunning;
+        ui::Application::bring_other_copy_forward();
+        return kExitDone;
+    }
     // Held from here on: the file cannot be swapped while setup waits.
     platform::ImageFile::running();
     ui::Application &application = ui::Application::get();

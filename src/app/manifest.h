@@ -48,9 +48,10 @@ inline constexpr wchar_t kQuietUninstallStringValue[] = L"QuietUninstallString";
 inline constexpr wchar_t kEstimatedSizeValue[] = L"EstimatedSize";
 inline constexpr wchar_t kNoModifyValue[] = L"NoModify";
 inline constexpr wchar_t kNoRepairValue[] = L"NoRepair";
-// The end of the quiet uninstall command: the closing quotation mark, and the
-// switch that makes the uninstaller run without a window.
-inline constexpr wchar_t kQuietEnd[] = L"\" /S";
+// The end of the quiet uninstall command: the closing quotation mark, the
+// switch that makes the uninstaller run without a window, and the one that
+// lets it do nothing but remove the installation it belongs to.
+inline constexpr wchar_t kQuietEnd[] = L"\" /S /UNINSTALL";
 inline const HKEY kUserRoot = HKEY_CURRENT_USER;
 inline constexpr wchar_t kShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -73,6 +74,9 @@ inline constexpr int kStartMenuFolder = CSIDL_STARTMENU;
 inline constexpr int kAllUsersDesktopFolder = CSIDL_COMMON_DESKTOPDIRECTORY;
 inline constexpr int kAllUsersStartMenuFolder = CSIDL_COMMON_STARTMENU;
 inline constexpr int kAllUsersProgramsFolder = CSIDL_COMMON_PROGRAMS;
+
+// Held by every setup and uninstaller while it runs, machine-wide: one at a time.
+inline constexpr wchar_t kSetupMutex[] = L"Global\\Corvanta.Setup";
 
 inline constexpr wchar_t kSelfRemovalScript[] = L"$$a$$.bat";
 // The program's file, moved beside the script that deletes it.

@@ -14,6 +14,9 @@ class TForm1;
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitBadCommandLine = 87;
 inline constexpr int kExitFailed = 1603;
+inline constexpr int kExitUnknownProduct = 1605; // no installation in the uninstaller's folder
+inline constexpr int kExitAlreadyRunning = 1618; // another setup holds the machine
+inline constexpr int kExitRebootRequired = 3010; // done; a file goes at the next restart
 // ERROR_PRODUCT_VERSION: a newer version is installed; nothing was changed.
 inline constexpr int kExitNewerVersionInstalled = 1638;
 

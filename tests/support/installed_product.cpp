@@ -98,7 +98,7 @@ void expect_complete_install(const std::string &directory) {
     expect_text(manifest::kUninstallKey, "DisplayIcon", directory + "Tolmera.exe,0");
     expect_text(manifest::kUninstallKey, "InstallLocation", directory);
     expect_text(manifest::kUninstallKey, "QuietUninstallString",
-                "\"" + directory + "install.exe\" /S");
+                "\"" + directory + "install.exe\" /S /UNINSTALL");
     const std::string date =
         read_string(manifest::kMachineRoot, utf8(manifest::kUninstallKey), "InstallDate");
     EXPECT_TRUE(date == local_date(0) || date == local_date(1)) << "InstallDate " << date;
