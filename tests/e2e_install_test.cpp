@@ -9,12 +9,20 @@
 #include "support/text.h"
 #include <shlobj.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdio>
+#include <regex>
 
 using namespace testing_support;
 
 namespace {
 
 const char kScript[] = "$$a$$.bat";
+
+bool ends_with(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 const char kDefaultPathText[] = "C:\\Program Files\\Tolmera";
 
 class Install : public ::testing::Test {
@@ -181,13 +189,25 @@ TEST_F(Install, UnattendedIntoTheDefaultDirectoryShowsNothingAndLogsEachStep) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
-    expect_complete_install(directory);
+    expect_complete_install(directory, kForAllUsers);
+    // First when, which program and how it was started; last the outcome.
+    const std::string text = read_file(log);
+    const std::string first = text.substr(0, text.find("\r\n") + 2);
+    EXPECT_TRUE(std::regex_match(first, std::regex("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d "
+                                                   "Setup-Corvanta 1\\.21: .*\r\n")))
+        << first;
+    EXPECT_TRUE(ends_with(first, "instal.exe\" /S /LOG=\"" + log + "\"\r\n")) << first;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char today[16];
+    std::snprintf(today, sizeof today, "%04u-%02u-%02uT", now.wYear, now.wMonth, now.wDay);
+    EXPECT_EQ(first.substr(0, 11), today);
     const std::string d = directory;
-    EXPECT_EQ("copy main exe to" + d + "\r\ncopy " + d + "misuc.dat\r\ncopy " + d +
+    EXPECT_EQ(first + "copy main exe to" + d + "\r\ncopy " + d + "misuc.dat\r\ncopy " + d +
                   "readme.chm\r\ncopy " + d + "orderform.htm\r\ncopy " + d +
                   "Tolmera.xml\r\nWrite to Registry\r\nCreate desktop icon  \r\n"
-                  "install has finish!\r\n",
-              read_file(log));
+                  "install has finish!\r\nexit code 0\r\n",
+              text);
     EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
 }
 
@@ -198,7 +218,7 @@ TEST_F(Install, UnattendedIntoADirectoryWithBlanks) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
-    expect_complete_install(other + "\\");
+    expect_complete_install(other + "\\", kForAllUsers);
     EXPECT_FALSE(exists(directory)) << "the default directory was used";
     remove_product(other + "\\");
 }
@@ -207,7 +227,7 @@ TEST_F(Install, UnattendedRunOverAnInstallationRepairsIt) {
     ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
     ::DeleteFileA((directory + "misuc.dat").c_str());
     write_text_file(directory + "Tolmera.xml", "");
-    remove_tree(expected_shortcuts(directory)[0].path);
+    remove_tree(expected_shortcuts(directory, all_users_folders())[0].path);
     delete_value(HKEY_LOCAL_MACHINE,
                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                  "Corvanta",
@@ -217,7 +237,78 @@ TEST_F(Install, UnattendedRunOverAnInstallationRepairsIt) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
-    expect_complete_install(directory);
+    expect_complete_install(directory, kForAllUsers);
+}
+
+// Deployment tools pass no /D= to an upgrade: it goes where the installation
+// is, and so does the wizard's path box; a /D= still decides.
+TEST_F(Install, UnattendedUpgradeWithoutADirectoryGoesIntoTheRecordedOne) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string chosen = scratch + "\\Apps\\Tolmera";
+    ASSERT_EQ(0u, run_unattended(program, "/S /D=" + chosen).exit_code);
+    ::DeleteFileA((chosen + "\\misuc.dat").c_str());
+
+    const UnattendedResult run = run_unattended(program, "/S");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    expect_complete_install(chosen + "\\", kForAllUsers);
+    EXPECT_FALSE(exists(directory)) << "a second copy in the default directory";
+
+    {
+        SetupDriver setup(program);
+        ASSERT_TRUE(setup.has_window());
+        setup.accept_licence();
+        setup.settle();
+        setup.next(); // choice
+        setup.settle();
+        setup.click_control("rb1");
+        setup.settle();
+        setup.next(); // path
+        setup.settle();
+        EXPECT_EQ(chosen + "\\", text_of(setup.control("Edit1")));
+        setup.click_control("Button3");
+        const ForeignDialog alarm = setup.wait_for_dialog();
+        ASSERT_TRUE(alarm.window) << "no cancel dialog";
+        SetupDriver::press_button(alarm, "Exit Setup");
+        ASSERT_TRUE(setup.process().wait_for_exit());
+    }
+
+    const std::string other = scratch + "\\Other";
+    ASSERT_EQ(0u, run_unattended(program, "/S /D=" + other).exit_code);
+    expect_complete_install(other + "\\", kForAllUsers);
+    remove_product(chosen + "\\");
+    remove_product(other + "\\");
+}
+
+// An unattended install never replaces a newer version; the same or an
+// older one it replaces. Versions compare as numbers, part by part.
+TEST_F(Install, UnattendedOverANewerVersionChangesNothing) {
+    const std::string log = scratch_directory("unattended") + "\\setup.log";
+    const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta";
+    ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
+    ::DeleteFileA((directory + "misuc.dat").c_str());
+    for (const char *newer : {"1.100", "1.21.1", "2"}) {
+        SCOPED_TRACE(newer);
+        set_string(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", newer);
+        const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(1638u, run.exit_code);
+        EXPECT_EQ("", run.window_seen);
+        EXPECT_FALSE(exists(directory + "misuc.dat")) << "a file was written";
+        EXPECT_EQ(newer, read_string(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"));
+        const std::string text = read_file(log);
+        EXPECT_TRUE(ends_with(text, "\r\nexit code 1638\r\n")) << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    }
+    for (const char *older : {"1.5", "1.21", "1.20.9", ""}) {
+        SCOPED_TRACE(older);
+        ::DeleteFileA((directory + "misuc.dat").c_str());
+        set_string(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", older);
+        const UnattendedResult run = run_unattended(program, "/S");
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(0u, run.exit_code);
+        expect_complete_install(directory, kForAllUsers);
+    }
 }
 
 // What the wizard would show in its box goes to the log, with the system's
@@ -231,7 +322,10 @@ TEST_F(Install, UnattendedIntoADirectoryThatCannotBeMadeFails) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(1603u, run.exit_code);
     EXPECT_EQ("", run.window_seen) << "a box waited for a click";
-    EXPECT_EQ("error: fail to make dir! (system error 183)\r\n", read_file(log));
+    const std::string text = read_file(log);
+    EXPECT_TRUE(ends_with(text, "\r\nerror: fail to make dir! (system error 183)\r\n"
+                                "exit code 1603\r\n"))
+        << text;
     EXPECT_EQ("a file where the folder would go", read_file(scratch + "\\Tolmera"));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE,

@@ -76,6 +76,44 @@ TEST_F(Uninstall, FromTheInstalledCopyRemovesEverythingAndThenItself) {
     EXPECT_TRUE(wait_until_gone(directory, kSelfRemovalMs)) << "the empty install directory stayed";
 }
 
+// An unattended install puts the shortcuts in every user's folders; a
+// removal, with or without windows, takes them from there and from the
+// user's own.
+TEST_F(Uninstall, TakesTheShortcutsOfEveryUserAndTheUsersOwn) {
+    const std::string program = path_from_environment("INSTAL_EXE");
+    const std::string all_users_sub_folder = all_users_folders().programs + "\\Tolmera";
+    for (const bool unattended : {false, true}) {
+        SCOPED_TRACE(unattended ? "unattended" : "wizard");
+        if (unattended) { // the wizard's own shortcuts again
+            SetupDriver setup(program);
+            ASSERT_TRUE(setup.install_to(directory)) << setup.box_on_screen();
+            setup.next();
+            ASSERT_TRUE(setup.process().wait_for_exit());
+        }
+        ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
+        for (const UserFolders &folders : {user_folders(), all_users_folders()})
+            for (const auto &shortcut : expected_shortcuts(directory, folders))
+                ASSERT_TRUE(exists(shortcut.path)) << shortcut.path;
+
+        if (unattended) {
+            const UnattendedResult run = run_unattended(uninstaller, "/S");
+            ASSERT_TRUE(run.ended);
+            EXPECT_EQ(0u, run.exit_code);
+        } else {
+            SetupDriver setup(uninstaller);
+            ASSERT_TRUE(setup.has_window());
+            setup.next();
+            ASSERT_TRUE(setup.wait_for_next_caption("finish")) << setup.box_on_screen();
+            setup.next();
+            ASSERT_TRUE(setup.process().wait_for_exit());
+        }
+        expect_removed(directory);
+        EXPECT_FALSE(exists(programs_sub_folder()));
+        EXPECT_FALSE(exists(all_users_sub_folder));
+        ASSERT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    }
+}
+
 TEST_F(Uninstall, FromASetupProgramElsewhereRemovesThatProgram) {
     const std::string copy = copy_program(elsewhere);
     SetupDriver setup(copy);
@@ -295,9 +333,16 @@ TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) 
     EXPECT_EQ("", run.window_seen);
     expect_removed(directory);
     EXPECT_FALSE(exists(programs_sub_folder()));
-    EXPECT_EQ("delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera\r\ndelete Files from " +
-                  directory + "\r\ndelete Desktop icon and  links\r\nunstall has finish!\r\n",
-              read_file(log));
+    const std::string text = read_file(log);
+    const std::string first = text.substr(0, text.find("\r\n") + 2);
+    EXPECT_NE(first.find(" Setup-Corvanta 1.21: \"" + uninstaller + "\" /S /LOG=" + log + "\r\n"),
+              std::string::npos)
+        << first;
+    EXPECT_EQ(first +
+                  "delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera\r\ndelete Files from " +
+                  directory +
+                  "\r\ndelete Desktop icon and  links\r\nunstall has finish!\r\nexit code 0\r\n",
+              text);
     EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
     EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
         << "the script's folder stayed";
