@@ -223,6 +223,22 @@ TEST_F(Install, UnattendedIntoADirectoryWithBlanks) {
     remove_product(other + "\\");
 }
 
+// As winget starts it with a location and a log: the log switch after the
+// directory.
+TEST_F(Install, UnattendedWithTheLogAfterTheDirectoryAsWingetWritesThem) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string other = scratch + "\\Some Apps\\Tol mera";
+    const std::string log = scratch + "\\win get\\setup.log";
+    ::CreateDirectoryA((scratch + "\\win get").c_str(), nullptr);
+    const UnattendedResult run =
+        run_unattended(program, "/S /D=" + other + "  /log=\"" + log + "\"");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    expect_complete_install(other + "\\", kForAllUsers);
+    EXPECT_TRUE(ends_with(read_file(log), "install has finish!\r\nexit code 0\r\n"));
+    remove_product(other + "\\");
+}
+
 TEST_F(Install, UnattendedRunOverAnInstallationRepairsIt) {
     ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
     ::DeleteFileA((directory + "misuc.dat").c_str());

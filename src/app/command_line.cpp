@@ -55,12 +55,16 @@ CommandLine parse_command_line(const wchar_t *p) {
     }
     for (p = skip_blanks(p); *p; p = skip_blanks(p)) {
         if (const wchar_t *rest = after_name(p, L"/d=")) {
-            command.directory = rest;
+            // winget puts its log switch after the directory. No folder name
+            // holds a "/": a blank and "/LOG=" there start that switch.
+            for (p = rest; *p && !(is_blank(*p) && after_name(skip_blanks(p), L"/log=")); ++p) {
+            }
+            command.directory = platform::Text(rest, static_cast<std::size_t>(p - rest));
             // What the install branch will make of it: the path trimmed,
             // ending in a backslash.
             directory_usable = platform::is_full_path(platform::trim(command.directory) + L"\\") &&
                                !command.uninstall;
-            break;
+            continue;
         }
         // One argument: blanks within quotation marks belong to it, and the
         // marks themselves go, wherever in it they stand.

@@ -5,7 +5,8 @@
 // puts them), "/UNINSTALL" asks such a run for the removal only, "/?" shows
 // what setup understands, and "/D=path", which must come last, takes the
 // rest of the line as the install directory, blanks included, without
-// quotation marks. Letters in any case.
+// quotation marks; only a "/LOG=" may follow it, after a blank, as winget
+// writes the two. Letters in any case.
 #include "../platform/text.h"
 
 struct CommandLine {

@@ -25,14 +25,29 @@ bool deletable_folder(const platform::Text &folder) {
     return !platform::path_has_link(folder);
 }
 
-// The six shortcuts and the Programs sub-folder, from one set of folders.
-void delete_shortcuts(const platform::Text &desktop, const platform::Text &start_menu,
-                      const platform::Text &programs) {
+// A folder of shortcuts, 0 desktop, 1 Start menu, 2 Programs: the user's,
+// from the user's key, or with none every user's.
+platform::Text shortcut_folder(const platform::RegistryKey *user_key, int which) {
+    static const wchar_t *const kUserValues[] = {manifest::kDesktopValue, manifest::kStartMenuValue,
+                                                 manifest::kProgramsValue};
+    static const int kAllUsersFolders[] = {manifest::kAllUsersDesktopFolder,
+                                           manifest::kAllUsersStartMenuFolder,
+                                           manifest::kAllUsersProgramsFolder};
+    return user_key ? user_key->read_text(kUserValues[which])
+                    : platform::special_folder_path(kAllUsersFolders[which]);
+}
+
+// The six shortcuts and the Programs sub-folder from one set of folders,
+// each folder looked up just before its shortcuts go.
+void delete_shortcuts(const platform::RegistryKey *user_key) {
+    const platform::Text desktop = shortcut_folder(user_key, 0);
     if (usable_user_folder(desktop)) {
         delete_file(desktop + manifest::kDesktopAppLink);
         delete_file(desktop + manifest::kDesktopHelpLink);
     }
+    const platform::Text start_menu = shortcut_folder(user_key, 1);
     if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
+    const platform::Text programs = shortcut_folder(user_key, 2);
     const platform::Text sub_folder =
         platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
     if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
@@ -80,14 +95,10 @@ void TForm1::dodel() {
         const platform::ActingAsUser user;
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
-        delete_shortcuts(key.read_text(manifest::kDesktopValue),
-                         key.read_text(manifest::kStartMenuValue),
-                         key.read_text(manifest::kProgramsValue));
+        delete_shortcuts(&key);
     }
     // Those of every user, which an unattended install makes.
-    delete_shortcuts(platform::special_folder_path(manifest::kAllUsersDesktopFolder),
-                     platform::special_folder_path(manifest::kAllUsersStartMenuFolder),
-                     platform::special_folder_path(manifest::kAllUsersProgramsFolder));
+    delete_shortcuts(nullptr);
     pacing().pause(400);
     set_position(90);
     set_position(40);
