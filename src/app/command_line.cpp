@@ -57,9 +57,10 @@ CommandLine parse_command_line(const wchar_t *p) {
         if (const wchar_t *rest = after_name(p, L"/d=")) {
             command.directory = rest;
             // What the install branch will make of it: the path trimmed,
-            // ending in a backslash.
-            directory_usable = platform::is_full_path(platform::trim(command.directory) + L"\\") &&
-                               !command.uninstall;
+            // and made canonical.
+            directory_usable =
+                !platform::canonical_directory(platform::trim(command.directory)).empty() &&
+                !command.uninstall;
             break;
         }
         // One argument: blanks within quotation marks belong to it, and the

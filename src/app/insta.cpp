@@ -11,6 +11,7 @@ namespace insta {
 unsigned char page_index = 0;
 platform::Text install_directory;
 unsigned char self_removal_pending = 0;
+unsigned char removal_of_own_folder = 0;
 } // namespace insta
 
 using namespace insta;
@@ -49,6 +50,18 @@ void TForm1::FormCreate() {
         Button2->set_enabled(true);
         Button2Click(*Button2);
     }
+}
+
+bool recorded_in_own_folder() {
+    const platform::Text own = platform::ascii_lower(
+        platform::canonical_directory(platform::directory_part(platform::module_path())));
+    const auto names_own = [&own](const wchar_t *key_path, const wchar_t *value) {
+        const auto key = platform::RegistryKey::open(manifest::kMachineRoot, key_path);
+        const platform::Text recorded = platform::canonical_directory(key.read_text(value));
+        return !recorded.empty() && platform::ascii_lower(recorded) == own;
+    };
+    return names_own(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue) ||
+           names_own(manifest::kUninstallKey, manifest::kInstallLocationValue);
 }
 
 void TForm1::Button2Click(ui::Control &sender) {

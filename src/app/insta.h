@@ -10,6 +10,9 @@ namespace insta {
 extern unsigned char page_index;           // 0 licence, 1 choice, 2 path, 3 progress, 4 close
 extern platform::Text install_directory;   // ends in a backslash once set for an install
 extern unsigned char self_removal_pending; // set by a completed uninstall, never reset
+// Set by a run asked for nothing but the removal of the installation in its
+// own folder: the removal takes install_directory as that run set it.
+extern unsigned char removal_of_own_folder;
 } // namespace insta
 
 class TForm1 : public ui::Form {
@@ -42,6 +45,11 @@ private:
 };
 
 extern TForm1 *Form1;
+
+// Whether either record of the installation, the location key's exepath or
+// the entry's InstallLocation, names the running program's folder, both as
+// the file system resolves them.
+bool recorded_in_own_folder();
 
 // The short (8.3) form of a path; empty text when the system has none.
 platform::Text GetShortPath(const platform::Text &long_path);

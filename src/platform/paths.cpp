@@ -41,6 +41,37 @@ bool is_full_path(const Text &path) {
     return share_end != Text::npos && share_end > server_end + 1;
 }
 
+namespace {
+Text full_path_name(const Text &path) {
+    Text full;
+    full.resize(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr));
+    if (full.empty()) return full;
+    const DWORD length =
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    return full.substr(0, length < full.size() ? length : 0);
+}
+} // namespace
+
+Text canonical_directory(Text path) {
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] == L'/') path[i] = L'\\';
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    if (!is_full_path(path)) return {};
+    // Cut from every name, not only the last as the system does: a name cut
+    // to ".." is resolved by the second pass.
+    const Text full = full_path_name(path);
+    Text cut;
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        if (full[i] == L'\\' && i >= 2) {
+            while (cut.back() == L'.' || cut.back() == L' ')
+                cut.pop_back();
+            if (cut.back() == L'\\') continue; // a name of nothing else
+        }
+        cut += full[i];
+    }
+    return full_path_name(cut);
+}
+
 bool is_acceptable_path(const Text &path) {
     std::size_t dots = 0, name_length = 0;
     for (std::size_t i = 0; i <= path.size(); ++i) {

@@ -16,7 +16,7 @@ platform::Text application_title(const platform::Text &module_path) {
 }
 
 platform::Text error_box_text(const platform::Text &message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + L".";
+    if (!message.empty() && message.back() > L'.') return message + L".";
     return message;
 }
 
