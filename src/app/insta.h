@@ -47,8 +47,8 @@ private:
 extern TForm1 *Form1;
 
 // Whether either record of the installation, the location key's exepath or
-// the entry's InstallLocation, names the running program's folder, both as
-// the file system resolves them.
+// the entry's InstallLocation, names the running program's folder, by the
+// rule that makes the program the uninstaller.
 bool recorded_in_own_folder();
 
 // The short (8.3) form of a path; empty text when the system has none.

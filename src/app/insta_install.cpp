@@ -49,8 +49,9 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
 // was never told to use.
 DWORD make_directory(platform::Text &dir) {
     if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
-    dir = platform::canonical_directory(dir);
-    if (dir.empty()) return ERROR_BAD_PATHNAME;
+    platform::Text canonical = platform::canonical_directory(dir);
+    if (canonical.empty()) return ERROR_BAD_PATHNAME;
+    dir = std::move(canonical);
     if (platform::force_directories(dir)) return 0;
     const DWORD error = ::GetLastError();
     return error ? error : ERROR_PATH_NOT_FOUND;

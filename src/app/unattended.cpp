@@ -32,8 +32,7 @@ int UnattendedRun::run(TForm1 &form, bool removal_only) {
         ui::guarded([&recorded] { recorded = recorded_in_own_folder(); });
         if (failed_) return kExitFailed;
         if (!recorded) return kExitUnknownProduct;
-        insta::install_directory =
-            platform::canonical_directory(platform::directory_part(platform::module_path()));
+        insta::install_directory = platform::directory_part(platform::module_path());
         insta::removal_of_own_folder = 1;
         form.rb2->set_checked(true);
         insta::page_index = 1;

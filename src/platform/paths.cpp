@@ -41,35 +41,30 @@ bool is_full_path(const Text &path) {
     return share_end != Text::npos && share_end > server_end + 1;
 }
 
-namespace {
-Text full_path_name(const Text &path) {
-    Text full;
-    full.resize(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr));
-    if (full.empty()) return full;
-    const DWORD length =
-        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    return full.substr(0, length < full.size() ? length : 0);
-}
-} // namespace
-
 Text canonical_directory(Text path) {
     for (std::size_t i = 0; i < path.size(); ++i)
         if (path[i] == L'/') path[i] = L'\\';
     if (path.empty() || path.back() != L'\\') path += L'\\';
     if (!is_full_path(path)) return {};
-    // Cut from every name, not only the last as the system does: a name cut
-    // to ".." is resolved by the second pass.
-    const Text full = full_path_name(path);
-    Text cut;
-    for (std::size_t i = 0; i < full.size(); ++i) {
+    // Resolving a full path never makes it longer.
+    Text full;
+    full.resize(path.size() + 1);
+    const DWORD length =
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return {};
+    // The system cuts the last name only. Cut from every name, a name of
+    // nothing else (". .") goes whole, as "." would.
+    wchar_t *out = path.data();
+    for (DWORD i = 0; i < length; ++i) {
         if (full[i] == L'\\' && i >= 2) {
-            while (cut.back() == L'.' || cut.back() == L' ')
-                cut.pop_back();
-            if (cut.back() == L'\\') continue; // a name of nothing else
+            while (out[-1] == L'.' || out[-1] == L' ')
+                --out;
+            if (out[-1] == L'\\') continue;
         }
-        cut += full[i];
+        *out++ = full[i];
     }
-    return full_path_name(cut);
+    path.resize(static_cast<std::size_t>(out - path.data()));
+    return path;
 }
 
 bool is_acceptable_path(const Text &path) {

@@ -40,9 +40,10 @@ LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPAR
 void Application::bring_other_copy_forward() {
     // Its own window is visible exactly while it shows a form; the form, or
     // a box over it, is the window that was last active.
+    // Restored, should its taskbar button have minimised it.
     const HWND other = ::FindWindowW(kApplicationClass, nullptr);
-    if (!other || !::IsWindowVisible(other)) return;
-    if (::IsIconic(other)) ::ShowWindow(other, SW_RESTORE);
+    if (!::IsWindowVisible(other)) return;
+    ::ShowWindow(other, SW_RESTORE);
     ::SetForegroundWindow(::GetLastActivePopup(other));
 }
 
