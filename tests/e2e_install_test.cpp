@@ -140,7 +140,10 @@ TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectoryTypedOtherwise) {
         setup.next();
         ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
         EXPECT_TRUE(read_file(uninstaller) == before) << "install.exe was changed";
-        const std::string installed = typed.back() == '\\' ? typed : typed + "\\";
+        // Recorded as the file system resolves it: "." and ".." gone.
+        const std::string installed = typed.find("\\.") != std::string::npos ? directory
+                                      : typed.back() == '\\'                 ? typed
+                                                                             : typed + "\\";
         EXPECT_EQ(read_string(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath"), installed);
         for (const auto &file : carried_files())
             EXPECT_TRUE(read_file(directory + file.name) == read_file(file.source)) << file.name;
@@ -239,6 +242,47 @@ TEST_F(Install, UnattendedWithTheLogAfterTheDirectoryAsWingetWritesThem) {
     remove_product(other + "\\");
 }
 
+// A directory given in any spelling is recorded, linked and shown as the
+// file system resolves it, and the quiet uninstall command stored for it,
+// run as a deployment tool runs it, takes everything away again.
+TEST_F(Install, UnattendedIntoAPathInAnotherSpellingRecordsItsCanonicalForm) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string canonical = scratch + "\\Apps\\Dots\\";
+    std::string forward = canonical;
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    for (const std::string &given :
+         {scratch + "\\Apps\\..\\Apps\\.\\Dots", scratch + "\\\\Apps\\\\Dots\\\\", forward,
+          scratch + "\\Apps. \\Dots..", scratch + "\\Other\\..\\Apps\\Dots\\."}) {
+        SCOPED_TRACE(given);
+        const std::string log = scratch + "\\setup.log";
+        ::DeleteFileA(log.c_str());
+        const UnattendedResult run = run_unattended(program, "/S /LOG=" + log + " /D=" + given);
+        ASSERT_TRUE(run.ended);
+        ASSERT_EQ(0u, run.exit_code) << read_file(log);
+        // both records, the entry, the shortcuts
+        expect_complete_install(canonical, kForAllUsers);
+        const std::string text = read_file(log);
+        EXPECT_EQ(text.substr(text.find("\r\n") + 2, 17 + canonical.size()),
+                  "copy main exe to" + canonical + "\r");
+
+        const std::string quiet = read_string(
+            HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta",
+            "QuietUninstallString");
+        ASSERT_EQ(quiet.substr(0, 1), "\"");
+        const std::size_t end = quiet.find('"', 1);
+        ASSERT_NE(end, std::string::npos) << quiet;
+        const UnattendedResult removal =
+            run_unattended(quiet.substr(1, end - 1), quiet.substr(end + 2));
+        ASSERT_TRUE(removal.ended);
+        EXPECT_EQ(0u, removal.exit_code);
+        EXPECT_EQ("", removal.window_seen);
+        expect_removed(canonical);
+        EXPECT_TRUE(wait_until_gone(canonical + "install.exe", 15000));
+        EXPECT_FALSE(exists(directory)) << "the default directory was used";
+        remove_product(canonical);
+    }
+}
+
 TEST_F(Install, UnattendedRunOverAnInstallationRepairsIt) {
     ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
     ::DeleteFileA((directory + "misuc.dat").c_str());
@@ -327,6 +371,27 @@ TEST_F(Install, UnattendedOverANewerVersionChangesNothing) {
     }
 }
 
+// A file of the installation in use stops a repair before anything is
+// written: no mixture of old and new files.
+TEST_F(Install, UnattendedRepairWithAFileInUseChangesNothing) {
+    ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
+    write_text_file(directory + "Tolmera.exe", "an older application");
+    write_text_file(directory + "misuc.dat", "[changed by the user]\r\n");
+    const std::string held = directory + "orderform.htm";
+    const HANDLE file = ::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string log = scratch_directory("unattended") + "\\setup.log";
+    const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
+    ::CloseHandle(file);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(1603u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    EXPECT_EQ("error: Cannot create file " + held + ". (system error 32)\r\n", read_file(log));
+    EXPECT_EQ("an older application", read_file(directory + "Tolmera.exe"));
+    EXPECT_EQ("[changed by the user]\r\n", read_file(directory + "misuc.dat"));
+}
+
 // What the wizard would show in its box goes to the log, with the system's
 // reason; the run fails, having done nothing the wizard would not have done.
 TEST_F(Install, UnattendedIntoADirectoryThatCannotBeMadeFails) {
@@ -358,7 +423,12 @@ TEST_F(Install, UnattendedWithAnArgumentItDoesNotKnowDoesNothing) {
     for (const std::string &arguments :
          {"/S /LOG=" + log + " /Q", "/S /LOG=" + log + " /D=Tolmera",
           "/S /LOG=" + log + " /D=", "/S /LOG=" + log + " /D=\"" + scratch + "\\Tolmera\"",
-          "/S /LOG=" + log + " /Silent /D=" + scratch + "\\Tolmera"}) {
+          "/S /LOG=" + log + " /Silent /D=" + scratch + "\\Tolmera", "/S /? /LOG=" + log,
+          "/S /UNINSTALL /LOG=" + log + " /D=" + scratch + "\\Tolmera",
+          // Other installer systems' switches, with or without /S: no
+          // wizard waits for somebody nobody sees.
+          std::string("/VERYSILENT"), std::string("/quiet"), std::string("-s"),
+          "/LOG=" + log + " /SILENT /D=" + scratch + "\\Tolmera"}) {
         SCOPED_TRACE(arguments);
         const UnattendedResult run = run_unattended(program, arguments);
         ASSERT_TRUE(run.ended);

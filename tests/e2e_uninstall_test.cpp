@@ -348,3 +348,92 @@ TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) 
         << "the script's folder stayed";
     EXPECT_TRUE(wait_until_gone(directory, kSelfRemovalMs)) << "the empty install directory stayed";
 }
+
+// The stored quiet command's arguments, run by a copy of the uninstaller
+// that no record names: nothing is changed, and the caller is told so.
+TEST_F(Uninstall, UnattendedRemovalOnlyFromACopyElsewhereChangesNothing) {
+    const std::string copy = elsewhere + "\\install.exe";
+    ASSERT_TRUE(::CopyFileA(uninstaller.c_str(), copy.c_str(), FALSE));
+    // An install or a repair would write it again.
+    write_text_file(directory + "misuc.dat", "[changed by the user]\r\n");
+    const UnattendedResult run = run_unattended(copy, "/S /UNINSTALL");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(1605u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    EXPECT_EQ("[changed by the user]\r\n", read_file(directory + "misuc.dat"));
+    write_text_file(directory + "misuc.dat", read_file(carried_files()[1].source));
+    expect_complete_install(directory);
+    ::Sleep(2000); // time a wrongly started self-removal would need
+    EXPECT_TRUE(exists(copy));
+    EXPECT_EQ(windows_temp_entries(), temp_before);
+}
+
+// A removal that stopped after the location key was gone is finished by the
+// entry's quiet command: the entry still names the folder.
+TEST_F(Uninstall, UnattendedRemovalOnlyFinishesAnEarlierRemovalOfTheEntryAlone) {
+    delete_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath");
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera");
+    ASSERT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+    const UnattendedResult run = run_unattended(uninstaller, "/S /UNINSTALL");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    expect_removed(directory);
+    EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs));
+}
+
+// The application runs while it is removed without windows: everything
+// else goes, the application is left to the next restart, and the caller is
+// told that a restart is due.
+TEST_F(Uninstall, UnattendedRemovalWhileTheApplicationRunsAsksForARestart) {
+    const std::string application_file = directory + "Tolmera.exe";
+    ProgramRun application(application_file, directory);
+    ASSERT_TRUE(application.wait_for_window("Corvanta")) << "the application did not start";
+    const char kPending[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    const RawValue pending_before =
+        read_raw(HKEY_LOCAL_MACHINE, kPending, "PendingFileRenameOperations");
+    const std::string log = elsewhere + "\\removal.log";
+
+    const UnattendedResult run = run_unattended(uninstaller, "/S /UNINSTALL /LOG=" + log);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(3010u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    EXPECT_NE(read_file(log).find("delete at restart: " + application_file + "\r\n"),
+              std::string::npos)
+        << read_file(log);
+    for (const char *name : {"misuc.dat", "readme.chm", "orderform.htm", "Tolmera.xml"})
+        EXPECT_FALSE(exists(directory + name)) << name;
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE,
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta"));
+    for (const auto &shortcut : expected_shortcuts(directory))
+        EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+    // The system's list of what to delete when it next starts: the
+    // application, then its folder; each entry a name and an empty target.
+    const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kPending, "PendingFileRenameOperations");
+    // (read through the ANSI function: as narrow text)
+    const std::string &entries = pending.bytes;
+    const std::string empty_target(2, '\0');
+    const std::size_t application_at = entries.find("\\??\\" + application_file + empty_target);
+    std::string shown = entries;
+    std::replace(shown.begin(), shown.end(), '\0', '|');
+    EXPECT_NE(application_at, std::string::npos) << shown;
+    EXPECT_NE(entries.find("\\??\\" + directory.substr(0, directory.size() - 1) + empty_target,
+                           application_at),
+              std::string::npos)
+        << shown;
+
+    ::PostMessageA(application.wait_for_window("Corvanta"), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(application.wait_for_exit());
+    EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    // Nothing of it is left for the prefix's next start.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPending, 0, KEY_SET_VALUE, &key));
+    if (pending_before.present)
+        ::RegSetValueExA(key, "PendingFileRenameOperations", 0, pending_before.type,
+                         reinterpret_cast<const BYTE *>(pending_before.bytes.data()),
+                         static_cast<DWORD>(pending_before.bytes.size()));
+    else
+        ::RegDeleteValueA(key, "PendingFileRenameOperations");
+    ::RegCloseKey(key);
+}

@@ -782,6 +782,11 @@ TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(ui::error_box_text(L"really!"), L"really!");
     EXPECT_EQ(ui::error_box_text(L"a-"), L"a-");
     EXPECT_EQ(ui::error_box_text(L""), L"");
+    // The whole unit counts, not its low byte: U+3002 and U+012E end in 0x2E
+    // ('.'), U+0100 in 0x00.
+    EXPECT_EQ(ui::error_box_text(L"\u3002"), L"\u3002.");
+    EXPECT_EQ(ui::error_box_text(L"\u012E"), L"\u012E.");
+    EXPECT_EQ(ui::error_box_text(L"\u0100"), L"\u0100.");
 }
 
 TEST(ErrorBox, TitleIsTheFileNameCutAtItsFirstDot) {

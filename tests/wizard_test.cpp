@@ -339,7 +339,7 @@ TEST_F(Wizard, PathIsTrimmedAndEndsInOneBackslash) {
     const std::pair<std::string, std::string> cases[] = {
         {"  " + base + " \t", base + "\\"},
         {base + "\\", base + "\\"},
-        {base + "\\\\", base + "\\\\"},
+        {base + "\\\\", base + "\\"}, // then made canonical, as the file system reads it
         {"C:", "C:\\"},
         {"\\", "\\"},
     };

@@ -61,9 +61,10 @@ CommandLine parse_command_line(const wchar_t *p) {
             }
             command.directory = platform::Text(rest, static_cast<std::size_t>(p - rest));
             // What the install branch will make of it: the path trimmed,
-            // ending in a backslash.
-            directory_usable = platform::is_full_path(platform::trim(command.directory) + L"\\") &&
-                               !command.uninstall;
+            // and made canonical.
+            directory_usable =
+                !platform::canonical_directory(platform::trim(command.directory)).empty() &&
+                !command.uninstall;
             continue;
         }
         // One argument: blanks within quotation marks belong to it, and the

@@ -12,6 +12,9 @@ extern platform::Text install_directory;   // ends in a backslash once set for a
 extern unsigned char self_removal_pending; // set by a completed uninstall, never reset
 // Set by an unattended run: its shortcuts go to the folders of every user.
 extern unsigned char all_users_shortcuts;
+// Set by a run asked for nothing but the removal of the installation in its
+// own folder: the removal takes install_directory as that run set it.
+extern unsigned char removal_of_own_folder;
 } // namespace insta
 
 class TForm1 : public ui::Form {
@@ -44,6 +47,11 @@ private:
 };
 
 extern TForm1 *Form1;
+
+// Whether either record of the installation, the location key's exepath or
+// the entry's InstallLocation, names the running program's folder, by the
+// rule that makes the program the uninstaller.
+bool recorded_in_own_folder();
 
 // The short (8.3) form of a path; empty text when the system has none.
 platform::Text GetShortPath(const platform::Text &long_path);

@@ -19,6 +19,21 @@ void delete_file(const platform::Text &path) {
     if (!platform::is_link(path)) ::DeleteFileW(path.c_str());
 }
 
+// An installed file: one in use (the application running) is left to the
+// system to delete at the next restart, where only administrators could
+// have put another file in its place meanwhile (the install directory lets
+// nobody else change it). Windows refuses a running program's deletion as
+// access denied, other files in use as a sharing violation.
+bool delete_installed_file(const platform::Text &path) {
+    if (platform::is_link(path) || ::DeleteFileW(path.c_str())) return false;
+    const DWORD error = ::GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+        !::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return false;
+    pacing().left_for_restart(path);
+    return true;
+}
+
 // Whether the program's files may be deleted from a folder: not when any
 // folder on its way is a link or junction.
 bool deletable_folder(const platform::Text &folder) {
@@ -66,7 +81,8 @@ void TForm1::dodel() {
     {
         const auto key =
             platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
-        install_directory = key.read_text(manifest::kInstalledLocationValue);
+        const platform::Text recorded = key.read_text(manifest::kInstalledLocationValue);
+        if (!insta::removal_of_own_folder) install_directory = recorded;
         key.delete_value(manifest::kInstalledLocationValue);
         platform::delete_key_tree(manifest::kMachineRoot, manifest::kInstalledLocationKey);
     }
@@ -81,9 +97,15 @@ void TForm1::dodel() {
     pacing().process_messages();
     // Anything but a full path would be resolved against the current
     // directory, which may hold anybody's files of these names.
-    if (platform::is_full_path(dir) && deletable_folder(dir))
+    if (platform::is_full_path(dir) && deletable_folder(dir)) {
+        bool left = false;
         for (const auto &payload : manifest::kPayloads)
-            delete_file(dir + payload.file);
+            left |= delete_installed_file(dir + payload.file);
+        // Its folder goes after it, if nothing else is left in it then.
+        if (left)
+            ::MoveFileExW(dir.substr(0, dir.size() - 1).c_str(), nullptr,
+                          MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
     pacing().pause(400);
     set_position(90);
     set_position(30);

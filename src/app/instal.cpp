@@ -96,7 +96,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         TForm2 cancel_dialog;
         if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
         if (command.unattended)
-            exit_code = unattended.run(main_form); // the windows are never shown
+            exit_code = unattended.run(main_form, command.uninstall); // the windows are never shown
         else
             application.run();
         application.set_main_form(nullptr);

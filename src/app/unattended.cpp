@@ -3,6 +3,7 @@
 #include "insta.h"
 #include "manifest.h"
 #include "versions.h"
+#include "../platform/paths.h"
 
 UnattendedRun::~UnattendedRun() {
     if (!started_) return;
@@ -32,11 +33,23 @@ bool UnattendedRun::start(const platform::Text &log_path) {
     return !failed_;
 }
 
-int UnattendedRun::run(TForm1 &form) {
+int UnattendedRun::run(TForm1 &form, bool removal_only) {
     // Removal needs nothing more: the start-up check has opened the choice
     // page with it chosen. An install goes on from the path page, unless it
     // would replace a newer version: a repair or an upgrade, never a
     // downgrade that nobody sees.
+    if (removal_only && !failed_) {
+        // Whether or not the start-up check found the location key: the
+        // removal of an entry whose key an earlier removal took must go on.
+        bool recorded = false;
+        ui::guarded([&recorded] { recorded = recorded_in_own_folder(); });
+        if (failed_) return kExitFailed;
+        if (!recorded) return kExitUnknownProduct;
+        insta::install_directory = platform::directory_part(platform::module_path());
+        insta::removal_of_own_folder = 1;
+        form.rb2->set_checked(true);
+        insta::page_index = 1;
+    }
     if (!form.rb2->checked()) {
         // Read as the system gives it: a value that is no text, or longer
         // than any version, names none.
@@ -54,7 +67,8 @@ int UnattendedRun::run(TForm1 &form) {
     const auto next = [&form] { form.Button2Click(*form.Button2); };
     if (!failed_) ui::guarded(next); // the procedure
     if (!failed_) ui::guarded(next); // Finish, and after a removal the uninstaller's own
-    return failed_ ? kExitFailed : kExitDone;
+    if (failed_) return kExitFailed;
+    return restart_needed_ ? kExitRebootRequired : kExitDone;
 }
 
 int UnattendedRun::finish(int exit_code) {
@@ -74,6 +88,11 @@ void UnattendedRun::report_error(const platform::Text &text, DWORD code) {
     wchar_t number[40] = L"";
     if (code) ::wsprintfW(number, L" (system error %lu)", static_cast<unsigned long>(code));
     write(platform::joined({L"error: ", text.c_str(), number}));
+}
+
+void UnattendedRun::left_for_restart(const platform::Text &path) {
+    restart_needed_ = true;
+    write(L"delete at restart: " + path);
 }
 
 void UnattendedRun::write(const platform::Text &line) {

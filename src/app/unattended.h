@@ -34,8 +34,11 @@ public:
     // What the start-up check chose: an install into the directory of the
     // path box, with the shortcuts for every user, unless a newer version is
     // installed; or, from the installed copy, the removal; then Finish. The
-    // exit code: failed once any box would have been shown.
-    int run(TForm1 &form);
+    // exit code: failed once any box would have been shown, else whether a
+    // file waits for the next restart. removal_only: the removal of the
+    // installation in the program's own folder, or, when no record names
+    // that folder, nothing at all (unknown product).
+    int run(TForm1 &form, bool removal_only);
     // The run's last line, "exit code N"; returns the code, or the failure
     // of a log that cannot take the line.
     int finish(int exit_code);
@@ -43,6 +46,7 @@ public:
     void pause(DWORD) override {}
     void status_shown(const platform::Text &text) override;
     void report_error(const platform::Text &text, DWORD code) override;
+    void left_for_restart(const platform::Text &path) override;
 
 private:
     void write(const platform::Text &line);
@@ -50,4 +54,5 @@ private:
     std::optional<platform::TextFileWriter> log_;
     bool started_ = false;
     bool failed_ = false;
+    bool restart_needed_ = false;
 };

@@ -24,7 +24,8 @@ protected:
 // "install.exe" -> "install": the file name cut before its first '.', every
 // character after the first in lower case.
 platform::Text application_title(const platform::Text &module_path);
-// The error text with a full stop added when its last character sorts after '.'.
+// The error text with a full stop added when its last UTF-16 unit, taken
+// whole, sorts after '.'.
 platform::Text error_box_text(const platform::Text &message);
 
 class Application {
