@@ -387,7 +387,11 @@ TEST_F(Install, UnattendedRepairWithAFileInUseChangesNothing) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(1603u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
-    EXPECT_EQ("error: Cannot create file " + held + ". (system error 32)\r\n", read_file(log));
+    const std::string text = read_file(log);
+    EXPECT_TRUE(ends_with(text, "\r\nerror: Cannot create file " + held +
+                                    ". (system error 32)\r\nexit code 1603\r\n"))
+        << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3) << text;
     EXPECT_EQ("an older application", read_file(directory + "Tolmera.exe"));
     EXPECT_EQ("[changed by the user]\r\n", read_file(directory + "misuc.dat"));
 }
