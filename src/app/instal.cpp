@@ -4,6 +4,7 @@
 #include "../platform/image_file.h"
 #include "../platform/owners.h"
 #include "../platform/paths.h"
+#include "../platform/resources.h"
 #include "../window/application.h"
 #include "../window/common_controls.h"
 #include "command_line.h"
@@ -59,7 +60,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // would open.
     if (!command.understood) return kExitBadCommandLine;
     if (command.help) {
-        ::MessageBoxW(nullptr, kCommandLineHelp, manifest::kWindowCaption, MB_OK);
+        ui::guarded([instance] {
+            ::MessageBoxW(nullptr,
+                          platform::find_text_resource(instance, L"TEXT", L"USAGE").c_str(),
+                          manifest::kWindowCaption, MB_OK);
+        });
         return kExitDone;
     }
     // One setup at a time on the machine, taken before anything is written;
