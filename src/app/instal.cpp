@@ -56,8 +56,9 @@ void restrict_dll_search() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrict_dll_search();
     const CommandLine command = parse_command_line(::GetCommandLineW());
-    // Nobody may be waiting for a window that a line setup cannot run
-    // would open.
+    // A line setup does not understand ends it without a window, with /S or
+    // without: a deployment tool that used another installer's switches
+    // learns it at once instead of waiting for a wizard nobody sees.
     if (!command.understood) return kExitBadCommandLine;
     if (command.help) {
         ui::guarded([instance] {

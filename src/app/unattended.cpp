@@ -23,11 +23,10 @@ bool UnattendedRun::start(const platform::Text &log_path) {
 }
 
 int UnattendedRun::run(TForm1 &form, bool removal_only) {
-    // Removal needs nothing more: the start-up check has opened the choice
-    // page with it chosen. An install goes on from the path page.
+    // Asked for the removal only: whether or not the start-up check found
+    // the location key, the removal of an entry whose key an earlier
+    // removal took must go on, from the program's own folder.
     if (removal_only && !failed_) {
-        // Whether or not the start-up check found the location key: the
-        // removal of an entry whose key an earlier removal took must go on.
         bool recorded = false;
         ui::guarded([&recorded] { recorded = recorded_in_own_folder(); });
         if (failed_) return kExitFailed;
@@ -37,6 +36,8 @@ int UnattendedRun::run(TForm1 &form, bool removal_only) {
         form.rb2->set_checked(true);
         insta::page_index = 1;
     }
+    // Removal needs nothing more: the start-up check has opened the choice
+    // page with it chosen. An install goes on from the path page.
     if (!form.rb2->checked()) insta::page_index = 2;
     const auto next = [&form] { form.Button2Click(*form.Button2); };
     if (!failed_) ui::guarded(next); // the procedure
