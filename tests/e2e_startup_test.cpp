@@ -210,7 +210,15 @@ TEST_F(StartUp, BesideAnOpenWizardAnotherSetupDoesNothing) {
         EXPECT_FALSE(exists(directory));
         EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kLocationKey));
 
+        // Another window in front first: the second brings the first forward.
+        const HWND other = ::CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0,
+                                             50, 50, nullptr, nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(other);
+        ASSERT_EQ(other, ::GetForegroundWindow());
         const UnattendedResult wizard = run_unattended(program, "");
+        EXPECT_TRUE(wait_until([&] { return ::GetForegroundWindow() == first.window(); }, 2000))
+            << "the open wizard was not brought forward";
+        ::DestroyWindow(other);
         ASSERT_TRUE(wizard.ended);
         EXPECT_EQ(0u, wizard.exit_code);
         EXPECT_EQ("", wizard.window_seen);

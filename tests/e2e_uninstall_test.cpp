@@ -36,16 +36,32 @@ protected:
         setup.next();
         ASSERT_TRUE(setup.process().wait_for_exit());
         temp_before = windows_temp_entries();
+        pending_before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames);
     }
     void TearDown() override {
         remove_product(directory);
         remove_tree(elsewhere);
+        // A file in use left to the next restart: nothing of it is left for
+        // the prefix's next start.
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key)) return;
+        if (pending_before.present)
+            ::RegSetValueExA(key, kPendingRenames, 0, pending_before.type,
+                             reinterpret_cast<const BYTE *>(pending_before.bytes.data()),
+                             static_cast<DWORD>(pending_before.bytes.size()));
+        else
+            ::RegDeleteValueA(key, kPendingRenames);
+        ::RegCloseKey(key);
     }
+
+    static constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    static constexpr char kPendingRenames[] = "PendingFileRenameOperations";
 
     const std::string directory = default_install_directory();
     const std::string uninstaller = directory + "install.exe";
     std::string elsewhere;                // a scratch folder for copies of the setup program
     std::vector<std::string> temp_before; // Windows\Temp before the uninstall
+    RawValue pending_before;              // the deletions due at the next restart
 };
 
 } // namespace
@@ -389,9 +405,6 @@ TEST_F(Uninstall, UnattendedRemovalWhileTheApplicationRunsAsksForARestart) {
     const std::string application_file = directory + "Tolmera.exe";
     ProgramRun application(application_file, directory);
     ASSERT_TRUE(application.wait_for_window("Corvanta")) << "the application did not start";
-    const char kPending[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-    const RawValue pending_before =
-        read_raw(HKEY_LOCAL_MACHINE, kPending, "PendingFileRenameOperations");
     const std::string log = elsewhere + "\\removal.log";
 
     const UnattendedResult run = run_unattended(uninstaller, "/S /UNINSTALL /LOG=" + log);
@@ -410,9 +423,9 @@ TEST_F(Uninstall, UnattendedRemovalWhileTheApplicationRunsAsksForARestart) {
         EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
     // The system's list of what to delete when it next starts: the
     // application, then its folder; each entry a name and an empty target.
-    const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kPending, "PendingFileRenameOperations");
-    // (read through the ANSI function: as narrow text)
-    const std::string &entries = pending.bytes;
+    // Read through the ANSI function: narrow text.
+    const std::string entries =
+        read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames).bytes;
     const std::string empty_target(2, '\0');
     const std::size_t application_at = entries.find("\\??\\" + application_file + empty_target);
     std::string shown = entries;
@@ -426,14 +439,4 @@ TEST_F(Uninstall, UnattendedRemovalWhileTheApplicationRunsAsksForARestart) {
     ::PostMessageA(application.wait_for_window("Corvanta"), WM_CLOSE, 0, 0);
     EXPECT_TRUE(application.wait_for_exit());
     EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
-    // Nothing of it is left for the prefix's next start.
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPending, 0, KEY_SET_VALUE, &key));
-    if (pending_before.present)
-        ::RegSetValueExA(key, "PendingFileRenameOperations", 0, pending_before.type,
-                         reinterpret_cast<const BYTE *>(pending_before.bytes.data()),
-                         static_cast<DWORD>(pending_before.bytes.size()));
-    else
-        ::RegDeleteValueA(key, "PendingFileRenameOperations");
-    ::RegCloseKey(key);
 }

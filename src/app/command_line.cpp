@@ -25,21 +25,6 @@ const wchar_t *after_name(const wchar_t *p, const wchar_t *name) {
 
 } // namespace
 
-const wchar_t kCommandLineHelp[] =
-    L"instal [/S [/LOG=file] [/UNINSTALL]] [/D=path]\n\n"
-    L"/S\tno window: installs, or, as the installed install.exe, removes\n"
-    L"/LOG=file\ta log of that run\n"
-    L"/UNINSTALL\tonly removes the installation in this program's folder\n"
-    L"/D=path\tthe install directory, a full path; last, without quotation marks\n"
-    L"/?\tthis list\n\n"
-    L"Exit codes with /S:\n"
-    L"0\tdone\n"
-    L"3010\tdone; a file in use goes at the next restart\n"
-    L"1603\tfailed (the log says why)\n"
-    L"1605\tnot installed in this program's folder\n"
-    L"1618\tanother setup is running\n"
-    L"87\ta command line it does not understand";
-
 CommandLine parse_command_line(const wchar_t *p) {
     CommandLine command;
     bool directory_usable = true;

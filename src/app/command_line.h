@@ -23,6 +23,3 @@ struct CommandLine {
 
 // The switches of line, the whole command line, the program's own name first.
 CommandLine parse_command_line(const wchar_t *line);
-
-// What "/?" shows: every switch and the exit codes of a run with /S.
-extern const wchar_t kCommandLineHelp[];

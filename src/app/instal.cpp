@@ -4,6 +4,7 @@
 #include "../platform/image_file.h"
 #include "../platform/owners.h"
 #include "../platform/paths.h"
+#include "../platform/resources.h"
 #include "../window/application.h"
 #include "../window/common_controls.h"
 #include "command_line.h"
@@ -55,11 +56,16 @@ void restrict_dll_search() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrict_dll_search();
     const CommandLine command = parse_command_line(::GetCommandLineW());
-    // Nobody may be waiting for a window that a line setup cannot run
-    // would open.
+    // A line setup does not understand ends it without a window, with /S or
+    // without: a deployment tool that used another installer's switches
+    // learns it at once instead of waiting for a wizard nobody sees.
     if (!command.understood) return kExitBadCommandLine;
     if (command.help) {
-        ::MessageBoxW(nullptr, kCommandLineHelp, manifest::kWindowCaption, MB_OK);
+        ui::guarded([instance] {
+            ::MessageBoxW(nullptr,
+                          platform::find_text_resource(instance, L"TEXT", L"USAGE").c_str(),
+                          manifest::kWindowCaption, MB_OK);
+        });
         return kExitDone;
     }
     // One setup at a time on the machine, taken before anything is written;

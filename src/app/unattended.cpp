@@ -34,13 +34,10 @@ bool UnattendedRun::start(const platform::Text &log_path) {
 }
 
 int UnattendedRun::run(TForm1 &form, bool removal_only) {
-    // Removal needs nothing more: the start-up check has opened the choice
-    // page with it chosen. An install goes on from the path page, unless it
-    // would replace a newer version: a repair or an upgrade, never a
-    // downgrade that nobody sees.
+    // Asked for the removal only: whether or not the start-up check found
+    // the location key, the removal of an entry whose key an earlier
+    // removal took must go on, from the program's own folder.
     if (removal_only && !failed_) {
-        // Whether or not the start-up check found the location key: the
-        // removal of an entry whose key an earlier removal took must go on.
         bool recorded = false;
         ui::guarded([&recorded] { recorded = recorded_in_own_folder(); });
         if (failed_) return kExitFailed;
@@ -50,6 +47,10 @@ int UnattendedRun::run(TForm1 &form, bool removal_only) {
         form.rb2->set_checked(true);
         insta::page_index = 1;
     }
+    // Removal needs nothing more: the start-up check has opened the choice
+    // page with it chosen. An install goes on from the path page, unless it
+    // would replace a newer version: a repair or an upgrade, never a
+    // downgrade that nobody sees.
     if (!form.rb2->checked()) {
         // Read as the system gives it: a value that is no text, or longer
         // than any version, names none.

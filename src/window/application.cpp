@@ -38,9 +38,9 @@ LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPAR
 } // namespace
 
 void Application::bring_other_copy_forward() {
-    // Its own window is visible exactly while it shows a form; the form, or
-    // a box over it, is the window that was last active.
-    // Restored, should its taskbar button have minimised it.
+    // Its own window is visible exactly while it shows a form, and restored
+    // here should its taskbar button have minimised it; the form, or a box
+    // over it, is the window that was last active.
     const HWND other = ::FindWindowW(kApplicationClass, nullptr);
     if (!::IsWindowVisible(other)) return;
     ::ShowWindow(other, SW_RESTORE);
