@@ -330,6 +330,25 @@ TEST(ProgramFile, NamesItsMakerAndVersionInItsVersionResource) {
                                                    pad_field(pad, "Program_Release_Year") + " " +
                                                    pad_field(pad, "Company_Name"));
     EXPECT_EQ(string_value(L"LegalCopyright"), "Copyright (C) 2003 Kestra Software");
+
+    // The program's manifest names the same version, and still asks for
+    // what it asked for (the build takes its comments and blanks out).
+    const HMODULE file = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(file);
+    const HRSRC found = ::FindResourceW(file, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_TRUE(found);
+    const std::string manifest(
+        static_cast<const char *>(::LockResource(::LoadResource(file, found))),
+        ::SizeofResource(file, found));
+    ::FreeLibrary(file);
+    for (const char *part :
+         {"<assemblyIdentity type=\"win32\" name=\"KestraSoftware.Corvanta.Setup\" "
+          "version=\"1.21.0.0\" processorArchitecture=\"x86\"/>",
+          "<description>Corvanta setup</description>",
+          "<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>",
+          ">true</dpiAware>", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    EXPECT_EQ(manifest.find("<!--"), std::string::npos);
 }
 
 BOOL CALLBACK collect_type(HMODULE, LPSTR type, LONG_PTR found) {
@@ -847,28 +866,27 @@ TEST(Shell, OleErrorsWithoutSystemTextShowTheirCode) {
 
 TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
     // A short name may hold "%", which the interpreter would expand.
-    EXPECT_EQ(
-        self_removal_script({L"C:\\50%_~NIM\\a%0&x&\\install.exe",
-                             L"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
-                             L"C:\\windows\\Temp\\0123456789abcdef", L"C:\\windows\\system32",
-                             L"C:\\50%_~NIM\\a%0&x&"}),
-        "set tries=0\r\n"
-        ":try\r\n"
-        "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
-        "if not exist \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\" goto done\r\n"
-        "set /a tries+=1\r\n"
-        "if %tries% geq 60 goto done\r\n"
-        "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
-        "goto try\r\n"
-        ":done\r\n"
-        "rd \"C:\\50%%_~NIM\\a%%0&x&\"\r\n"
-        "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
-        "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
-        "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
-        "exit\r\n");
+    EXPECT_EQ(self_removal_script({L"C:\\50%_~NIM\\a%0&x&\\install.exe",
+                                   L"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
+                                   L"C:\\windows\\Temp\\0123456789abcdef", L"C:\\windows\\system32",
+                                   L"C:\\50%_~NIM\\a%0&x&"}),
+              "set tries=0\r\n"
+              ":try\r\n"
+              "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
+              "if not exist \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\" goto done\r\n"
+              "set /a tries+=1\r\n"
+              "if %tries% geq 60 goto done\r\n"
+              "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
+              "goto try\r\n"
+              ":done\r\n"
+              "rd \"C:\\50%%_~NIM\\a%%0&x&\"\r\n"
+              "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
+              "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
+              "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
+              "exit\r\n");
     // A setup program that is no part of the installation leaves its folder.
-    EXPECT_EQ(utf8(self_removal_script({L"C:\\Users\\x\\instal.exe", L"C:\\t\\$$a$$.bat",
-                                        L"C:\\t", L"C:\\windows\\system32", L""})
+    EXPECT_EQ(utf8(self_removal_script({L"C:\\Users\\x\\instal.exe", L"C:\\t\\$$a$$.bat", L"C:\\t",
+                                        L"C:\\windows\\system32", L""})
                        .c_str())
                   .find("rd "),
               std::string::npos);
