@@ -240,7 +240,7 @@ TEST_F(StartUp, AQuestionMarkListsTheSwitchesAndEndsWhenTheBoxIsClosed) {
     ASSERT_TRUE(box.window) << "no box";
     EXPECT_EQ("Setup-Corvanta 1.21", box.title);
     for (const char *listed :
-         {"/S", "/LOG=", "/UNINSTALL", "/D=", "/?", "3010", "1603", "1605", "1618", "87"})
+         {"/S", "/LOG=", "/UNINSTALL", "/D=", "/?", "3010", "1603", "1605", "1618", "1638", "87"})
         EXPECT_NE(box.text.find(listed), std::string::npos) << listed << " in " << box.text;
     EXPECT_EQ(nullptr, ::FindWindowA("InstalForm", nullptr)) << "the wizard was made";
     SetupDriver::press_button(box, "OK");
