@@ -27,9 +27,14 @@ foreach(name INSTAL_PRODUCT_NAME INSTAL_PRODUCT_VERSION INSTAL_PUBLISHER INSTAL_
   yaml_quote("${${name}}" q_${name})
 endforeach()
 
-set(header "# Made by the build of ${INSTAL_PRODUCT_NAME} setup (target winget).\n")
+# The first line names the file's schema for editors, as the community
+# repository's manifests do.
+function(schema_header type out)
+  set(${out} "# yaml-language-server: $schema=https://aka.ms/winget-manifest.${type}.${schema_version}.schema.json\n# Made by the build of ${INSTAL_PRODUCT_NAME} setup (target winget).\n" PARENT_SCOPE)
+endfunction()
 set(identity "PackageIdentifier: ${identifier}\nPackageVersion: ${q_INSTAL_PRODUCT_VERSION}\n")
 
+schema_header(version header)
 file(WRITE "${folder}/${identifier}.yaml" "${header}${identity}\
 DefaultLocale: en-US
 ManifestType: version
@@ -53,6 +58,7 @@ foreach(entry IN LISTS return_codes)
   string(APPEND expected "- InstallerReturnCode: ${code}\n  ReturnResponse: ${response}\n")
 endforeach()
 
+schema_header(installer header)
 file(WRITE "${folder}/${identifier}.installer.yaml" "${header}${identity}\
 InstallerType: exe
 Scope: machine
@@ -83,6 +89,7 @@ ManifestType: installer
 ManifestVersion: ${schema_version}
 ")
 
+schema_header(defaultLocale header)
 file(WRITE "${folder}/${identifier}.locale.en-US.yaml" "${header}${identity}\
 PackageLocale: en-US
 Publisher: ${q_INSTAL_PUBLISHER}
