@@ -278,6 +278,8 @@ TEST_F(Install, UnattendedIntoAPathInAnotherSpellingRecordsItsCanonicalForm) {
         EXPECT_EQ("", removal.window_seen);
         expect_removed(canonical);
         EXPECT_TRUE(wait_until_gone(canonical + "install.exe", 15000));
+        EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, 15000))
+            << "the script's folder stayed";
         EXPECT_FALSE(exists(directory)) << "the default directory was used";
         remove_product(canonical);
     }

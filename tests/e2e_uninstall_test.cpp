@@ -439,4 +439,5 @@ TEST_F(Uninstall, UnattendedRemovalWhileTheApplicationRunsAsksForARestart) {
     ::PostMessageA(application.wait_for_window("Corvanta"), WM_CLOSE, 0, 0);
     EXPECT_TRUE(application.wait_for_exit());
     EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs));
 }

@@ -535,6 +535,13 @@ TEST(Paths, FullPathsStartWithADriveOrAServerAndShare) {
           L"\\\\server\\\\", L"\\\\?\\C:\\mine\\", L"\\\\.\\C:\\mine\\", L"\\??\\C:\\mine\\",
           L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\", L"\\\\?\\UNC\\server\\share\\"})
         EXPECT_FALSE(platform::is_full_path(relative)) << utf8(relative);
+    // Made canonical only from a full path; a server's and a share's names
+    // are kept as given (a drive's paths: the end-to-end install).
+    EXPECT_EQ(platform::canonical_directory(L"//server/share. /a. /../b.. "),
+              "\\\\server\\share. \\b\\");
+    EXPECT_EQ(platform::canonical_directory(L"\\\\. .\\share\\x"), "\\\\. .\\share\\x\\");
+    for (const wchar_t *relative : {L"Tolmera", L"C:Tolmera", L"\\", L"..\\x", L""})
+        EXPECT_EQ(platform::canonical_directory(relative), "") << utf8(relative);
 }
 
 class Files : public ::testing::Test {

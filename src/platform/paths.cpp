@@ -52,11 +52,13 @@ Text canonical_directory(Text path) {
     const DWORD length =
         ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0 || length >= full.size()) return {};
-    // The system cuts the last name only. Cut from every name, a name of
-    // nothing else (". .") goes whole, as "." would.
+    // The system cuts the last name only. Cut from every name after the
+    // drive or share (a server's and a share's names are the network's), a
+    // name of nothing else (". .") going whole, as "." would.
+    const std::size_t root = full[1] == L':' ? 2 : full.find(L'\\', full.find(L'\\', 2) + 1);
     wchar_t *out = path.data();
     for (DWORD i = 0; i < length; ++i) {
-        if (full[i] == L'\\' && i >= 2) {
+        if (full[i] == L'\\' && i > root) {
             while (out[-1] == L'.' || out[-1] == L' ')
                 --out;
             if (out[-1] == L'\\') continue;
