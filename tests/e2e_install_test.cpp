@@ -9,12 +9,20 @@
 #include "support/text.h"
 #include <shlobj.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdio>
+#include <regex>
 
 using namespace testing_support;
 
 namespace {
 
 const char kScript[] = "$$a$$.bat";
+
+bool ends_with(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 const char kDefaultPathText[] = "C:\\Program Files\\Tolmera";
 
 class Install : public ::testing::Test {
@@ -132,7 +140,10 @@ TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectoryTypedOtherwise) {
         setup.next();
         ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
         EXPECT_TRUE(read_file(uninstaller) == before) << "install.exe was changed";
-        const std::string installed = typed.back() == '\\' ? typed : typed + "\\";
+        // Recorded as the file system resolves it: "." and ".." gone.
+        const std::string installed = typed.find("\\.") != std::string::npos ? directory
+                                      : typed.back() == '\\'                 ? typed
+                                                                             : typed + "\\";
         EXPECT_EQ(read_string(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath"), installed);
         for (const auto &file : carried_files())
             EXPECT_TRUE(read_file(directory + file.name) == read_file(file.source)) << file.name;
@@ -181,13 +192,25 @@ TEST_F(Install, UnattendedIntoTheDefaultDirectoryShowsNothingAndLogsEachStep) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
-    expect_complete_install(directory);
+    expect_complete_install(directory, kForAllUsers);
+    // First when, which program and how it was started; last the outcome.
+    const std::string text = read_file(log);
+    const std::string first = text.substr(0, text.find("\r\n") + 2);
+    EXPECT_TRUE(std::regex_match(first, std::regex("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d "
+                                                   "Setup-Corvanta 1\\.21: .*\r\n")))
+        << first;
+    EXPECT_TRUE(ends_with(first, "instal.exe\" /S /LOG=\"" + log + "\"\r\n")) << first;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char today[16];
+    std::snprintf(today, sizeof today, "%04u-%02u-%02uT", now.wYear, now.wMonth, now.wDay);
+    EXPECT_EQ(first.substr(0, 11), today);
     const std::string d = directory;
-    EXPECT_EQ("copy main exe to" + d + "\r\ncopy " + d + "misuc.dat\r\ncopy " + d +
+    EXPECT_EQ(first + "copy main exe to" + d + "\r\ncopy " + d + "misuc.dat\r\ncopy " + d +
                   "readme.chm\r\ncopy " + d + "orderform.htm\r\ncopy " + d +
                   "Tolmera.xml\r\nWrite to Registry\r\nCreate desktop icon  \r\n"
-                  "install has finish!\r\n",
-              read_file(log));
+                  "install has finish!\r\nexit code 0\r\n",
+              text);
     EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
 }
 
@@ -198,16 +221,75 @@ TEST_F(Install, UnattendedIntoADirectoryWithBlanks) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
-    expect_complete_install(other + "\\");
+    expect_complete_install(other + "\\", kForAllUsers);
     EXPECT_FALSE(exists(directory)) << "the default directory was used";
     remove_product(other + "\\");
+}
+
+// As winget starts it with a location and a log: the log switch after the
+// directory.
+TEST_F(Install, UnattendedWithTheLogAfterTheDirectoryAsWingetWritesThem) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string other = scratch + "\\Some Apps\\Tol mera";
+    const std::string log = scratch + "\\win get\\setup.log";
+    ::CreateDirectoryA((scratch + "\\win get").c_str(), nullptr);
+    const UnattendedResult run =
+        run_unattended(program, "/S /D=" + other + "  /log=\"" + log + "\"");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    expect_complete_install(other + "\\", kForAllUsers);
+    EXPECT_TRUE(ends_with(read_file(log), "install has finish!\r\nexit code 0\r\n"));
+    remove_product(other + "\\");
+}
+
+// A directory given in any spelling is recorded, linked and shown as the
+// file system resolves it, and the quiet uninstall command stored for it,
+// run as a deployment tool runs it, takes everything away again.
+TEST_F(Install, UnattendedIntoAPathInAnotherSpellingRecordsItsCanonicalForm) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string canonical = scratch + "\\Apps\\Dots\\";
+    std::string forward = canonical;
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    for (const std::string &given :
+         {scratch + "\\Apps\\..\\Apps\\.\\Dots", scratch + "\\\\Apps\\\\Dots\\\\", forward,
+          scratch + "\\Apps. \\Dots..", scratch + "\\Other\\..\\Apps\\Dots\\."}) {
+        SCOPED_TRACE(given);
+        const std::string log = scratch + "\\setup.log";
+        ::DeleteFileA(log.c_str());
+        const UnattendedResult run = run_unattended(program, "/S /LOG=" + log + " /D=" + given);
+        ASSERT_TRUE(run.ended);
+        ASSERT_EQ(0u, run.exit_code) << read_file(log);
+        // both records, the entry, the shortcuts
+        expect_complete_install(canonical, kForAllUsers);
+        const std::string text = read_file(log);
+        EXPECT_EQ(text.substr(text.find("\r\n") + 2, 17 + canonical.size()),
+                  "copy main exe to" + canonical + "\r");
+
+        const std::string quiet = read_string(
+            HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta",
+            "QuietUninstallString");
+        ASSERT_EQ(quiet.substr(0, 1), "\"");
+        const std::size_t end = quiet.find('"', 1);
+        ASSERT_NE(end, std::string::npos) << quiet;
+        const UnattendedResult removal =
+            run_unattended(quiet.substr(1, end - 1), quiet.substr(end + 2));
+        ASSERT_TRUE(removal.ended);
+        EXPECT_EQ(0u, removal.exit_code);
+        EXPECT_EQ("", removal.window_seen);
+        expect_removed(canonical);
+        EXPECT_TRUE(wait_until_gone(canonical + "install.exe", 15000));
+        EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, 15000))
+            << "the script's folder stayed";
+        EXPECT_FALSE(exists(directory)) << "the default directory was used";
+        remove_product(canonical);
+    }
 }
 
 TEST_F(Install, UnattendedRunOverAnInstallationRepairsIt) {
     ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
     ::DeleteFileA((directory + "misuc.dat").c_str());
     write_text_file(directory + "Tolmera.xml", "");
-    remove_tree(expected_shortcuts(directory)[0].path);
+    remove_tree(expected_shortcuts(directory, all_users_folders())[0].path);
     delete_value(HKEY_LOCAL_MACHINE,
                  "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
                  "Corvanta",
@@ -217,7 +299,103 @@ TEST_F(Install, UnattendedRunOverAnInstallationRepairsIt) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
-    expect_complete_install(directory);
+    expect_complete_install(directory, kForAllUsers);
+}
+
+// Deployment tools pass no /D= to an upgrade: it goes where the installation
+// is, and so does the wizard's path box; a /D= still decides.
+TEST_F(Install, UnattendedUpgradeWithoutADirectoryGoesIntoTheRecordedOne) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string chosen = scratch + "\\Apps\\Tolmera";
+    ASSERT_EQ(0u, run_unattended(program, "/S /D=" + chosen).exit_code);
+    ::DeleteFileA((chosen + "\\misuc.dat").c_str());
+
+    const UnattendedResult run = run_unattended(program, "/S");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    expect_complete_install(chosen + "\\", kForAllUsers);
+    EXPECT_FALSE(exists(directory)) << "a second copy in the default directory";
+
+    {
+        SetupDriver setup(program);
+        ASSERT_TRUE(setup.has_window());
+        setup.accept_licence();
+        setup.settle();
+        setup.next(); // choice
+        setup.settle();
+        setup.click_control("rb1");
+        setup.settle();
+        setup.next(); // path
+        setup.settle();
+        EXPECT_EQ(chosen + "\\", text_of(setup.control("Edit1")));
+        setup.click_control("Button3");
+        const ForeignDialog alarm = setup.wait_for_dialog();
+        ASSERT_TRUE(alarm.window) << "no cancel dialog";
+        SetupDriver::press_button(alarm, "Exit Setup");
+        ASSERT_TRUE(setup.process().wait_for_exit());
+    }
+
+    const std::string other = scratch + "\\Other";
+    ASSERT_EQ(0u, run_unattended(program, "/S /D=" + other).exit_code);
+    expect_complete_install(other + "\\", kForAllUsers);
+    remove_product(chosen + "\\");
+    remove_product(other + "\\");
+}
+
+// An unattended install never replaces a newer version; the same or an
+// older one it replaces. Versions compare as numbers, part by part.
+TEST_F(Install, UnattendedOverANewerVersionChangesNothing) {
+    const std::string log = scratch_directory("unattended") + "\\setup.log";
+    const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta";
+    ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
+    ::DeleteFileA((directory + "misuc.dat").c_str());
+    for (const char *newer : {"1.100", "1.21.1", "2"}) {
+        SCOPED_TRACE(newer);
+        set_string(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", newer);
+        const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(1638u, run.exit_code);
+        EXPECT_EQ("", run.window_seen);
+        EXPECT_FALSE(exists(directory + "misuc.dat")) << "a file was written";
+        EXPECT_EQ(newer, read_string(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"));
+        const std::string text = read_file(log);
+        EXPECT_TRUE(ends_with(text, "\r\nexit code 1638\r\n")) << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    }
+    for (const char *older : {"1.5", "1.21", "1.20.9", ""}) {
+        SCOPED_TRACE(older);
+        ::DeleteFileA((directory + "misuc.dat").c_str());
+        set_string(HKEY_LOCAL_MACHINE, entry, "DisplayVersion", older);
+        const UnattendedResult run = run_unattended(program, "/S");
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(0u, run.exit_code);
+        expect_complete_install(directory, kForAllUsers);
+    }
+}
+
+// A file of the installation in use stops a repair before anything is
+// written: no mixture of old and new files.
+TEST_F(Install, UnattendedRepairWithAFileInUseChangesNothing) {
+    ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
+    write_text_file(directory + "Tolmera.exe", "an older application");
+    write_text_file(directory + "misuc.dat", "[changed by the user]\r\n");
+    const std::string held = directory + "orderform.htm";
+    const HANDLE file = ::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    const std::string log = scratch_directory("unattended") + "\\setup.log";
+    const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
+    ::CloseHandle(file);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(1603u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    const std::string text = read_file(log);
+    EXPECT_TRUE(ends_with(text, "\r\nerror: Cannot create file " + held +
+                                    ". (system error 32)\r\nexit code 1603\r\n"))
+        << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3) << text;
+    EXPECT_EQ("an older application", read_file(directory + "Tolmera.exe"));
+    EXPECT_EQ("[changed by the user]\r\n", read_file(directory + "misuc.dat"));
 }
 
 // What the wizard would show in its box goes to the log, with the system's
@@ -231,7 +409,10 @@ TEST_F(Install, UnattendedIntoADirectoryThatCannotBeMadeFails) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(1603u, run.exit_code);
     EXPECT_EQ("", run.window_seen) << "a box waited for a click";
-    EXPECT_EQ("error: fail to make dir! (system error 183)\r\n", read_file(log));
+    const std::string text = read_file(log);
+    EXPECT_TRUE(ends_with(text, "\r\nerror: fail to make dir! (system error 183)\r\n"
+                                "exit code 1603\r\n"))
+        << text;
     EXPECT_EQ("a file where the folder would go", read_file(scratch + "\\Tolmera"));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE,
@@ -248,7 +429,12 @@ TEST_F(Install, UnattendedWithAnArgumentItDoesNotKnowDoesNothing) {
     for (const std::string &arguments :
          {"/S /LOG=" + log + " /Q", "/S /LOG=" + log + " /D=Tolmera",
           "/S /LOG=" + log + " /D=", "/S /LOG=" + log + " /D=\"" + scratch + "\\Tolmera\"",
-          "/S /LOG=" + log + " /Silent /D=" + scratch + "\\Tolmera"}) {
+          "/S /LOG=" + log + " /Silent /D=" + scratch + "\\Tolmera", "/S /? /LOG=" + log,
+          "/S /UNINSTALL /LOG=" + log + " /D=" + scratch + "\\Tolmera",
+          // Other installer systems' switches, with or without /S: no
+          // wizard waits for somebody nobody sees.
+          std::string("/VERYSILENT"), std::string("/quiet"), std::string("-s"),
+          "/LOG=" + log + " /SILENT /D=" + scratch + "\\Tolmera"}) {
         SCOPED_TRACE(arguments);
         const UnattendedResult run = run_unattended(program, arguments);
         ASSERT_TRUE(run.ended);

@@ -122,12 +122,13 @@ TEST_F(StartUp, ARecordOfTheWrongTypeIsReportedAndRemovalCannotGoOn) {
 }
 
 // With windows, the directory given on the command line is what the path
-// box offers, the rest of the line taken as it stands; nothing else in the
-// line changes the run, and nothing is done before the user asks for it.
+// box offers, the rest of the line taken as it stands; the other switches
+// change nothing, and nothing is done before the user asks for it.
 TEST_F(StartUp, ADirectoryOnTheCommandLineFillsThePathBoxAndTheRestIsIgnored) {
     const std::string log = elsewhere + "\\setup.log";
     const std::string given = "D:\\Some Apps\\Tol mera  ";
-    SetupDriver setup(path_from_environment("INSTAL_EXE"), "", "/Q /LOG=" + log + " /d=" + given);
+    SetupDriver setup(path_from_environment("INSTAL_EXE"), "",
+                      "/UNINSTALL /LOG=" + log + " /d=" + given);
     ASSERT_TRUE(setup.has_window()) << setup.box_on_screen();
     expect_licence_page(setup);
     setup.accept_licence();
@@ -190,4 +191,60 @@ TEST_F(StartUp, ResumeInTheCancelDialogLeavesEveryControlAsItWas) {
         resume();
     }
     close_and_expect_no_script(setup, directory);
+}
+
+// One setup at a time: beside an open wizard a run without windows does
+// nothing, not even its log, and a second wizard hands over to the first.
+TEST_F(StartUp, BesideAnOpenWizardAnotherSetupDoesNothing) {
+    SetupDriver first(path_from_environment("INSTAL_EXE"));
+    ASSERT_TRUE(first.has_window());
+    const std::string log = elsewhere + "\\setup.log";
+    const std::string copy = copy_program(elsewhere); // another file, the same product
+    for (const std::string &program : {path_from_environment("INSTAL_EXE"), copy}) {
+        SCOPED_TRACE(program);
+        const UnattendedResult unattended = run_unattended(program, "/S /LOG=" + log);
+        ASSERT_TRUE(unattended.ended);
+        EXPECT_EQ(1618u, unattended.exit_code);
+        EXPECT_EQ("", unattended.window_seen);
+        EXPECT_FALSE(exists(log));
+        EXPECT_FALSE(exists(directory));
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, kLocationKey));
+
+        // Another window in front first: the second brings the first forward.
+        const HWND other = ::CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0,
+                                             50, 50, nullptr, nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(other);
+        ASSERT_EQ(other, ::GetForegroundWindow());
+        const UnattendedResult wizard = run_unattended(program, "");
+        EXPECT_TRUE(wait_until([&] { return ::GetForegroundWindow() == first.window(); }, 2000))
+            << "the open wizard was not brought forward";
+        ::DestroyWindow(other);
+        ASSERT_TRUE(wizard.ended);
+        EXPECT_EQ(0u, wizard.exit_code);
+        EXPECT_EQ("", wizard.window_seen);
+    }
+    // The first goes on as if nothing had happened, and once it has ended
+    // the next one runs.
+    EXPECT_TRUE(is_shown(first.control("Memo1")));
+    close_and_expect_no_script(first, directory);
+    const UnattendedResult after = run_unattended(copy, "/S /LOG=" + log);
+    EXPECT_EQ(0u, after.exit_code);
+    expect_complete_install(directory, kForAllUsers);
+}
+
+// "/?": the switches and exit codes in a box, and no wizard.
+TEST_F(StartUp, AQuestionMarkListsTheSwitchesAndEndsWhenTheBoxIsClosed) {
+    SetupDriver setup(path_from_environment("INSTAL_EXE"), "", "/?",
+                      SetupDriver::FirstWindow::dialog);
+    const ForeignDialog box = setup.wait_for_dialog();
+    ASSERT_TRUE(box.window) << "no box";
+    EXPECT_EQ("Setup-Corvanta 1.21", box.title);
+    for (const char *listed :
+         {"/S", "/LOG=", "/UNINSTALL", "/D=", "/?", "3010", "1603", "1605", "1618", "1638", "87"})
+        EXPECT_NE(box.text.find(listed), std::string::npos) << listed << " in " << box.text;
+    EXPECT_EQ(nullptr, ::FindWindowA("InstalForm", nullptr)) << "the wizard was made";
+    SetupDriver::press_button(box, "OK");
+    ASSERT_TRUE(setup.process().wait_for_exit());
+    EXPECT_EQ(0u, setup.process().exit_code());
+    EXPECT_FALSE(exists(directory));
 }

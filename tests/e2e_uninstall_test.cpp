@@ -36,16 +36,32 @@ protected:
         setup.next();
         ASSERT_TRUE(setup.process().wait_for_exit());
         temp_before = windows_temp_entries();
+        pending_before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames);
     }
     void TearDown() override {
         remove_product(directory);
         remove_tree(elsewhere);
+        // A file in use left to the next restart: nothing of it is left for
+        // the prefix's next start.
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key)) return;
+        if (pending_before.present)
+            ::RegSetValueExA(key, kPendingRenames, 0, pending_before.type,
+                             reinterpret_cast<const BYTE *>(pending_before.bytes.data()),
+                             static_cast<DWORD>(pending_before.bytes.size()));
+        else
+            ::RegDeleteValueA(key, kPendingRenames);
+        ::RegCloseKey(key);
     }
+
+    static constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+    static constexpr char kPendingRenames[] = "PendingFileRenameOperations";
 
     const std::string directory = default_install_directory();
     const std::string uninstaller = directory + "install.exe";
     std::string elsewhere;                // a scratch folder for copies of the setup program
     std::vector<std::string> temp_before; // Windows\Temp before the uninstall
+    RawValue pending_before;              // the deletions due at the next restart
 };
 
 } // namespace
@@ -73,7 +89,45 @@ TEST_F(Uninstall, FromTheInstalledCopyRemovesEverythingAndThenItself) {
     EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
         << "the script's folder stayed";
     EXPECT_FALSE(exists(directory + kScript));
-    EXPECT_TRUE(exists(directory)) << "the install directory is never removed";
+    EXPECT_TRUE(wait_until_gone(directory, kSelfRemovalMs)) << "the empty install directory stayed";
+}
+
+// An unattended install puts the shortcuts in every user's folders; a
+// removal, with or without windows, takes them from there and from the
+// user's own.
+TEST_F(Uninstall, TakesTheShortcutsOfEveryUserAndTheUsersOwn) {
+    const std::string program = path_from_environment("INSTAL_EXE");
+    const std::string all_users_sub_folder = all_users_folders().programs + "\\Tolmera";
+    for (const bool unattended : {false, true}) {
+        SCOPED_TRACE(unattended ? "unattended" : "wizard");
+        if (unattended) { // the wizard's own shortcuts again
+            SetupDriver setup(program);
+            ASSERT_TRUE(setup.install_to(directory)) << setup.box_on_screen();
+            setup.next();
+            ASSERT_TRUE(setup.process().wait_for_exit());
+        }
+        ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
+        for (const UserFolders &folders : {user_folders(), all_users_folders()})
+            for (const auto &shortcut : expected_shortcuts(directory, folders))
+                ASSERT_TRUE(exists(shortcut.path)) << shortcut.path;
+
+        if (unattended) {
+            const UnattendedResult run = run_unattended(uninstaller, "/S");
+            ASSERT_TRUE(run.ended);
+            EXPECT_EQ(0u, run.exit_code);
+        } else {
+            SetupDriver setup(uninstaller);
+            ASSERT_TRUE(setup.has_window());
+            setup.next();
+            ASSERT_TRUE(setup.wait_for_next_caption("finish")) << setup.box_on_screen();
+            setup.next();
+            ASSERT_TRUE(setup.process().wait_for_exit());
+        }
+        expect_removed(directory);
+        EXPECT_FALSE(exists(programs_sub_folder()));
+        EXPECT_FALSE(exists(all_users_sub_folder));
+        ASSERT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    }
 }
 
 TEST_F(Uninstall, FromASetupProgramElsewhereRemovesThatProgram) {
@@ -291,7 +345,7 @@ TEST_F(Uninstall, AScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
 
 // The quiet uninstall command of the entry, as deployment tools run it: no
 // window at any moment; everything is gone when it returns 0, and the
-// uninstaller itself a moment later.
+// uninstaller itself and the emptied install directory a moment later.
 TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) {
     const std::string log = elsewhere + "\\removal.log";
     const UnattendedResult run = run_unattended(uninstaller, "/S /LOG=" + log);
@@ -300,11 +354,95 @@ TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) 
     EXPECT_EQ("", run.window_seen);
     expect_removed(directory);
     EXPECT_FALSE(exists(programs_sub_folder()));
-    EXPECT_EQ("delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera\r\ndelete Files from " +
-                  directory + "\r\ndelete Desktop icon and  links\r\nunstall has finish!\r\n",
-              read_file(log));
+    const std::string text = read_file(log);
+    const std::string first = text.substr(0, text.find("\r\n") + 2);
+    EXPECT_NE(first.find(" Setup-Corvanta 1.21: \"" + uninstaller + "\" /S /LOG=" + log + "\r\n"),
+              std::string::npos)
+        << first;
+    EXPECT_EQ(first +
+                  "delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera\r\ndelete Files from " +
+                  directory +
+                  "\r\ndelete Desktop icon and  links\r\nunstall has finish!\r\nexit code 0\r\n",
+              text);
     EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
     EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs))
         << "the script's folder stayed";
-    EXPECT_TRUE(exists(directory)) << "the install directory is never removed";
+    EXPECT_TRUE(wait_until_gone(directory, kSelfRemovalMs)) << "the empty install directory stayed";
+}
+
+// The stored quiet command's arguments, run by a copy of the uninstaller
+// that no record names: nothing is changed, and the caller is told so.
+TEST_F(Uninstall, UnattendedRemovalOnlyFromACopyElsewhereChangesNothing) {
+    const std::string copy = elsewhere + "\\install.exe";
+    ASSERT_TRUE(::CopyFileA(uninstaller.c_str(), copy.c_str(), FALSE));
+    // An install or a repair would write it again.
+    write_text_file(directory + "misuc.dat", "[changed by the user]\r\n");
+    const UnattendedResult run = run_unattended(copy, "/S /UNINSTALL");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(1605u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    EXPECT_EQ("[changed by the user]\r\n", read_file(directory + "misuc.dat"));
+    write_text_file(directory + "misuc.dat", read_file(carried_files()[1].source));
+    expect_complete_install(directory);
+    ::Sleep(2000); // time a wrongly started self-removal would need
+    EXPECT_TRUE(exists(copy));
+    EXPECT_EQ(windows_temp_entries(), temp_before);
+}
+
+// A removal that stopped after the location key was gone is finished by the
+// entry's quiet command: the entry still names the folder.
+TEST_F(Uninstall, UnattendedRemovalOnlyFinishesAnEarlierRemovalOfTheEntryAlone) {
+    delete_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath");
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera");
+    ASSERT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+    const UnattendedResult run = run_unattended(uninstaller, "/S /UNINSTALL");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    expect_removed(directory);
+    EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs));
+}
+
+// The application runs while it is removed without windows: everything
+// else goes, the application is left to the next restart, and the caller is
+// told that a restart is due.
+TEST_F(Uninstall, UnattendedRemovalWhileTheApplicationRunsAsksForARestart) {
+    const std::string application_file = directory + "Tolmera.exe";
+    ProgramRun application(application_file, directory);
+    ASSERT_TRUE(application.wait_for_window("Corvanta")) << "the application did not start";
+    const std::string log = elsewhere + "\\removal.log";
+
+    const UnattendedResult run = run_unattended(uninstaller, "/S /UNINSTALL /LOG=" + log);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(3010u, run.exit_code);
+    EXPECT_EQ("", run.window_seen);
+    EXPECT_NE(read_file(log).find("delete at restart: " + application_file + "\r\n"),
+              std::string::npos)
+        << read_file(log);
+    for (const char *name : {"misuc.dat", "readme.chm", "orderform.htm", "Tolmera.xml"})
+        EXPECT_FALSE(exists(directory + name)) << name;
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE,
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta"));
+    for (const auto &shortcut : expected_shortcuts(directory))
+        EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+    // The system's list of what to delete when it next starts: the
+    // application, then its folder; each entry a name and an empty target.
+    // Read through the ANSI function: narrow text.
+    const std::string entries =
+        read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames).bytes;
+    const std::string empty_target(2, '\0');
+    const std::size_t application_at = entries.find("\\??\\" + application_file + empty_target);
+    std::string shown = entries;
+    std::replace(shown.begin(), shown.end(), '\0', '|');
+    EXPECT_NE(application_at, std::string::npos) << shown;
+    EXPECT_NE(entries.find("\\??\\" + directory.substr(0, directory.size() - 1) + empty_target,
+                           application_at),
+              std::string::npos)
+        << shown;
+
+    ::PostMessageA(application.wait_for_window("Corvanta"), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(application.wait_for_exit());
+    EXPECT_TRUE(wait_until_gone(uninstaller, kSelfRemovalMs));
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before, kSelfRemovalMs));
 }

@@ -274,6 +274,83 @@ TEST(ProgramFile, CarriesEachPayloadByteForByteInChineseOnly) {
     EXPECT_EQ(read_file(sources[2]).compare(0, 4, "ITSF"), 0);
 }
 
+// What a PAD file states in one of its fields.
+std::string pad_field(const std::string &pad, const std::string &field) {
+    const std::string open = "<" + field + ">";
+    const std::size_t start = pad.find(open);
+    if (start == std::string::npos) return "(no " + field + ")";
+    const std::size_t from = start + open.size();
+    return pad.substr(from, pad.find('<', from) - from);
+}
+
+// What the file's properties, inventories and deployment tools read, as they
+// read it: through the system's version functions.
+TEST(ProgramFile, NamesItsMakerAndVersionInItsVersionResource) {
+    const std::wstring program = wide(path_from_environment("INSTAL_EXE"));
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, info.data()));
+
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &length));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, (1u << 16) | 21u); // 1.21
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);               // .0.0
+    EXPECT_EQ(fixed->dwProductVersionMS, (1u << 16) | 21u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+    // The string table the translation names: US English, UTF-16.
+    WORD *translation = nullptr;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                                 reinterpret_cast<void **>(&translation), &length));
+    ASSERT_GE(length, 4u);
+    EXPECT_EQ(translation[0], 0x0409);
+    EXPECT_EQ(translation[1], 1200);
+    const auto string_value = [&](const wchar_t *name) {
+        wchar_t *value = nullptr;
+        UINT characters = 0;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        if (!::VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void **>(&value),
+                              &characters))
+            return std::string("(none)");
+        return utf8(value);
+    };
+    const std::string pad =
+        read_file(path_from_environment("INSTAL_PAYLOAD_DIR") + "\\Tolmera.xml");
+    EXPECT_EQ(string_value(L"CompanyName"), "Kestra Software");
+    EXPECT_EQ(string_value(L"ProductName"), "Corvanta");
+    EXPECT_EQ(string_value(L"FileDescription"), "Corvanta setup");
+    EXPECT_EQ(string_value(L"FileVersion"), "1.21");
+    EXPECT_EQ(string_value(L"ProductVersion"), "1.21");
+    EXPECT_EQ(string_value(L"LegalCopyright"), "Copyright (C) " +
+                                                   pad_field(pad, "Program_Release_Year") + " " +
+                                                   pad_field(pad, "Company_Name"));
+    EXPECT_EQ(string_value(L"LegalCopyright"), "Copyright (C) 2003 Kestra Software");
+
+    // The program's manifest names the same version, and still asks for
+    // what it asked for (the build takes its comments and blanks out).
+    const HMODULE file = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(file);
+    const HRSRC found = ::FindResourceW(file, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_TRUE(found);
+    const std::string manifest(
+        static_cast<const char *>(::LockResource(::LoadResource(file, found))),
+        ::SizeofResource(file, found));
+    ::FreeLibrary(file);
+    for (const char *part :
+         {"<assemblyIdentity type=\"win32\" name=\"KestraSoftware.Corvanta.Setup\" "
+          "version=\"1.21.0.0\" processorArchitecture=\"x86\"/>",
+          "<description>Corvanta setup</description>",
+          "<requestedExecutionLevel level=\"requireAdministrator\" uiAccess=\"false\"/>",
+          ">true</dpiAware>", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    EXPECT_EQ(manifest.find("<!--"), std::string::npos);
+}
+
 BOOL CALLBACK collect_type(HMODULE, LPSTR type, LONG_PTR found) {
     if (!IS_INTRESOURCE(type)) reinterpret_cast<std::set<std::string> *>(found)->insert(type);
     return TRUE;
@@ -458,6 +535,13 @@ TEST(Paths, FullPathsStartWithADriveOrAServerAndShare) {
           L"\\\\server\\\\", L"\\\\?\\C:\\mine\\", L"\\\\.\\C:\\mine\\", L"\\??\\C:\\mine\\",
           L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\", L"\\\\?\\UNC\\server\\share\\"})
         EXPECT_FALSE(platform::is_full_path(relative)) << utf8(relative);
+    // Made canonical only from a full path; a server's and a share's names
+    // are kept as given (a drive's paths: the end-to-end install).
+    EXPECT_EQ(platform::canonical_directory(L"//server/share. /a. /../b.. "),
+              "\\\\server\\share. \\b\\");
+    EXPECT_EQ(platform::canonical_directory(L"\\\\. .\\share\\x"), "\\\\. .\\share\\x\\");
+    for (const wchar_t *relative : {L"Tolmera", L"C:Tolmera", L"\\", L"..\\x", L""})
+        EXPECT_EQ(platform::canonical_directory(relative), "") << utf8(relative);
 }
 
 class Files : public ::testing::Test {
@@ -724,6 +808,11 @@ TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(ui::error_box_text(L"really!"), L"really!");
     EXPECT_EQ(ui::error_box_text(L"a-"), L"a-");
     EXPECT_EQ(ui::error_box_text(L""), L"");
+    // The whole unit counts, not its low byte: U+3002 and U+012E end in 0x2E
+    // ('.'), U+0100 in 0x00.
+    EXPECT_EQ(ui::error_box_text(L"\u3002"), L"\u3002.");
+    EXPECT_EQ(ui::error_box_text(L"\u012E"), L"\u012E.");
+    EXPECT_EQ(ui::error_box_text(L"\u0100"), L"\u0100.");
 }
 
 TEST(ErrorBox, TitleIsTheFileNameCutAtItsFirstDot) {
@@ -784,23 +873,30 @@ TEST(Shell, OleErrorsWithoutSystemTextShowTheirCode) {
 
 TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
     // A short name may hold "%", which the interpreter would expand.
-    EXPECT_EQ(
-        self_removal_script({L"C:\\50%_~NIM\\a%0&x&\\install.exe",
-                             L"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
-                             L"C:\\windows\\Temp\\0123456789abcdef", L"C:\\windows\\system32"}),
-        "set tries=0\r\n"
-        ":try\r\n"
-        "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
-        "if not exist \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\" goto done\r\n"
-        "set /a tries+=1\r\n"
-        "if %tries% geq 60 goto done\r\n"
-        "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
-        "goto try\r\n"
-        ":done\r\n"
-        "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
-        "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
-        "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
-        "exit\r\n");
+    EXPECT_EQ(self_removal_script({L"C:\\50%_~NIM\\a%0&x&\\install.exe",
+                                   L"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat",
+                                   L"C:\\windows\\Temp\\0123456789abcdef", L"C:\\windows\\system32",
+                                   L"C:\\50%_~NIM\\a%0&x&"}),
+              "set tries=0\r\n"
+              ":try\r\n"
+              "del \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\"\r\n"
+              "if not exist \"C:\\50%%_~NIM\\a%%0&x&\\install.exe\" goto done\r\n"
+              "set /a tries+=1\r\n"
+              "if %tries% geq 60 goto done\r\n"
+              "\"C:\\windows\\system32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
+              "goto try\r\n"
+              ":done\r\n"
+              "rd \"C:\\50%%_~NIM\\a%%0&x&\"\r\n"
+              "del \"C:\\windows\\Temp\\0123456789abcdef\\$$a$$.bat\" & start \"\" /b "
+              "\"C:\\windows\\system32\\cmd.exe\" /D /E:ON /V:OFF /C \"C:\\windows\\system32\\"
+              "ping.exe -n 3 127.0.0.1 >nul & rmdir \"C:\\windows\\Temp\\0123456789abcdef\"\" & "
+              "exit\r\n");
+    // A setup program that is no part of the installation leaves its folder.
+    EXPECT_EQ(utf8(self_removal_script({L"C:\\Users\\x\\instal.exe", L"C:\\t\\$$a$$.bat", L"C:\\t",
+                                        L"C:\\windows\\system32", L""})
+                       .c_str())
+                  .find("rd "),
+              std::string::npos);
 }
 
 TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
@@ -851,9 +947,10 @@ TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
     EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(parent)); }),
               "(no error)");
     const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
-    // Pairs of names, each ended by a zero: the file, then an empty target.
+    // Pairs of names, each ended by a zero: the file, then an empty target;
+    // its folder after it, which the system removes only when it is empty.
     const std::string entry = std::string("\\??\\") + program + '\0' + '\0';
-    EXPECT_NE(pending.bytes.find(entry), std::string::npos);
+    EXPECT_NE(pending.bytes.find(entry + "\\??\\" + dir + '\0' + '\0'), std::string::npos);
     EXPECT_TRUE(exists(program));
     WIN32_FIND_DATAA found;
     platform::FindHandle search(::FindFirstFileA((parent + "\\*").c_str(), &found));

@@ -3,6 +3,8 @@
 #   wine-env   prefixes made from the one template each have their own user
 #              folders
 #   deb-src    setup's deb-src entries follow the machine's deb entries
+#   winget     the build's winget manifest states the program's switches,
+#              exit codes, listing and digest
 set -euo pipefail
 group=$1 source_dir=$2 build=$(realpath -m "$3")
 failures=0
@@ -173,9 +175,105 @@ signed-by:
   rm -rf "$empty"
 }
 
+# --- winget ------------------------------------------------------------------
+
+# Every value of a "key: value" line of a manifest file, top-level, indented
+# or a list item's, in order, without the quotation marks of a quoted one.
+yaml_values() { # file key
+  sed -n "s/^[- ]*$2: \\(.*\\)\$/\\1/p" "$1" | sed 's/^"\(.*\)"$/\1/'
+}
+yaml_value() { # file key: the first value
+  yaml_values "$1" "$2" | head -n1
+}
+
+winget_case() {
+  cmake --build "$build" --target winget >/dev/null
+  local dir="$build/winget/manifests/k/KestraSoftware/Corvanta/1.21"
+  local version="$dir/KestraSoftware.Corvanta.yaml"
+  local installer="$dir/KestraSoftware.Corvanta.installer.yaml"
+  local locale="$dir/KestraSoftware.Corvanta.locale.en-US.yaml"
+  local file key expected
+  for file in "$version" "$installer" "$locale"; do
+    [ -f "$file" ] || { fail "no $file"; continue; }
+    expect_same "$file: PackageIdentifier" KestraSoftware.Corvanta "$(yaml_value "$file" PackageIdentifier)"
+    expect_same "$file: PackageVersion" 1.21 "$(yaml_value "$file" PackageVersion)"
+    expect_same "$file: ManifestVersion" 1.12.0 "$(yaml_value "$file" ManifestVersion)"
+  done
+  [ "$failures" -eq 0 ] || return 0
+  expect_same "version: ManifestType" version "$(yaml_value "$version" ManifestType)"
+  expect_same "version: DefaultLocale" en-US "$(yaml_value "$version" DefaultLocale)"
+  expect_same "locale: ManifestType" defaultLocale "$(yaml_value "$locale" ManifestType)"
+  expect_same "locale: PackageLocale" en-US "$(yaml_value "$locale" PackageLocale)"
+  while IFS='|' read -r key expected; do
+    expect_same "installer: $key" "$expected" "$(yaml_value "$installer" "$key")"
+  done <<'VALUES'
+ManifestType|installer
+InstallerType|exe
+Scope|machine
+ElevationRequirement|elevationRequired
+Silent|/S
+SilentWithProgress|/S
+InstallLocation|/D=<INSTALLPATH>
+Log|/LOG="<LOGPATH>"
+UpgradeBehavior|install
+ProductCode|Corvanta
+DisplayName|Corvanta
+Publisher|Kestra Software
+Architecture|x86
+InstallerUrl|<INSTALLER URL>
+ReleaseDate|<YYYY-MM-DD>
+VALUES
+  expect_same "installer: InstallerSha256" \
+    "$(sha256sum "$build/instal.exe" | cut -d' ' -f1 | tr a-f A-F)" \
+    "$(yaml_value "$installer" InstallerSha256)"
+  while IFS='|' read -r key expected; do
+    expect_same "locale: $key" "$expected" "$(yaml_value "$locale" "$key")"
+  done <<'VALUES'
+Publisher|Kestra Software
+PackageName|Corvanta
+License|<LICENCE>
+Copyright|Copyright (C) 2003 Kestra Software
+VALUES
+
+  # Every exit code the program gives besides 0, each with its response.
+  expect_same "the codes listed are the program's" \
+    "$(sed -n 's/^inline constexpr int kExit[A-Za-z]* = \([0-9]*\);.*/\1/p' \
+         "$source_dir/src/app/unattended.h" | grep -vx 0 | sort -n)" \
+    "$(yaml_values "$installer" InstallerReturnCode | sort -n)"
+  expect_same "the response to each code" "87 invalidParameter
+1603 contactSupport
+1605 contactSupport
+1618 installInProgress
+1638 downgrade
+3010 rebootRequiredToFinish" \
+    "$(paste -d' ' <(yaml_values "$installer" InstallerReturnCode) \
+         <(yaml_values "$installer" ReturnResponse) | sort -n)"
+
+  # The release's texts come from the build's settings, quoted as YAML wants.
+  local settings out other
+  settings=$(mktemp) out=$(mktemp -d)
+  {
+    cat "$build/generated/release.cmake"
+    echo 'set(INSTAL_WINGET_INSTALLER_URL "https://downloads.example.com/1.21/instal.exe")'
+    echo 'set(INSTAL_WINGET_RELEASE_DATE "2026-12-08")'
+    echo 'set(INSTAL_WINGET_LICENSE "Shareware \"as is\" \\ 30 days")'
+  } >"$settings"
+  cmake "-DINSTALLER=$build/instal.exe" "-DOUTPUT_DIR=$out" "-DIDENTITY=$settings" \
+    -P "$source_dir/cmake/winget.cmake" >/dev/null
+  other="$out/manifests/k/KestraSoftware/Corvanta/1.21"
+  expect_same "InstallerUrl from the settings" https://downloads.example.com/1.21/instal.exe \
+    "$(yaml_value "$other/KestraSoftware.Corvanta.installer.yaml" InstallerUrl)"
+  expect_same "ReleaseDate from the settings" 2026-12-08 \
+    "$(yaml_value "$other/KestraSoftware.Corvanta.installer.yaml" ReleaseDate)"
+  expect_same "License quoted" 'Shareware \"as is\" \\ 30 days' \
+    "$(yaml_value "$other/KestraSoftware.Corvanta.locale.en-US.yaml" License)"
+  rm -rf "$settings" "$out"
+}
+
 case $group in
 wine-env) wine_env_case ;;
 deb-src) deb_src_case ;;
+winget) winget_case ;;
 *) echo "unknown group $group" >&2; exit 2 ;;
 esac
 [ "$failures" -eq 0 ] || exit 1

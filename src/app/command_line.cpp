@@ -27,6 +27,7 @@ const wchar_t *after_name(const wchar_t *p, const wchar_t *name) {
 
 CommandLine parse_command_line(const wchar_t *p) {
     CommandLine command;
+    bool directory_usable = true;
     // The program's own name, quoted or not, as the system's runtime reads it.
     if (*p == L'"') {
         do
@@ -39,11 +40,17 @@ CommandLine parse_command_line(const wchar_t *p) {
     }
     for (p = skip_blanks(p); *p; p = skip_blanks(p)) {
         if (const wchar_t *rest = after_name(p, L"/d=")) {
-            command.directory = rest;
+            // winget puts its log switch after the directory. No folder name
+            // holds a "/": a blank and "/LOG=" there start that switch.
+            for (p = rest; *p && !(is_blank(*p) && after_name(skip_blanks(p), L"/log=")); ++p) {
+            }
+            command.directory = platform::Text(rest, static_cast<std::size_t>(p - rest));
             // What the install branch will make of it: the path trimmed,
-            // ending in a backslash.
-            command.understood &= platform::is_full_path(platform::trim(command.directory) + L"\\");
-            break;
+            // and made canonical.
+            directory_usable =
+                !platform::canonical_directory(platform::trim(command.directory)).empty() &&
+                !command.uninstall;
+            continue;
         }
         // One argument: blanks within quotation marks belong to it, and the
         // marks themselves go, wherever in it they stand.
@@ -54,12 +61,21 @@ CommandLine parse_command_line(const wchar_t *p) {
             else
                 argument += *p;
         }
-        if (const wchar_t *rest = after_name(argument.c_str(), L"/s"); rest && !*rest)
+        const auto is = [&argument](const wchar_t *name) {
+            const wchar_t *const rest = after_name(argument.c_str(), name);
+            return rest && !*rest;
+        };
+        if (is(L"/s"))
             command.unattended = true;
-        else if ((rest = after_name(argument.c_str(), L"/log=")) && *rest)
+        else if (is(L"/uninstall"))
+            command.uninstall = true;
+        else if (is(L"/?"))
+            command.help = true;
+        else if (const wchar_t *rest = after_name(argument.c_str(), L"/log="); rest && *rest)
             command.log = rest;
         else
             command.understood = false;
     }
+    if (command.unattended && (command.help || !directory_usable)) command.understood = false;
     return command;
 }

@@ -11,6 +11,8 @@ namespace insta {
 unsigned char page_index = 0;
 platform::Text install_directory;
 unsigned char self_removal_pending = 0;
+unsigned char all_users_shortcuts = 0;
+unsigned char removal_of_own_folder = 0;
 } // namespace insta
 
 using namespace insta;
@@ -29,6 +31,16 @@ constexpr wchar_t kRemoveHeading[] = L"Remove Corvanta From you system now!";
 constexpr wchar_t kInstallHeading[] = L"Copy Files to destination directory";
 } // namespace
 
+namespace {
+// The installed-copy rule: the recorded folder, in any letter case of A to
+// Z, is the one the program runs from. Records are written canonical, and
+// the system gives the program its path canonical.
+bool names_running_folder(const platform::Text &recorded) {
+    return platform::ascii_lower(recorded) ==
+           platform::ascii_lower(platform::directory_part(platform::module_path()));
+}
+} // namespace
+
 void TForm1::FormCreate() {
     set_top(::GetSystemMetrics(SM_CYSCREEN) / 2 - 190);
     set_left(::GetSystemMetrics(SM_CXSCREEN) / 2 - 260);
@@ -42,13 +54,27 @@ void TForm1::FormCreate() {
         platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
     if (!key.is_open()) return;
     install_directory = key.read_text(manifest::kInstalledLocationValue);
-    const platform::Text running_from = platform::directory_part(platform::module_path());
-    if (platform::ascii_lower(install_directory) == platform::ascii_lower(running_from)) {
+    if (names_running_folder(install_directory)) {
         Edit1->set_text(install_directory);
         rb2->set_checked(true);
         Button2->set_enabled(true);
         Button2Click(*Button2);
+    } else if (platform::is_full_path(install_directory)) {
+        // Another setup program: an upgrade or a repair goes where the
+        // installation is, not into a second copy beside it.
+        Edit1->set_text(install_directory);
     }
+}
+
+bool recorded_in_own_folder() {
+    const wchar_t *const records[][2] = {
+        {manifest::kInstalledLocationKey, manifest::kInstalledLocationValue},
+        {manifest::kUninstallKey, manifest::kInstallLocationValue}};
+    for (const auto &record : records)
+        if (names_running_folder(platform::RegistryKey::open(manifest::kMachineRoot, record[0])
+                                     .read_text(record[1])))
+            return true;
+    return false;
 }
 
 void TForm1::Button2Click(ui::Control &sender) {

@@ -10,6 +10,11 @@ namespace insta {
 extern unsigned char page_index;           // 0 licence, 1 choice, 2 path, 3 progress, 4 close
 extern platform::Text install_directory;   // ends in a backslash once set for an install
 extern unsigned char self_removal_pending; // set by a completed uninstall, never reset
+// Set by an unattended run: its shortcuts go to the folders of every user.
+extern unsigned char all_users_shortcuts;
+// Set by a run asked for nothing but the removal of the installation in its
+// own folder: the removal takes install_directory as that run set it.
+extern unsigned char removal_of_own_folder;
 } // namespace insta
 
 class TForm1 : public ui::Form {
@@ -43,6 +48,11 @@ private:
 
 extern TForm1 *Form1;
 
+// Whether either record of the installation, the location key's exepath or
+// the entry's InstallLocation, names the running program's folder, by the
+// rule that makes the program the uninstaller.
+bool recorded_in_own_folder();
+
 // The short (8.3) form of a path; empty text when the system has none.
 platform::Text GetShortPath(const platform::Text &long_path);
 // What the self-removal script deletes, and what it runs.
@@ -51,14 +61,19 @@ struct SelfRemovalPaths {
     platform::Text script;  // the script itself
     platform::Text folder;  // the script's own folder
     platform::Text system;  // the system directory
+    // The install directory, in its short form, to remove when it is empty;
+    // empty when the program is no part of an installation.
+    platform::Text install_directory;
 };
-// The lines of the script that deletes the program once it is free, then
-// itself and its folder.
+// The lines of the script that deletes the program once it is free, removes
+// the install directory if it is empty, then deletes itself and its folder.
 platform::Text self_removal_script(const SelfRemovalPaths &paths);
 // Deletes program, the file at program_path, once it has ended: moved by its
 // handle into a new folder of its own inside scripts_parent, a script there
 // deletes it, then itself and the folder. Where it cannot be moved, a file
 // that is part_of_installation is deleted where it lies; any other stays.
+// The folder of a program that is part_of_installation is removed after it
+// when it is empty, never with anything in it.
 // A script that cannot be written raises the runtime's error, and leaves
 // neither script nor folder, and the file where it was.
 namespace platform {

@@ -1,6 +1,7 @@
 // docopy: the install sequence, step by step as the user watches it.
 #include "../platform/files.h"
 #include "../platform/image_file.h"
+#include "../platform/owners.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/resources.h"
@@ -41,10 +42,16 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
     if (key.is_open()) key.write_text(name, data);
 }
 
-// Creates the install directory and its missing parents: 0 when done, else
-// the system's error code for why not.
-DWORD make_directory(const platform::Text &dir) {
+// Makes dir canonical, so that every record and shortcut names the folder
+// as the file system does, and creates it and its missing parents: 0 when
+// done, else the system's error code for why not. A path that is not full
+// would be resolved against the current directory, which an elevated setup
+// was never told to use.
+DWORD make_directory(platform::Text &dir) {
     if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
+    platform::Text canonical = platform::canonical_directory(dir);
+    if (canonical.empty()) return ERROR_BAD_PATHNAME;
+    dir = std::move(canonical);
     if (platform::force_directories(dir)) return 0;
     const DWORD error = ::GetLastError();
     return error ? error : ERROR_PATH_NOT_FOUND;
@@ -69,10 +76,31 @@ void place_uninstaller_copy(const platform::Text &directory) {
     platform::write_file(target, image.bytes(), image.size());
 }
 
+// Every file the install replaces, tried for writing and deleting with no
+// sharing before the first is written: one in use (the application
+// running, a file held open) would stop the install half-way, with some
+// files replaced. The running program itself, as the target of its own
+// copy, is left alone, as the copy leaves it.
+void check_replaceable(const platform::Text &dir) {
+    const platform::Text running = platform::module_path();
+    for (std::size_t i = 0; i <= std::size(manifest::kPayloads); ++i) {
+        const platform::Text target =
+            dir + (i < std::size(manifest::kPayloads) ? manifest::kPayloads[i].file
+                                                      : manifest::kUninstallerFile);
+        if (platform::same_file(running, target)) continue;
+        const platform::UniqueHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0,
+                                                        nullptr, OPEN_EXISTING,
+                                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION)
+            platform::raise_error(platform::format_message(L"Cannot create file %s", target),
+                                  ERROR_SHARING_VIOLATION);
+    }
+}
+
 } // namespace
 
 void TForm1::docopy() {
-    const platform::Text &dir = install_directory;
+    platform::Text &dir = install_directory;
     const auto &payloads = manifest::kPayloads;
 
     // What is left here is later run as administrator: a folder that anyone
@@ -81,6 +109,7 @@ void TForm1::docopy() {
         ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
         return;
     }
+    check_replaceable(dir);
     set_status(L"copy main exe to" + dir);
     set_position(0);
     pacing().process_messages();

@@ -177,6 +177,10 @@ platform::Text self_removal_script(const SelfRemovalPaths &paths) {
     add_line(script, {L"\"", system, L"\\ping.exe\" -n 2 127.0.0.1 >nul"});
     add_line(script, {L"goto try"});
     add_line(script, {L":done"});
+    // Not before the program has ended: its current directory may be this
+    // one. Without /S: only when nothing is left in it.
+    if (!paths.install_directory.empty())
+        add_line(script, {L"rd \"", escape_percent(paths.install_directory).c_str(), L"\""});
     // One line, read before the script is gone. Under Wine the interpreter
     // keeps the script open until it ends, so that its folder is not empty
     // yet here: a second interpreter removes the folder a little later.
@@ -189,15 +193,28 @@ platform::Text self_removal_script(const SelfRemovalPaths &paths) {
 
 void remove_after_exit(const platform::ImageFile &program, const platform::Text &program_path,
                        bool part_of_installation, const platform::Text &scripts_parent) {
+    // The install directory goes after the program, when it is empty; a
+    // drive's root never. Its file left to the restart, it is left too: the
+    // system removes it after the file, and only when it is empty then.
+    platform::Text directory =
+        part_of_installation ? platform::directory_part(program_path) : platform::Text();
+    if (directory.size() > 3)
+        directory.pop_back();
+    else
+        directory.clear();
     // Left to the system to delete when it next starts: only where no user
     // could have put something else in its place meanwhile.
     const auto delete_at_restart = [](const platform::Text &path) {
-        ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (!path.empty()) ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    };
+    const auto leave_to_restart = [&](const platform::Text &path) {
+        delete_at_restart(path);
+        delete_at_restart(directory); // none when it is empty
     };
     const platform::Text system = platform::system_directory();
     if (!plain_for_interpreter(scripts_parent) || !plain_for_interpreter(system)) {
         // No script can run safely from there.
-        if (part_of_installation) delete_at_restart(program_path);
+        if (part_of_installation) leave_to_restart(program_path);
         return;
     }
     ScriptFolder folder(platform::create_unique_protected_directory(scripts_parent));
@@ -215,15 +232,21 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
     const platform::Text short_target = GetShortPath(target);
     if (!plain_ascii(short_target)) {
         // No script could name it: the system deletes it when it next starts.
-        delete_at_restart(target);
+        leave_to_restart(target);
         if (target == moved) {
             delete_at_restart(folder.folder());
             folder.keep();
         }
         return;
     }
-    write_script(folder.script(),
-                 self_removal_script({short_target, folder.script(), folder.folder(), system}));
+    platform::Text short_directory = GetShortPath(directory);
+    if (!plain_ascii(short_directory)) {
+        // Nor it: left to the restart, by when the script has deleted the file.
+        delete_at_restart(directory);
+        short_directory.clear();
+    }
+    write_script(folder.script(), self_removal_script({short_target, folder.script(),
+                                                       folder.folder(), system, short_directory}));
     if (start_hidden(folder.script(), system)) folder.keep();
 }
 

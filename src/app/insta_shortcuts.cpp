@@ -15,10 +15,12 @@ namespace {
 // The user's folders may be written by the user's other programs: a link,
 // or a second name of some other file, in a shortcut's place would have the
 // save overwrite that file. Such a shortcut is not made, as one that cannot
-// be saved is not; and the save is the user's own, with the user's rights.
+// be saved is not; and the save in the user's own folders is the user's
+// own, with the user's rights. Only administrators may write the folders
+// of every user.
 void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path) {
     if (platform::leads_elsewhere(link_path)) return;
-    const platform::ActingAsUser user;
+    const platform::ActingAsUser user(!insta::all_users_shortcuts);
     shortcut.file->Save(link_path.c_str(), FALSE);
 }
 
@@ -54,9 +56,15 @@ void TForm1::makeicon() {
     const platform::Text help = install_directory + manifest::kHelpFile;
     const platform::Text uninstaller = install_directory + manifest::kUninstallerFile;
 
-    make_folder_link(application, manifest::kDesktopFolder, manifest::kDesktopAppLink);
-    make_folder_link(help, manifest::kDesktopFolder, manifest::kDesktopHelpLink);
-    make_folder_link(application, manifest::kStartMenuFolder, manifest::kStartMenuAppLink);
+    // An unattended install runs as whoever the deployment tool runs it as,
+    // often SYSTEM, whose own folders nobody sees.
+    const bool all_users = insta::all_users_shortcuts;
+    const int desktop = all_users ? manifest::kAllUsersDesktopFolder : manifest::kDesktopFolder;
+    const int start_menu =
+        all_users ? manifest::kAllUsersStartMenuFolder : manifest::kStartMenuFolder;
+    make_folder_link(application, desktop, manifest::kDesktopAppLink);
+    make_folder_link(help, desktop, manifest::kDesktopHelpLink);
+    make_folder_link(application, start_menu, manifest::kStartMenuAppLink);
     MakeLink(application, manifest::kProgramsAppLink, L" ");
     MakeLink(help, manifest::kProgramsHelpLink, L" ");
     MakeLink(uninstaller, manifest::kProgramsUninstallLink, L" ");
@@ -66,8 +74,10 @@ void TForm1::makeicon() {
 void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_name,
                       const platform::Text &description) {
     const platform::Text programs =
-        platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
-            .read_text(manifest::kProgramsValue);
+        insta::all_users_shortcuts
+            ? platform::special_folder_path(manifest::kAllUsersProgramsFolder)
+            : platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
+                  .read_text(manifest::kProgramsValue);
     // Without a Programs folder the path would start at the root of the
     // current drive: such shortcuts are not made, nor any in a folder that
     // is no plain path.
@@ -83,7 +93,7 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     platform::Text sub_folder = platform::directory_part(link_path);
     sub_folder.pop_back();
     {
-        const platform::ActingAsUser user;
+        const platform::ActingAsUser user(!insta::all_users_shortcuts);
         ::CreateDirectoryW(sub_folder.c_str(), nullptr); // one level only
     }
     // It may have been there already, and be a link that the user put there.

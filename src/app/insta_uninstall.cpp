@@ -4,6 +4,7 @@
 #include "../platform/files.h"
 #include "../platform/paths.h"
 #include "../platform/registry.h"
+#include "../platform/shell.h"
 #include "insta.h"
 #include "manifest.h"
 #include "user_folders.h"
@@ -18,10 +19,59 @@ void delete_file(const platform::Text &path) {
     if (!platform::is_link(path)) ::DeleteFileW(path.c_str());
 }
 
+// An installed file: one in use (the application running) is left to the
+// system to delete at the next restart, where only administrators could
+// have put another file in its place meanwhile (the install directory lets
+// nobody else change it). Windows refuses a running program's deletion as
+// access denied, other files in use as a sharing violation.
+bool delete_installed_file(const platform::Text &path) {
+    if (platform::is_link(path) || ::DeleteFileW(path.c_str())) return false;
+    const DWORD error = ::GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+        !::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+        return false;
+    pacing().left_for_restart(path);
+    return true;
+}
+
 // Whether the program's files may be deleted from a folder: not when any
 // folder on its way is a link or junction.
 bool deletable_folder(const platform::Text &folder) {
     return !platform::path_has_link(folder);
+}
+
+// A folder of shortcuts, 0 desktop, 1 Start menu, 2 Programs: the user's,
+// from the user's key, or with none every user's.
+platform::Text shortcut_folder(const platform::RegistryKey *user_key, int which) {
+    static const wchar_t *const kUserValues[] = {manifest::kDesktopValue, manifest::kStartMenuValue,
+                                                 manifest::kProgramsValue};
+    static const int kAllUsersFolders[] = {manifest::kAllUsersDesktopFolder,
+                                           manifest::kAllUsersStartMenuFolder,
+                                           manifest::kAllUsersProgramsFolder};
+    return user_key ? user_key->read_text(kUserValues[which])
+                    : platform::special_folder_path(kAllUsersFolders[which]);
+}
+
+// The six shortcuts and the Programs sub-folder from one set of folders,
+// each folder looked up just before its shortcuts go.
+void delete_shortcuts(const platform::RegistryKey *user_key) {
+    const platform::Text desktop = shortcut_folder(user_key, 0);
+    if (usable_user_folder(desktop)) {
+        delete_file(desktop + manifest::kDesktopAppLink);
+        delete_file(desktop + manifest::kDesktopHelpLink);
+    }
+    const platform::Text start_menu = shortcut_folder(user_key, 1);
+    if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
+    const platform::Text programs = shortcut_folder(user_key, 2);
+    const platform::Text sub_folder =
+        platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
+    if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
+        const platform::Text folder = programs + L"\\";
+        delete_file(folder + manifest::kProgramsAppLink);
+        delete_file(folder + manifest::kProgramsUninstallLink);
+        delete_file(folder + manifest::kProgramsHelpLink);
+        ::RemoveDirectoryW(sub_folder.c_str());
+    }
 }
 
 } // namespace
@@ -31,7 +81,8 @@ void TForm1::dodel() {
     {
         const auto key =
             platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
-        install_directory = key.read_text(manifest::kInstalledLocationValue);
+        const platform::Text recorded = key.read_text(manifest::kInstalledLocationValue);
+        if (!insta::removal_of_own_folder) install_directory = recorded;
         key.delete_value(manifest::kInstalledLocationValue);
         platform::delete_key_tree(manifest::kMachineRoot, manifest::kInstalledLocationKey);
     }
@@ -46,9 +97,15 @@ void TForm1::dodel() {
     pacing().process_messages();
     // Anything but a full path would be resolved against the current
     // directory, which may hold anybody's files of these names.
-    if (platform::is_full_path(dir) && deletable_folder(dir))
+    if (platform::is_full_path(dir) && deletable_folder(dir)) {
+        bool left = false;
         for (const auto &payload : manifest::kPayloads)
-            delete_file(dir + payload.file);
+            left |= delete_installed_file(dir + payload.file);
+        // Its folder goes after it, if nothing else is left in it then.
+        if (left)
+            ::MoveFileExW(dir.substr(0, dir.size() - 1).c_str(), nullptr,
+                          MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
     pacing().pause(400);
     set_position(90);
     set_position(30);
@@ -60,24 +117,10 @@ void TForm1::dodel() {
         const platform::ActingAsUser user;
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
-        const platform::Text desktop = key.read_text(manifest::kDesktopValue);
-        if (usable_user_folder(desktop)) {
-            delete_file(desktop + manifest::kDesktopAppLink);
-            delete_file(desktop + manifest::kDesktopHelpLink);
-        }
-        const platform::Text start_menu = key.read_text(manifest::kStartMenuValue);
-        if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
-        const platform::Text programs = key.read_text(manifest::kProgramsValue);
-        const platform::Text sub_folder =
-            platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
-        if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
-            const platform::Text folder = programs + L"\\";
-            delete_file(folder + manifest::kProgramsAppLink);
-            delete_file(folder + manifest::kProgramsUninstallLink);
-            delete_file(folder + manifest::kProgramsHelpLink);
-            ::RemoveDirectoryW(sub_folder.c_str());
-        }
+        delete_shortcuts(&key);
     }
+    // Those of every user, which an unattended install makes.
+    delete_shortcuts(nullptr);
     pacing().pause(400);
     set_position(90);
     set_position(40);

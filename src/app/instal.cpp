@@ -4,11 +4,13 @@
 #include "../platform/image_file.h"
 #include "../platform/owners.h"
 #include "../platform/paths.h"
+#include "../platform/resources.h"
 #include "../window/application.h"
 #include "../window/common_controls.h"
 #include "command_line.h"
 #include "contiu.h"
 #include "insta.h"
+#include "manifest.h"
 #include "unattended.h"
 #include <commctrl.h>
 #include <cstdlib>
@@ -54,7 +56,26 @@ void restrict_dll_search() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrict_dll_search();
     const CommandLine command = parse_command_line(::GetCommandLineW());
-    if (command.unattended && !command.understood) return kExitBadCommandLine;
+    // A line setup does not understand ends it without a window, with /S or
+    // without: a deployment tool that used another installer's switches
+    // learns it at once instead of waiting for a wizard nobody sees.
+    if (!command.understood) return kExitBadCommandLine;
+    if (command.help) {
+        ui::guarded([instance] {
+            ::MessageBoxW(nullptr,
+                          platform::find_text_resource(instance, L"TEXT", L"USAGE").c_str(),
+                          manifest::kWindowCaption, MB_OK);
+        });
+        return kExitDone;
+    }
+    // One setup at a time on the machine, taken before anything is written;
+    // a name that exists but cannot be opened is held by another too.
+    const platform::UniqueHandle one_setup(::CreateMutexW(nullptr, FALSE, manifest::kSetupMutex));
+    if (!one_setup || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (command.unattended) return kExitAlreadyRunning;
+        ui::Application::bring_other_copy_forward();
+        return kExitDone;
+    }
     // Held from here on: the file cannot be swapped while setup waits.
     platform::ImageFile::running();
     ui::Application &application = ui::Application::get();
@@ -71,7 +92,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         common_controls = ui::load_common_controls(ICC_PROGRESS_CLASS);
     } catch (const platform::SetupError &error) {
         application.show_error(error);
-        return command.unattended ? kExitFailed : 1;
+        return command.unattended ? unattended.finish(kExitFailed) : 1;
     }
     const platform::ComApartment com; // shortcuts need it on this thread
     int exit_code = kExitDone;
@@ -81,10 +102,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         TForm2 cancel_dialog;
         if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
         if (command.unattended)
-            exit_code = unattended.run(main_form); // the windows are never shown
+            exit_code = unattended.run(main_form, command.uninstall); // the windows are never shown
         else
             application.run();
         application.set_main_form(nullptr);
     } // both windows go here, without any close handler
-    return exit_code;
+    return unattended.finish(exit_code);
 }

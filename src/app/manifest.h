@@ -5,16 +5,18 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "carried_files.h"
+#include "product.h"
 
 namespace manifest {
 
-inline constexpr wchar_t kProductName[] = L"Corvanta";
-// The version stands here only: the main window's caption names it too.
-#define INSTAL_PRODUCT_VERSION L"1.21"
+// Name, version and publisher come from the build's one statement of them,
+// which also makes the version resource: the main window's caption names
+// the version too.
+inline constexpr wchar_t kProductName[] = INSTAL_PRODUCT_NAME;
 inline constexpr wchar_t kVersion[] = INSTAL_PRODUCT_VERSION;
-inline constexpr wchar_t kPublisher[] = L"Kestra Software";
-inline constexpr wchar_t kWindowCaption[] = L"Setup-Corvanta " INSTAL_PRODUCT_VERSION;
-#undef INSTAL_PRODUCT_VERSION
+inline constexpr wchar_t kPublisher[] = INSTAL_PUBLISHER;
+inline constexpr wchar_t kWindowCaption[] =
+    L"Setup-" INSTAL_PRODUCT_NAME L" " INSTAL_PRODUCT_VERSION;
 // The install directory offered: the system's folder for programs and this
 // name; the literal where the system names no such folder.
 inline constexpr wchar_t kInstallFolderName[] = L"Tolmera";
@@ -46,9 +48,10 @@ inline constexpr wchar_t kQuietUninstallStringValue[] = L"QuietUninstallString";
 inline constexpr wchar_t kEstimatedSizeValue[] = L"EstimatedSize";
 inline constexpr wchar_t kNoModifyValue[] = L"NoModify";
 inline constexpr wchar_t kNoRepairValue[] = L"NoRepair";
-// The end of the quiet uninstall command: the closing quotation mark, and the
-// switch that makes the uninstaller run without a window.
-inline constexpr wchar_t kQuietEnd[] = L"\" /S";
+// The end of the quiet uninstall command: the closing quotation mark, the
+// switch that makes the uninstaller run without a window, and the one that
+// lets it do nothing but remove the installation it belongs to.
+inline constexpr wchar_t kQuietEnd[] = L"\" /S /UNINSTALL";
 inline const HKEY kUserRoot = HKEY_CURRENT_USER;
 inline constexpr wchar_t kShellFoldersKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -67,6 +70,13 @@ inline constexpr wchar_t kProgramsHelpLink[] = L"Tolmera\\Readme.lnk";
 inline constexpr wchar_t kProgramsUninstallLink[] = L"Tolmera\\Uninstall.lnk";
 inline constexpr int kDesktopFolder = CSIDL_DESKTOPDIRECTORY;
 inline constexpr int kStartMenuFolder = CSIDL_STARTMENU;
+// The same shortcuts for every user, from an unattended install.
+inline constexpr int kAllUsersDesktopFolder = CSIDL_COMMON_DESKTOPDIRECTORY;
+inline constexpr int kAllUsersStartMenuFolder = CSIDL_COMMON_STARTMENU;
+inline constexpr int kAllUsersProgramsFolder = CSIDL_COMMON_PROGRAMS;
+
+// Held by every setup and uninstaller while it runs, machine-wide: one at a time.
+inline constexpr wchar_t kSetupMutex[] = L"Global\\Corvanta.Setup";
 
 inline constexpr wchar_t kSelfRemovalScript[] = L"$$a$$.bat";
 // The program's file, moved beside the script that deletes it.

@@ -12,6 +12,9 @@ public:
     virtual void process_messages();
     virtual void status_shown(const platform::Text &text) { (void)text; }
     virtual void position_shown(int position) { (void)position; }
+    // A file of the installation that was in use, left to the system to
+    // delete at the next restart; the wizard says nothing of it.
+    virtual void left_for_restart(const platform::Text &path) { (void)path; }
 };
 
 Pacing &pacing();

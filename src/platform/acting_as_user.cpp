@@ -20,7 +20,8 @@ struct {
 
 } // namespace
 
-ActingAsUser::ActingAsUser() {
+ActingAsUser::ActingAsUser(bool acting) {
+    if (!acting) return; // (and the thread's own token is none to revert to)
     HANDLE process_token = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process_token))
         raise_last_error();
@@ -35,7 +36,7 @@ ActingAsUser::ActingAsUser() {
 }
 
 ActingAsUser::~ActingAsUser() {
-    ::RevertToSelf();
+    ::RevertToSelf(); // without impersonation, nothing to do
 }
 
 } // namespace platform

@@ -10,10 +10,11 @@ namespace platform {
 // While it lives, the thread acts with a restricted copy of the process's
 // token: every privilege but change notification removed, and the
 // Administrators group only able to deny. Raises the system's text for a
-// token that cannot be made or taken on.
+// token that cannot be made or taken on. Made with acting false, it changes
+// nothing: the thread goes on with its own rights.
 class ActingAsUser {
 public:
-    ActingAsUser();
+    explicit ActingAsUser(bool acting = true);
     ActingAsUser(const ActingAsUser &) = delete;
     ActingAsUser &operator=(const ActingAsUser &) = delete;
     ~ActingAsUser();

@@ -41,6 +41,34 @@ bool is_full_path(const Text &path) {
     return share_end != Text::npos && share_end > server_end + 1;
 }
 
+Text canonical_directory(Text path) {
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] == L'/') path[i] = L'\\';
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    if (!is_full_path(path)) return {};
+    // Resolving a full path never makes it longer.
+    Text full;
+    full.resize(path.size() + 1);
+    const DWORD length =
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return {};
+    // The system cuts the last name only. Cut from every name after the
+    // drive or share (a server's and a share's names are the network's), a
+    // name of nothing else (". .") going whole, as "." would.
+    const std::size_t root = full[1] == L':' ? 2 : full.find(L'\\', full.find(L'\\', 2) + 1);
+    wchar_t *out = path.data();
+    for (DWORD i = 0; i < length; ++i) {
+        if (full[i] == L'\\' && i > root) {
+            while (out[-1] == L'.' || out[-1] == L' ')
+                --out;
+            if (out[-1] == L'\\') continue;
+        }
+        *out++ = full[i];
+    }
+    path.resize(static_cast<std::size_t>(out - path.data()));
+    return path;
+}
+
 bool is_acceptable_path(const Text &path) {
     std::size_t dots = 0, name_length = 0;
     for (std::size_t i = 0; i <= path.size(); ++i) {

@@ -1,6 +1,6 @@
 #pragma once
-// Path texts as the program forms them: joined by concatenation, never
-// normalised.
+// Path texts as the program forms them: joined by concatenation, and made
+// canonical only where canonical_directory is asked.
 #include "text.h"
 
 namespace platform {
@@ -15,6 +15,12 @@ Text ascii_lower(const Text &text);
 // same place whatever the current directory is. The device and object
 // namespaces ("\\\\?\\", "\\\\.\\", "\\??\\") are none.
 bool is_full_path(const Text &path);
+// The folder path as the file system resolves it, ending in one '\\': '/'
+// taken as '\\', "." and ".." resolved, repeated separators as one, and the
+// trailing dots and blanks of every name dropped (the file system drops
+// them). Empty text for a path that is not full (is_full_path), which would
+// be resolved against whatever the current directory is.
+Text canonical_directory(Text path);
 // Whether the file system can take path as the name of a folder: no
 // character it refuses (controls, < > " | ? *, a ':' anywhere but after a
 // drive letter), no half of a surrogate pair without the other, and no name

@@ -16,7 +16,7 @@ platform::Text application_title(const platform::Text &module_path) {
 }
 
 platform::Text error_box_text(const platform::Text &message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + L".";
+    if (!message.empty() && message.back() > L'.') return message + L".";
     return message;
 }
 
@@ -36,6 +36,16 @@ LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPAR
     return ::DefWindowProcW(window, message, w, l);
 }
 } // namespace
+
+void Application::bring_other_copy_forward() {
+    // Its own window is visible exactly while it shows a form, and restored
+    // here should its taskbar button have minimised it; the form, or a box
+    // over it, is the window that was last active.
+    const HWND other = ::FindWindowW(kApplicationClass, nullptr);
+    if (!::IsWindowVisible(other)) return;
+    ::ShowWindow(other, SW_RESTORE);
+    ::SetForegroundWindow(::GetLastActivePopup(other));
+}
 
 void Application::initialize(HINSTANCE instance) {
     if (window_) return;

@@ -24,12 +24,16 @@ protected:
 // "install.exe" -> "install": the file name cut before its first '.', every
 // character after the first in lower case.
 platform::Text application_title(const platform::Text &module_path);
-// The error text with a full stop added when its last character sorts after '.'.
+// The error text with a full stop added when its last UTF-16 unit, taken
+// whole, sorts after '.'.
 platform::Text error_box_text(const platform::Text &message);
 
 class Application {
 public:
     static Application &get();
+    // Brings the window of another running copy of the program to the
+    // front, if it shows one: to be called before initialize.
+    static void bring_other_copy_forward();
 
     void initialize(HINSTANCE instance);
     HINSTANCE instance() const { return instance_; }

@@ -48,8 +48,14 @@ UserFolders user_folders() {
                         utf8(manifest::kProgramsValue))};
 }
 
-std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory) {
-    const UserFolders folders = user_folders();
+UserFolders all_users_folders() {
+    return {special_folder(manifest::kAllUsersDesktopFolder),
+            special_folder(manifest::kAllUsersStartMenuFolder),
+            special_folder(manifest::kAllUsersProgramsFolder)};
+}
+
+std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory,
+                                                 const UserFolders &folders) {
     const std::string application = directory + utf8(manifest::kApplicationFile);
     const std::string help = directory + utf8(manifest::kHelpFile);
     const std::string uninstaller = directory + utf8(manifest::kUninstallerFile);
@@ -71,7 +77,7 @@ std::vector<CarriedFile> carried_files() {
     return files;
 }
 
-void expect_complete_install(const std::string &directory) {
+void expect_complete_install(const std::string &directory, bool for_all_users) {
     for (const auto &file : carried_files()) {
         SCOPED_TRACE(file.name);
         const std::string installed = read_file(directory + file.name);
@@ -98,7 +104,7 @@ void expect_complete_install(const std::string &directory) {
     expect_text(manifest::kUninstallKey, "DisplayIcon", directory + "Tolmera.exe,0");
     expect_text(manifest::kUninstallKey, "InstallLocation", directory);
     expect_text(manifest::kUninstallKey, "QuietUninstallString",
-                "\"" + directory + "install.exe\" /S");
+                "\"" + directory + "install.exe\" /S /UNINSTALL");
     const std::string date =
         read_string(manifest::kMachineRoot, utf8(manifest::kUninstallKey), "InstallDate");
     EXPECT_TRUE(date == local_date(0) || date == local_date(1)) << "InstallDate " << date;
@@ -116,7 +122,10 @@ void expect_complete_install(const std::string &directory) {
     expect_number("NoModify", 1);
     expect_number("NoRepair", 1);
 
-    for (const auto &expected : expected_shortcuts(directory)) {
+    const UserFolders mine = user_folders(), everybodys = all_users_folders();
+    for (const auto &elsewhere : expected_shortcuts(directory, for_all_users ? mine : everybodys))
+        EXPECT_FALSE(exists(elsewhere.path)) << elsewhere.path;
+    for (const auto &expected : expected_shortcuts(directory, for_all_users ? everybodys : mine)) {
         SCOPED_TRACE(expected.path);
         const ShortcutInfo shortcut = read_shortcut(expected.path);
         ASSERT_TRUE(shortcut.loaded);
@@ -137,15 +146,18 @@ void expect_removed(const std::string &directory) {
         EXPECT_FALSE(exists(directory + file.name)) << file.name;
     EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kInstalledLocationKey)));
     EXPECT_FALSE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
-    for (const auto &shortcut : expected_shortcuts(directory))
-        EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+    for (const UserFolders &folders : {user_folders(), all_users_folders()})
+        for (const auto &shortcut : expected_shortcuts(directory, folders))
+            EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
 }
 
 void remove_product(const std::string &directory) {
     delete_product_keys();
-    for (const auto &shortcut : expected_shortcuts(directory))
-        remove_tree(shortcut.path);
+    for (const UserFolders &folders : {user_folders(), all_users_folders()})
+        for (const auto &shortcut : expected_shortcuts(directory, folders))
+            remove_tree(shortcut.path);
     remove_tree(programs_sub_folder());
+    remove_tree(all_users_folders().programs + "\\" + utf8(manifest::kProgramsSubFolder));
     std::string tree = directory;
     if (!tree.empty() && tree.back() == '\\') tree.pop_back();
     remove_tree(tree);

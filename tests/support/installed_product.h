@@ -15,14 +15,19 @@ struct UserFolders {
     std::string programs;   // the "Programs" shell-folder value
 };
 UserFolders user_folders();
+// The same folders of every user (CSIDL_COMMON_...), where an unattended
+// install puts its shortcuts.
+UserFolders all_users_folders();
 
 struct ExpectedShortcut {
     std::string path;   // the link file
     std::string target; // install directory + file name
     bool in_programs_sub_folder = false;
 };
-// The six shortcuts of an install into directory (ending in a backslash).
-std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory);
+// The six shortcuts of an install into directory (ending in a backslash), in
+// the user's own folders or in those of every user.
+std::vector<ExpectedShortcut> expected_shortcuts(const std::string &directory,
+                                                 const UserFolders &folders = user_folders());
 
 struct CarriedFile {
     std::string name;   // in the install directory
@@ -35,14 +40,18 @@ std::vector<CarriedFile> carried_files();
 std::string read_string(HKEY root, const std::string &key, const std::string &name);
 
 // Checks, as a user or the system's list of programs would, everything a
-// complete install into directory leaves: files, records, shortcuts.
-void expect_complete_install(const std::string &directory);
-// Checks that the five files, both records and the six shortcuts are gone
-// (the Programs sub-folder goes only when nothing else is in it).
+// complete install into directory leaves: files, records, shortcuts; the
+// shortcuts in the user's own folders (the wizard) or, for_all_users, in
+// those of every user (an unattended install), and none in the others.
+inline constexpr bool kForAllUsers = true;
+void expect_complete_install(const std::string &directory, bool for_all_users = false);
+// Checks that the five files, both records and the six shortcuts, the
+// user's and every user's, are gone (the Programs sub-folder goes only when
+// nothing else is in it).
 void expect_removed(const std::string &directory);
 
 // Removes both registry records, directory and everything in it, the six
-// shortcuts and the Programs sub-folder.
+// shortcuts and the Programs sub-folder, the user's and every user's.
 void remove_product(const std::string &directory);
 
 // Copies the built program to directory + "\" + name and returns the copy's path.
