@@ -9,6 +9,9 @@
 #include "insta.h"
 #include "manifest.h"
 #include "payload_check.h"
+#ifdef INSTAL_COMPRESS_PAYLOAD
+#include "payload_unpack.h"
+#endif
 #include "uninstall_entry.h"
 #include <iterator>
 
@@ -31,8 +34,14 @@ void load_checked_payloads(Carried &carried) {
 }
 
 void write_payload(const Carried &carried, std::size_t index, const platform::Text &dir) {
+#ifdef INSTAL_COMPRESS_PAYLOAD
+    const auto &payload = manifest::kPayloads[index];
+    unpack_payload(dir + payload.file, carried[index].data, carried[index].size,
+                   payload.lzma_properties, payload.x86, payload.file_sha256);
+#else
     platform::write_file(dir + manifest::kPayloads[index].file, carried[index].data,
                          carried[index].size);
+#endif
 }
 
 void write_machine_value(const wchar_t *key_path, const wchar_t *name, const platform::Text &data) {

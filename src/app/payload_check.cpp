@@ -69,6 +69,35 @@ Sha256 sha256(const void *bytes, DWORD size) {
     return digest;
 }
 
+Sha256Hash::Sha256Hash() {
+    const CryptoFunctions &api = crypto();
+    if (!api.acquire_context || !api.release_context || !api.create_hash || !api.destroy_hash ||
+        !api.hash_data || !api.get_hash_param ||
+        !api.acquire_context(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
+        !api.create_hash(provider_, CALG_SHA_256, 0, 0, &hash_)) {
+        if (provider_) api.release_context(provider_, 0);
+        platform::raise_error(L"SHA-256 is not available");
+    }
+}
+
+Sha256Hash::~Sha256Hash() {
+    crypto().destroy_hash(hash_);
+    crypto().release_context(provider_, 0);
+}
+
+void Sha256Hash::add(const void *bytes, DWORD size) {
+    if (!crypto().hash_data(hash_, static_cast<const BYTE *>(bytes), size, 0))
+        platform::raise_error(L"SHA-256 is not available");
+}
+
+Sha256 Sha256Hash::digest() const {
+    Sha256 digest = {};
+    DWORD length = sizeof digest.bytes;
+    if (!crypto().get_hash_param(hash_, HP_HASHVAL, digest.bytes, &length, 0))
+        platform::raise_error(L"SHA-256 is not available");
+    return digest;
+}
+
 void verify_payload(const platform::Text &name, const void *bytes, DWORD size) {
     for (const auto &recorded : manifest::kPayloads)
         if (name == recorded.name) {
