@@ -1,8 +1,11 @@
 // The install sequence, run in this process on the real registry, files and
 // shell, with its pauses recorded instead of slept.
 #include "app/manifest.h"
+#include "app/payload_check.h"
+#include "app/payload_unpack.h"
 #include "platform/paths.h"
 #include "platform/security.h"
+#include "platform/setup_error.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
 #include "support/text.h"
@@ -222,6 +225,67 @@ TEST_F(Install, AFileThatCannotBeCreatedStopsBeforeTheRegistry) {
     EXPECT_EQ(form().Label1->text(), "copy main exe to" + target);
     EXPECT_FALSE(form().Button2->enabled());
     EXPECT_FALSE(exists(target + "misuc.dat"));
+}
+
+// A compressed build unpacks each file beside its target and checks it
+// before it takes the target's place: a stream that gives other bytes, or
+// that cannot be decoded to its end, leaves the earlier file as it was and
+// nothing beside it. (The stream: orderform.htm, made by xz as the build
+// makes them.)
+TEST_F(Install, AnUnpackedFileWithOtherBytesLeavesTheTargetAsItWas) {
+    const std::string stream = read_file(path_from_environment("INSTAL_PACKED_SAMPLE"));
+    const std::string file = read_file(payload_sources()[3]);
+    ASSERT_GT(stream.size(), 100u);
+    const unsigned char properties[5] = {0x5D, 0x00, 0x00, 0x01, 0x00}; // 64 KiB dictionary
+    const Sha256 right = sha256(file.data(), static_cast<DWORD>(file.size()));
+    Sha256 wrong = right;
+    wrong.bytes[31] ^= 1;
+    std::string damaged = stream;
+    damaged[damaged.size() / 2] ^= 0x20;
+    const std::string cut = stream.substr(0, stream.size() - 8);
+    std::string longer = stream + "more";
+
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    const std::string path = target + "orderform.htm";
+    const auto unpack = [&](const std::string &bytes, const Sha256 &digest) -> std::string {
+        try {
+            unpack_payload(platform::Text(wide(path).c_str()), bytes.data(),
+                           static_cast<DWORD>(bytes.size()), properties, false, digest.bytes);
+            return "";
+        } catch (const platform::SetupError &error) {
+            return utf8(error.what());
+        }
+    };
+    const auto entries = [&] {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        const HANDLE search = ::FindFirstFileA((target + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do
+            if (found.cFileName[0] != '.') names.push_back(found.cFileName);
+        while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return names;
+    };
+    const struct {
+        const char *what;
+        const std::string &bytes;
+        const Sha256 &digest;
+    } cases[] = {{"other bytes", stream, wrong},
+                 {"a damaged stream", damaged, right},
+                 {"a stream cut short", cut, right},
+                 {"bytes after the end mark", longer, right}};
+    for (const auto &bad : cases) {
+        SCOPED_TRACE(bad.what);
+        write_text_file(path, "of the working installation");
+        EXPECT_EQ(unpack(bad.bytes, bad.digest), "Cannot create file " + path);
+        EXPECT_EQ(read_file(path), "of the working installation");
+        EXPECT_EQ(entries(), std::vector<std::string>{"orderform.htm"});
+    }
+    // The whole stream, with its digest, takes the target's place.
+    EXPECT_EQ(unpack(stream, right), "");
+    EXPECT_EQ(read_file(path), file);
+    EXPECT_EQ(entries(), std::vector<std::string>{"orderform.htm"});
 }
 
 TEST_F(Install, AnUninstallerCopyThatFailsIsReported) {
