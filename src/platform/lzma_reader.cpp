@@ -38,13 +38,13 @@ DWORD LzmaReader::read(unsigned char *into, DWORD capacity) {
         SizeT produced = capacity - filled;
         SizeT consumed = size_ - position_;
         ELzmaStatus status;
-        const SRes result = LzmaDec_DecodeToBuf(&decoder_, into + filled, &produced,
-                                                stream_ + position_, &consumed, LZMA_FINISH_ANY,
-                                                &status);
+        const SRes result =
+            LzmaDec_DecodeToBuf(&decoder_, into + filled, &produced, stream_ + position_, &consumed,
+                                LZMA_FINISH_ANY, &status);
         position_ += consumed;
         filled += static_cast<DWORD>(produced);
-        if (result != SZ_OK || (produced == 0 && consumed == 0 &&
-                                status != LZMA_STATUS_FINISHED_WITH_MARK)) {
+        if (result != SZ_OK ||
+            (produced == 0 && consumed == 0 && status != LZMA_STATUS_FINISHED_WITH_MARK)) {
             // Damaged, or cut short before its end mark.
             damaged_ = true;
             return 0;
