@@ -124,75 +124,88 @@ TEST(ProgramFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
     EXPECT_TRUE(facts.dll_characteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
 }
 
-// The program holds its own file from start-up, and knows it for the image
-// that runs: the bytes the uninstaller is written from.
-TEST(ProgramFile, TheRunningImageIsHeldAndKnownByItsBytes) {
+// The program holds its own file from start-up, and knows a copy of it by
+// the digest the build recorded in the running image: every byte counts
+// but the ones Authenticode signing changes.
+TEST(ProgramFile, TheRunningImageIsHeldAndCopiesAreKnownByItsDigest) {
     const platform::ImageFile &running = platform::ImageFile::running();
-    ASSERT_TRUE(running.verified());
+    ASSERT_TRUE(running.opened());
+    EXPECT_TRUE(running.movable());
     const std::wstring own = platform::module_path().c_str();
     EXPECT_FALSE(::MoveFileW(own.c_str(), (own + L".old").c_str())) << "renamed while it runs";
-    EXPECT_FALSE(platform::ImageFile(wide(path_from_environment("INSTAL_EXE"))).verified());
+    EXPECT_TRUE(platform::is_running_program(running.handle()));
+    EXPECT_FALSE(platform::is_running_program(
+        platform::ImageFile(wide(path_from_environment("INSTAL_EXE"))).handle()))
+        << "another program";
 
-    // The setup program as a loader maps it where it must be relocated, as
-    // Windows does for a program that asks for random addresses (Wine loads
-    // it where it asks): its file holds that image, relocations and all, but
-    // not with a byte changed anywhere but in the data it writes.
-    const std::string program = path_from_environment("INSTAL_EXE");
-    std::string bytes = read_file(program);
-    const auto &file_nt = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
-        bytes.data() + reinterpret_cast<const IMAGE_DOS_HEADER *>(bytes.data())->e_lfanew);
-    auto *image = static_cast<unsigned char *>(::VirtualAlloc(
-        nullptr, file_nt.OptionalHeader.SizeOfImage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    ASSERT_NE(image, nullptr);
-    std::memcpy(image, bytes.data(), file_nt.OptionalHeader.SizeOfHeaders);
-    const IMAGE_SECTION_HEADER *first_section = IMAGE_FIRST_SECTION(&file_nt);
-    for (WORD i = 0; i < file_nt.FileHeader.NumberOfSections; ++i)
-        std::memcpy(image + first_section[i].VirtualAddress,
-                    bytes.data() + first_section[i].PointerToRawData,
-                    std::min(first_section[i].SizeOfRawData, first_section[i].Misc.VirtualSize));
-    const DWORD delta =
-        static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(image)) - file_nt.OptionalHeader.ImageBase;
-    ASSERT_NE(delta, 0u);
-    const auto relocate = [&](DWORD by) {
-        const auto &directory =
-            file_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
-        for (DWORD at = 0; at < directory.Size;) {
-            const auto *block = reinterpret_cast<const IMAGE_BASE_RELOCATION *>(
-                image + directory.VirtualAddress + at);
-            const auto *entries = reinterpret_cast<const WORD *>(block + 1);
-            for (DWORD e = 0; e < (block->SizeOfBlock - sizeof *block) / 2; ++e)
-                if (entries[e] >> 12 == IMAGE_REL_BASED_HIGHLOW)
-                    *reinterpret_cast<DWORD *>(image + block->VirtualAddress +
-                                               (entries[e] & 0xFFF)) += by;
-            at += block->SizeOfBlock;
-        }
+    const std::string original = read_file(utf8(own));
+    const std::string copy_path = scratch_directory("program-digest") + "\\copy.exe";
+    const auto accepted = [&](const std::string &bytes) {
+        write_text_file(copy_path, bytes);
+        const platform::ImageFile copy(wide(copy_path));
+        return copy.opened() && platform::is_running_program(copy.handle());
     };
-    const auto holds = [&] {
-        return platform::file_holds_image(reinterpret_cast<const unsigned char *>(bytes.data()),
-                                          static_cast<DWORD>(bytes.size()), image);
+    const auto changed = [&](std::size_t at) {
+        std::string bytes = original;
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+        return bytes;
     };
-    EXPECT_FALSE(holds()) << "found the same before relocation";
-    relocate(delta);
-    EXPECT_TRUE(holds());
-    const DWORD resources =
-        file_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
-    for (WORD i = 0; i < file_nt.FileHeader.NumberOfSections; ++i) {
-        const IMAGE_SECTION_HEADER &section = first_section[i];
-        if (!section.SizeOfRawData) continue;
-        const bool written =
-            (section.Characteristics & IMAGE_SCN_MEM_WRITE) && section.VirtualAddress != resources;
-        const std::size_t at = section.PointerToRawData + section.SizeOfRawData / 3;
-        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
-        EXPECT_EQ(holds(), written) << reinterpret_cast<const char *>(section.Name);
-        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+    ASSERT_TRUE(accepted(original));
+
+    // Signed: a checksum, the certificate table's entry and the table
+    // appended at an 8-byte boundary.
+    const DWORD nt = *reinterpret_cast<const DWORD *>(original.data() + 0x3C);
+    const auto &headers = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(original.data() + nt);
+    std::string signed_copy = original;
+    signed_copy.resize((signed_copy.size() + 7) / 8 * 8, '\0');
+    const DWORD table[2] = {static_cast<DWORD>(signed_copy.size()), 0x208};
+    signed_copy.append(0x208, '\x30');
+    std::memcpy(&signed_copy[nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.CheckSum)],
+                "\x12\x34\x56\x78", 4);
+    std::memcpy(&signed_copy[nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.DataDirectory) +
+                             IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY)],
+                table, sizeof table);
+    EXPECT_TRUE(accepted(signed_copy)) << "signed";
+    signed_copy[table[0] - 1] = 1; // a byte before the table
+    EXPECT_FALSE(accepted(signed_copy)) << "signed, then changed";
+
+    // What is compared is the digest in the running image, not the copy's
+    // own 32 bytes: changing them changes nothing.
+    const Sha256 &digest = platform::recorded_program_digest();
+    const auto slot =
+        original.find(std::string(reinterpret_cast<const char *>(digest.bytes), sizeof digest));
+    ASSERT_NE(slot, std::string::npos);
+    EXPECT_TRUE(accepted(changed(slot + 7))) << "the digest's own bytes";
+
+    // One byte anywhere else: the headers, every section (code, data,
+    // resources), an imported DLL's name; a byte more; a file cut short.
+    EXPECT_FALSE(accepted(changed(0x40))) << "headers";
+    const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(&headers);
+    for (WORD i = 0; i < headers.FileHeader.NumberOfSections; ++i, ++section) {
+        if (!section->SizeOfRawData) continue;
+        EXPECT_FALSE(accepted(changed(section->PointerToRawData + section->SizeOfRawData / 3)))
+            << reinterpret_cast<const char *>(section->Name);
     }
-    bytes[0x40] = static_cast<char>(bytes[0x40] ^ 1); // the headers
-    EXPECT_FALSE(holds());
-    bytes[0x40] = static_cast<char>(bytes[0x40] ^ 1);
-    EXPECT_FALSE(platform::file_holds_image(reinterpret_cast<const unsigned char *>(bytes.data()),
-                                            0x200, image))
-        << "a file cut short";
-    ::VirtualFree(image, 0, MEM_RELEASE);
+    const auto dll_name = original.find("KERNEL32.dll");
+    ASSERT_NE(dll_name, std::string::npos);
+    EXPECT_FALSE(accepted(changed(dll_name + 2))) << "an imported DLL's name";
+    EXPECT_FALSE(accepted(original + '\0')) << "a byte more";
+    EXPECT_FALSE(accepted(original.substr(0, original.size() - 1))) << "cut short";
+
+    // Held by another program without delete sharing (or on a CD), the file
+    // is held for reading only: it can be read, not moved.
+    write_text_file(copy_path, original);
+    const HANDLE other = ::CreateFileA(copy_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    {
+        const platform::ImageFile held(wide(copy_path));
+        EXPECT_TRUE(held.opened());
+        EXPECT_FALSE(held.movable());
+        EXPECT_TRUE(platform::is_running_program(held.handle()));
+        EXPECT_FALSE(held.move_to(wide(copy_path + ".moved")));
+    }
+    ::CloseHandle(other);
 }
 
 // Windows XP SP3's loader refuses a program whose header asks for a later

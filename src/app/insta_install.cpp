@@ -51,8 +51,9 @@ DWORD make_directory(const platform::Text &dir) {
 }
 
 // The running program, written as the uninstaller from its own file as it
-// was opened at start-up: whatever has since been put at the program's path
-// never becomes the uninstaller that the list of programs starts elevated.
+// was opened at start-up, and known by the digest the build recorded in the
+// running image: whatever has since been put at the program's path never
+// becomes the uninstaller that the list of programs starts elevated.
 // Installing again from the uninstaller into its own directory finds the
 // target to be the running file itself, however the directory was typed:
 // it is left as it is.
@@ -61,12 +62,12 @@ void place_uninstaller_copy(const platform::Text &directory) {
     const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
     if (platform::same_file(source, target)) return;
     const platform::ImageFile &image = platform::ImageFile::running();
-    if (!image.verified())
+    if (!image.opened())
         platform::raise_error(platform::format_message(L"Cannot create file %s", target));
     // An old copy made read-only (from a CD) could not be overwritten; a
     // link in its place is refused by the write, and left as it is here.
     if (!platform::leads_elsewhere(target)) platform::clear_read_only(target);
-    platform::write_file(target, image.bytes(), image.size());
+    platform::copy_file(image.handle(), target, platform::is_running_program);
 }
 
 } // namespace

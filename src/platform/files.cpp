@@ -1,4 +1,5 @@
 #include "files.h"
+#include "buffer.h"
 #include "owners.h"
 #include "paths.h"
 #include "security.h"
@@ -77,18 +78,53 @@ bool force_directories(Text path) {
     return true;
 }
 
-void write_file(const Text &path, const void *bytes, DWORD size) {
-    const UniqueHandle file = open_for_replacing(path);
+namespace {
+
+// ERROR_INVALID_IMAGE_HASH, which the headers lack: the system's code for a
+// file that is not the one its digest names.
+constexpr DWORD kInvalidImageHash = 577;
+
+[[noreturn]] void cannot_create(const Text &path, DWORD error) {
+    raise_error(format_message(L"Cannot create file %s", path), error);
+}
+
+UniqueHandle open_or_raise(const Text &path) {
+    UniqueHandle file = open_for_replacing(path);
     // The code is taken before the message is made, which may call the system.
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        raise_error(format_message(L"Cannot create file %s", path), error);
-    }
-    if (size == 0) return;
+    if (!file) cannot_create(path, ::GetLastError());
+    return file;
+}
+
+void write_or_raise(HANDLE file, const void *bytes, DWORD size) {
     DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes, size, &written, nullptr))
+    if (!::WriteFile(file, bytes, size, &written, nullptr))
         raise_error(L"Stream write error", ::GetLastError());
     if (written != size) raise_error(L"Stream write error");
+}
+
+} // namespace
+
+void write_file(const Text &path, const void *bytes, DWORD size) {
+    const UniqueHandle file = open_or_raise(path);
+    if (size) write_or_raise(file.get(), bytes, size);
+}
+
+void copy_file(HANDLE source, const Text &path, bool (*accept)(HANDLE written)) {
+    UniqueHandle file = open_or_raise(path);
+    Buffer<unsigned char> piece;
+    piece.resize(64 * 1024);
+    OVERLAPPED position = {};
+    for (DWORD read = 0;; position.Offset += read) {
+        if (!::ReadFile(source, piece.data(), static_cast<DWORD>(piece.size()), &read, &position) &&
+            ::GetLastError() != ERROR_HANDLE_EOF)
+            cannot_create(path, ::GetLastError());
+        if (read == 0) break;
+        write_or_raise(file.get(), piece.data(), read);
+    }
+    if (accept(file.get())) return;
+    file.reset();
+    ::DeleteFileW(path.c_str());
+    cannot_create(path, kInvalidImageHash);
 }
 
 bool redirects_name(DWORD attributes, DWORD tag) {

@@ -25,6 +25,11 @@ bool force_directories(Text path);
 // replaced. A link in the file's place, or a file with more than one name,
 // is not written through: that too is "Cannot create file %s".
 void write_file(const Text &path, const void *bytes, DWORD size);
+// Replaces path the same way with the whole of the file open at source,
+// read from its start. Then accept, given the handle that wrote the copy
+// (which nobody else can have changed), must hold: otherwise the copy is
+// deleted and that is "Cannot create file %s" too.
+void copy_file(HANDLE source, const Text &path, bool (*accept)(HANDLE written));
 
 // Whether a directory entry with these attributes and reparse tag sends its
 // name elsewhere: a symbolic link, junction or mount point. Other reparse
