@@ -479,20 +479,53 @@ protected:
     std::wstring wdir = wide(dir);
 };
 
-TEST_F(Files, ForceDirectoriesMakesEveryMissingParent) {
-    EXPECT_TRUE(platform::force_directories(wdir + L"\\a\\b\\c\\"));
+// force_directories as setup calls it, with the account running the tests.
+DWORD force_directories(const std::wstring &path) {
+    platform::HeldFolders held;
+    platform::RunningAccount account;
+    return platform::force_directories(path, account.trusted_sid(), held);
+}
+
+TEST_F(Files, ForceDirectoriesMakesEveryMissingParentAndHoldsEachFolder) {
+    EXPECT_EQ(force_directories(wdir + L"\\a\\b\\c\\"), 0u);
     EXPECT_TRUE(platform::directory_exists(wdir + L"\\a\\b\\c"));
-    EXPECT_TRUE(platform::force_directories(wdir + L"\\a\\b\\c\\")); // existing is fine
-    EXPECT_TRUE(platform::force_directories(L"C:\\"));
-    EXPECT_TRUE(platform::force_directories(L"C:"));
+    EXPECT_EQ(force_directories(wdir + L"\\a\\b\\c\\"), 0u); // existing is fine
+    EXPECT_EQ(force_directories(L"C:\\"), 0u);
+    EXPECT_EQ(force_directories(L"C:"), 0u);
+
+    // Each folder on the way is held, from the root on, by the handle it
+    // was judged through, until the install's last file is written. (That
+    // nobody can then rename one of them only Windows shows: Wine lets a
+    // folder held without delete sharing be renamed.)
+    platform::HeldFolders held;
+    platform::RunningAccount account;
+    ASSERT_EQ(platform::force_directories(wdir + L"\\a\\b\\", account.trusted_sid(), held), 0u);
+    std::vector<std::wstring> way = {L"C:\\"};
+    for (std::size_t at = wdir.find(L'\\', 3); at != std::wstring::npos;
+         at = wdir.find(L'\\', at + 1))
+        way.push_back(wdir.substr(0, at));
+    for (const std::wstring &folder : {wdir, wdir + L"\\a", wdir + L"\\a\\b"})
+        way.push_back(folder);
+    ASSERT_EQ(held.handles().size(), way.size());
+    const auto identity = [](HANDLE file) {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        ::GetFileInformationByHandle(file, &info);
+        return std::make_pair(info.nFileIndexHigh, info.nFileIndexLow);
+    };
+    for (std::size_t i = 0; i < way.size(); ++i) {
+        const platform::UniqueHandle folder(
+            ::CreateFileW(way[i].c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        EXPECT_EQ(identity(held.handles()[i]), identity(folder.get())) << utf8(way[i]);
+    }
 }
 
 TEST_F(Files, ForceDirectoriesFailsForBareNamesEmptyPathsAndMissingDrives) {
     ::SetCurrentDirectoryA(dir.c_str());
-    EXPECT_FALSE(platform::force_directories(L"Tolmera\\"));
+    EXPECT_NE(force_directories(L"Tolmera\\"), 0u);
     EXPECT_FALSE(platform::directory_exists(wdir + L"\\Tolmera"));
-    EXPECT_FALSE(platform::force_directories(L""));
-    EXPECT_FALSE(platform::force_directories(L"Q:\\Tolmera\\"));
+    EXPECT_NE(force_directories(L""), 0u);
+    EXPECT_NE(force_directories(L"Q:\\Tolmera\\"), 0u);
 }
 
 TEST_F(Files, WriteFileReplacesTheWholeFile) {
@@ -619,10 +652,11 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
          "O:SYD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICIIO;GA;;;CO)(A;OICI;0x1200a9;;;BU)"
          "(A;CI;0x4;;;AU)(A;OICIIO;SDGXGWGR;;;AU)",
          false, true},
+        // Power Users may rename it: a folder of theirs would take its name.
         {"Program Files of Windows XP, which Power Users may change",
          "O:BAD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICIIO;GA;;;CO)(A;OICI;0x1200a9;;;BU)"
          "(A;OICI;0x1301bf;;;PU)",
-         false, true},
+         false, false},
         {"a folder setup makes", "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)",
          true, true},
         {"one the account running setup owns", "O:" + me + "D:P(A;OICI;FA;;;" + me + ")", true,
@@ -646,7 +680,10 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
         {"writing, generically", "O:BAD:P(A;;FA;;;BA)(A;;GW;;;BU)", false, true},
         {"adding files", "O:BAD:P(A;;FA;;;BA)(A;;0x2;;;BU)", false, true},
         {"writing attributes", "O:BAD:P(A;;FA;;;BA)(A;;0x100;;;BU)", false, true},
-        {"deleting the folder", "O:BAD:P(A;;FA;;;BA)(A;;SD;;;BU)", false, true},
+        // Renaming a folder above is the attack: a new one takes its name.
+        {"deleting or renaming the folder", "O:BAD:P(A;;FA;;;BA)(A;;SD;;;BU)", false, false},
+        {"modify, as Authenticated Users have on folders made in a drive's root",
+         "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;AU)", false, false},
         // What is made inside gets lists of its own.
         {"rights for what is made inside only", "O:BAD:P(A;;FA;;;BA)(A;OICIIO;FA;;;BU)", true,
          true},
@@ -669,6 +706,70 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
             << c.what;
         ::LocalFree(descriptor);
     }
+    // With a split token the account's own programs without administrator
+    // rights act as it: it is trusted neither as owner nor in an entry.
+    for (const std::string &descriptor :
+         {"O:" + me + "D:P(A;OICI;FA;;;BA)", "O:BAD:P(A;;FA;;;BA)(A;;FA;;;" + me + ")"}) {
+        PSECURITY_DESCRIPTOR converted = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            wide(descriptor).c_str(), SDDL_REVISION_1, &converted, nullptr));
+        EXPECT_TRUE(platform::only_trusted_may(converted, user, platform::kMoveRights));
+        EXPECT_FALSE(platform::only_trusted_may(converted, nullptr, platform::kMoveRights))
+            << descriptor;
+        ::LocalFree(converted);
+    }
+    PSID system = nullptr;
+    ASSERT_TRUE(::ConvertStringSidToSidW(L"S-1-5-18", &system));
+    EXPECT_FALSE(platform::account_is_trusted(user, TokenElevationTypeFull, true));
+    EXPECT_FALSE(platform::account_is_trusted(user, TokenElevationTypeLimited, true));
+    EXPECT_TRUE(platform::account_is_trusted(user, TokenElevationTypeDefault, true));
+    EXPECT_TRUE(platform::account_is_trusted(user, TokenElevationTypeFull, false)) << "UAC off";
+    EXPECT_TRUE(platform::account_is_trusted(system, TokenElevationTypeFull, true));
+    ::LocalFree(system);
+
+    // Every kind of allowing entry counts, built byte by byte: compound
+    // (a server, then a client), object (with or without object types),
+    // callback and callback object.
+    const auto sid_bytes = [](const std::string &text) {
+        PSID sid = nullptr;
+        ::ConvertStringSidToSidA(text.c_str(), &sid);
+        std::string bytes(static_cast<const char *>(sid), ::GetLengthSid(sid));
+        ::LocalFree(sid);
+        return bytes;
+    };
+    const std::string admins = sid_bytes("S-1-5-32-544"), another = sid_bytes(other);
+    const std::string guid(16, '\x11'), no_flags(4, '\0');
+    const std::string both_types = std::string("\x03\0\0\0", 4) + guid + guid;
+    const auto with_entry = [&](BYTE type, const std::string &rest) {
+        std::string entry(8, '\0');
+        entry[0] = static_cast<char>(type);
+        const WORD size = static_cast<WORD>(8 + rest.size());
+        std::memcpy(&entry[2], &size, 2);
+        const DWORD mask = FILE_DELETE_CHILD;
+        std::memcpy(&entry[4], &mask, 4);
+        entry += rest;
+        alignas(DWORD) unsigned char list[512];
+        ::InitializeAcl(reinterpret_cast<PACL>(list), sizeof list, ACL_REVISION_DS);
+        PSID owner = const_cast<char *>(admins.data());
+        ::AddAccessAllowedAce(reinterpret_cast<PACL>(list), ACL_REVISION, FILE_ALL_ACCESS, owner);
+        EXPECT_TRUE(::AddAce(reinterpret_cast<PACL>(list), ACL_REVISION_DS, MAXDWORD, &entry[0],
+                             static_cast<DWORD>(entry.size())));
+        SECURITY_DESCRIPTOR descriptor;
+        ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        ::SetSecurityDescriptorOwner(&descriptor, owner, FALSE);
+        ::SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(list), FALSE);
+        return platform::only_trusted_may(&descriptor, user, platform::kMoveRights);
+    };
+    const std::string compound_kind = std::string("\x01\0\0\0", 4);
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_COMPOUND_ACE_TYPE, compound_kind + admins + another));
+    EXPECT_TRUE(with_entry(ACCESS_ALLOWED_COMPOUND_ACE_TYPE, compound_kind + admins + admins));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, no_flags + another));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, both_types + another));
+    EXPECT_TRUE(with_entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, both_types + admins));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, another));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE, no_flags + another));
+    EXPECT_TRUE(with_entry(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE, no_flags + admins));
+
     // A null list lets everybody do everything. (Built by hand: Wine reads
     // "D:NO_ACCESS_CONTROL" as an empty list.)
     SECURITY_DESCRIPTOR open;
@@ -682,21 +783,30 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
 // The same on folders as Wine shows them: from their Unix mode, owned by
 // the account running the tests.
 TEST_F(Files, FoldersAnybodyMayChangeAreRefusedAsTheSystemReportsThem) {
-    EXPECT_TRUE(platform::only_trusted_may(L"C:\\", platform::kChangeRights));
-    EXPECT_TRUE(platform::only_trusted_may(L"C:\\Program Files", platform::kChangeRights));
+    const auto only_trusted_may = [](const std::wstring &path, DWORD rights) {
+        const platform::UniqueHandle folder(
+            ::CreateFileW(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return folder && platform::only_trusted_may_on(
+                             folder.get(), platform::RunningAccount().trusted_sid(), rights);
+    };
+    EXPECT_TRUE(only_trusted_may(L"C:\\", platform::kChangeRights));
+    EXPECT_TRUE(only_trusted_may(L"C:\\Program Files", platform::kChangeRights));
     const std::string open = dir + "\\open";
     ::CreateDirectoryW(wide(open).c_str(), nullptr);
     ASSERT_TRUE(set_access_list(open, "D:P(A;OICI;FA;;;WD)"));
     ASSERT_NE(access_list_of(open).find("S-1-1-0 1301ff OICI"), std::string::npos)
         << access_list_of(open);
-    EXPECT_FALSE(platform::only_trusted_may(wide(open), platform::kMoveRights));
-    EXPECT_FALSE(platform::only_trusted_may(wdir + L"\\missing", 0));
+    EXPECT_FALSE(only_trusted_may(wide(open), platform::kMoveRights));
+    EXPECT_FALSE(only_trusted_may(wdir + L"\\missing", 0));
 
-    // Neither the folder itself nor one made inside it, which nothing is.
-    EXPECT_FALSE(platform::force_directories(wide(open)));
-    EXPECT_FALSE(platform::force_directories(wide(open + "\\Tolmera\\")));
+    // Neither the folder itself nor one made inside it, which nothing is;
+    // the reason is the rights, not a code left from an earlier call.
+    ::SetLastError(ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(force_directories(wide(open)), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(force_directories(wide(open + "\\Tolmera\\")), DWORD(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(exists(open + "\\Tolmera"));
-    EXPECT_TRUE(platform::force_directories(wdir + L"\\closed\\Tolmera\\"));
+    EXPECT_EQ(force_directories(wdir + L"\\closed\\Tolmera\\"), 0u);
 }
 
 // Only reparse points that send their name elsewhere are links; the
@@ -723,7 +833,7 @@ TEST_F(Files, LinksAreNameRedirectionsAnywhereOnTheWay) {
     EXPECT_TRUE(platform::path_has_link(wide(link + "\\sub\\Corvanta.lnk")));
     EXPECT_TRUE(platform::path_has_link(wide(link + "\\sub\\")));
     EXPECT_FALSE(platform::path_has_link(wide(real + "\\sub\\Corvanta.lnk")));
-    EXPECT_FALSE(platform::force_directories(wide(link + "\\sub\\Tolmera\\")));
+    EXPECT_EQ(force_directories(wide(link + "\\sub\\Tolmera\\")), platform::kErrorLinkOnTheWay);
     EXPECT_FALSE(exists(real + "\\sub\\Tolmera"));
     remove_unix_symbolic_link(link);
 }

@@ -4,6 +4,7 @@
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/resources.h"
+#include "../platform/security.h"
 #include "../platform/setup_error.h"
 #include "../window/application.h"
 #include "insta.h"
@@ -41,13 +42,12 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
     if (key.is_open()) key.write_text(name, data);
 }
 
-// Creates the install directory and its missing parents: 0 when done, else
-// the system's error code for why not.
-DWORD make_directory(const platform::Text &dir) {
+// Creates the install directory and its missing parents, holding each
+// folder on the way: 0 when done, else the system's error code for why not.
+DWORD make_directory(const platform::Text &dir, platform::HeldFolders &held) {
     if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
-    if (platform::force_directories(dir)) return 0;
-    const DWORD error = ::GetLastError();
-    return error ? error : ERROR_PATH_NOT_FOUND;
+    platform::RunningAccount account;
+    return platform::force_directories(dir, account.trusted_sid(), held);
 }
 
 // The running program, written as the uninstaller from its own file as it
@@ -77,8 +77,10 @@ void TForm1::docopy() {
     const auto &payloads = manifest::kPayloads;
 
     // What is left here is later run as administrator: a folder that anyone
-    // else may change, or that is reached through a link, is not used.
-    if (const DWORD failure = make_directory(dir)) {
+    // else may change, or that is reached through a link, is not used. The
+    // folders stay held until the last file is written.
+    platform::HeldFolders folders;
+    if (const DWORD failure = make_directory(dir, folders)) {
         ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
         return;
     }

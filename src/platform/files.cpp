@@ -1,9 +1,12 @@
 #include "files.h"
 #include "buffer.h"
+#include "dll_function.h"
 #include "owners.h"
 #include "paths.h"
 #include "security.h"
 #include "setup_error.h"
+#include <winternl.h>
+#include <utility>
 
 namespace platform {
 
@@ -57,25 +60,78 @@ bool file_exists(const Text &path) {
     return search.valid() && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool force_directories(Text path) {
+HeldFolders::~HeldFolders() {
+    for (HANDLE folder : handles_)
+        ::CloseHandle(folder);
+}
+
+void HeldFolders::hold(UniqueHandle folder) {
+    handles_.push_back(folder.release());
+}
+
+namespace {
+
+// The folder's own attributes and reparse tag, through its handle. Windows
+// XP has no GetFileInformationByHandleEx; ntdll has had this since 2000.
+bool attribute_tag(HANDLE file, DWORD &attributes, DWORD &tag) {
+    using QueryInformationFile = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, int);
+    const auto query = dll_function<QueryInformationFile>(::GetModuleHandleW(L"ntdll.dll"),
+                                                          "NtQueryInformationFile");
+    constexpr int kFileAttributeTagInformation = 35;
+    DWORD information[2] = {};
+    IO_STATUS_BLOCK status = {};
+    if (!query ||
+        query(file, &status, information, sizeof information, kFileAttributeTagInformation) < 0)
+        return false;
+    attributes = information[0];
+    tag = information[1];
+    return true;
+}
+
+// Opens one folder on the way and judges it through that handle: 0, or why not.
+DWORD check_folder(const Text &folder, void *trusted_user, DWORD rights, HeldFolders &held) {
+    // Sharing everything but deletion: from here on nobody can rename it
+    // away, remove it or put a link in its place.
+    UniqueHandle handle(::CreateFileW(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr));
+    if (!handle) {
+        const DWORD error = ::GetLastError();
+        return error ? error : ERROR_PATH_NOT_FOUND;
+    }
+    DWORD attributes = 0, tag = 0;
+    if (!attribute_tag(handle.get(), attributes, tag)) return ERROR_ACCESS_DENIED;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_DIRECTORY;
+    // Wine opens what a Unix link points to and tells no tag through the
+    // handle; by its name, now pinned by the handle, it is still seen.
+    if (redirects_name(attributes, tag) || is_link(folder)) return kErrorLinkOnTheWay;
+    if (!only_trusted_may_on(handle.get(), trusted_user, rights)) return ERROR_ACCESS_DENIED;
+    held.hold(std::move(handle));
+    return 0;
+}
+
+} // namespace
+
+DWORD force_directories(Text path, void *trusted_user, HeldFolders &held) {
     for (std::size_t i = 0; i < path.size(); ++i)
         if (path[i] == L'/') path[i] = L'\\';
     if (path.empty() || path.back() != L'\\') path += L'\\';
-    if (!is_full_path(path)) return false;
+    if (!is_full_path(path)) return ERROR_BAD_PATHNAME;
     // The root ends at the backslash after the drive, or after the share.
     const std::size_t root = path[1] == L':' ? 2 : path.find(L'\\', path.find(L'\\', 2) + 1);
     for (std::size_t end = root; end != Text::npos; end = path.find(L'\\', end + 1)) {
         const Text folder = path.substr(0, end == root ? end + 1 : end);
-        if (is_link(folder)) return false;
         // Made where any user may write (a drive's root), the folder would
         // inherit that; what setup leaves in it is later run as
         // administrator. Whoever made the folder first, it is judged below.
         if (end != root) create_protected_directory(folder);
-        if (!directory_exists(folder) ||
-            !only_trusted_may(folder, end + 1 == path.size() ? kChangeRights : kMoveRights))
-            return false;
+        // A root cannot be renamed or removed, whatever its list says.
+        const DWORD rights = (end + 1 == path.size() ? kChangeRights : kMoveRights) &
+                             (end == root ? ~static_cast<DWORD>(DELETE) : ~0ul);
+        if (const DWORD refused = check_folder(folder, trusted_user, rights, held)) return refused;
     }
-    return true;
+    return 0;
 }
 
 namespace {

@@ -1,6 +1,8 @@
 #pragma once
 // File and directory helpers that raise the program's own error texts.
 #include <windows.h>
+#include "buffer.h"
+#include "owners.h"
 #include "text.h"
 
 namespace platform {
@@ -9,15 +11,40 @@ bool directory_exists(const Text &path);
 // True when a file, not a directory, of that name exists.
 bool file_exists(const Text &path);
 
+// Folders held open, without delete sharing, until the object goes: none
+// of them can be renamed, removed or replaced by a link meanwhile.
+class HeldFolders {
+public:
+    HeldFolders() = default;
+    HeldFolders(const HeldFolders &) = delete;
+    HeldFolders &operator=(const HeldFolders &) = delete;
+    ~HeldFolders();
+    void hold(UniqueHandle folder);
+    // From the root on.
+    const Buffer<HANDLE> &handles() const { return handles_; }
+
+private:
+    Buffer<HANDLE> handles_;
+};
+
+// The system's code for a name that leads through a link
+// (ERROR_REPARSE_POINT_ENCOUNTERED, which the headers lack).
+constexpr DWORD kErrorLinkOnTheWay = 4395;
+
 // Creates path and every missing parent, and tells whether the folder may
-// take what administrators will run: false unless every folder on the way
-// exists as a folder and is no link, is owned by a trusted account (see
-// only_trusted_may) and lets nobody else remove or rename what is in it or
-// change its rights (kMoveRights), and the last also lets nobody else
-// write into it or remove it (kChangeRights). '/' counts as '\\'; the path
-// must be full ("C:" is the drive's root). Each directory made here gets
-// the access list of Program Files; directories that existed keep their own.
-bool force_directories(Text path);
+// take what administrators will run: 0 if every folder on the way exists as
+// a folder and is no link, is owned by a trusted account (see
+// only_trusted_may) and lets nobody else remove or rename it or what is in
+// it, or change its rights (kMoveRights; a drive's or share's root cannot
+// be renamed, and may be by anybody), and the last also lets nobody else
+// write into it (kChangeRights). Otherwise the reason: ERROR_ACCESS_DENIED
+// for an owner or rights, kErrorLinkOnTheWay for a link, or the system's
+// code. Each folder is opened once, without following a link; its kind and
+// its rights are read through that handle, which stays in held. '/' counts
+// as '\'; the path must be full ("C:" is the drive's root). Each directory
+// made here gets the access list of Program Files; directories that
+// existed keep their own.
+DWORD force_directories(Text path, void *trusted_user, HeldFolders &held);
 
 // Replaces path with exactly these bytes, written in one call:
 // "Cannot create file %s" or "Stream write error". The file gets the
