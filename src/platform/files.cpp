@@ -102,7 +102,8 @@ DWORD check_folder(const Text &folder, void *trusted_user, DWORD rights, HeldFol
     }
     DWORD attributes = 0, tag = 0;
     if (!attribute_tag(handle.get(), attributes, tag)) return ERROR_ACCESS_DENIED;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_DIRECTORY;
+    // A file in the folder's place, which is why the folder cannot be made.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_ALREADY_EXISTS;
     // Wine opens what a Unix link points to and tells no tag through the
     // handle; by its name, now pinned by the handle, it is still seen.
     if (redirects_name(attributes, tag) || is_link(folder)) return kErrorLinkOnTheWay;

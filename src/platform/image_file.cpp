@@ -5,6 +5,7 @@
 #include <winternl.h>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 
 namespace platform {
 
@@ -57,49 +58,40 @@ const Sha256 &recorded_program_digest() {
 
 bool program_file_digest(HANDLE file, DWORD slot_rva, Sha256 &digest) {
     LARGE_INTEGER size = {};
-    unsigned char headers[4096];
-    if (!::GetFileSizeEx(file, &size) || size.HighPart) return false;
-    const DWORD file_size = size.LowPart;
-    const DWORD header_size = file_size < sizeof headers ? file_size : sizeof headers;
-    if (!read_at(file, 0, headers, header_size) || header_size < sizeof(IMAGE_DOS_HEADER))
+    unsigned char headers[4096] = {};
+    if (!::GetFileSizeEx(file, &size) || size.HighPart || size.LowPart < sizeof headers ||
+        !read_at(file, 0, headers, sizeof headers))
         return false;
     const DWORD nt = read32(headers + offsetof(IMAGE_DOS_HEADER, e_lfanew));
-    if (nt > header_size || header_size - nt < sizeof(IMAGE_NT_HEADERS32)) return false;
-    IMAGE_NT_HEADERS32 nt_headers;
-    std::memcpy(&nt_headers, headers + nt, sizeof nt_headers);
-    const IMAGE_OPTIONAL_HEADER32 &optional = nt_headers.OptionalHeader;
-    const DWORD sections = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                           nt_headers.FileHeader.SizeOfOptionalHeader;
-    if (nt_headers.Signature != IMAGE_NT_SIGNATURE ||
-        optional.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC ||
-        optional.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_SECURITY ||
-        sections + nt_headers.FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER) >
-            header_size)
+    if (nt > sizeof headers - sizeof(IMAGE_NT_HEADERS32)) return false;
+    const auto &nt_headers = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(headers + nt);
+    const auto *section = IMAGE_FIRST_SECTION(&nt_headers);
+    const WORD sections = nt_headers.FileHeader.NumberOfSections;
+    if (nt_headers.OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_SECURITY ||
+        reinterpret_cast<const unsigned char *>(section + sections) > headers + sizeof headers)
         return false;
 
     // Where the slot lies in the file, by the file's own section table.
     DWORD slot = 0;
-    for (WORD i = 0; i < nt_headers.FileHeader.NumberOfSections; ++i) {
-        IMAGE_SECTION_HEADER section;
-        std::memcpy(&section, headers + sections + i * sizeof section, sizeof section);
-        if (slot_rva >= section.VirtualAddress &&
-            slot_rva - section.VirtualAddress + 32 <= section.SizeOfRawData)
-            slot = section.PointerToRawData + (slot_rva - section.VirtualAddress);
-    }
+    for (WORD i = 0; i < sections; ++i, ++section)
+        if (slot_rva >= section->VirtualAddress &&
+            slot_rva - section->VirtualAddress + 32 <= section->SizeOfRawData)
+            slot = section->PointerToRawData + (slot_rva - section->VirtualAddress);
     const DWORD checksum = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.CheckSum);
     const DWORD certificates = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.DataDirectory) +
                                IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY);
     // Signing appends its certificate table; the bytes before it count.
-    const IMAGE_DATA_DIRECTORY &table = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
-    const DWORD end = table.Size ? table.VirtualAddress : file_size;
-    if (slot < certificates + sizeof table || end > file_size || end < slot + 32) return false;
+    const IMAGE_DATA_DIRECTORY &table =
+        nt_headers.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
+    const DWORD end = table.Size ? table.VirtualAddress : size.LowPart;
+    if (slot < certificates + sizeof table || end > size.LowPart || end < slot + 32) return false;
 
+    // Everything but the checksum, the table's entry and the slot.
+    const DWORD pieces[] = {0,    checksum,  checksum + 4, certificates, certificates + 8,
+                            slot, slot + 32, end};
     Sha256Hash hash;
-    if (!hash_range(file, 0, checksum, hash) ||
-        !hash_range(file, checksum + sizeof(DWORD), certificates, hash) ||
-        !hash_range(file, certificates + sizeof table, slot, hash) ||
-        !hash_range(file, slot + 32, end, hash))
-        return false;
+    for (std::size_t i = 0; i < std::size(pieces); i += 2)
+        if (!hash_range(file, pieces[i], pieces[i + 1], hash)) return false;
     digest = hash.finish();
     return true;
 }

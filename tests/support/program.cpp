@@ -8,15 +8,21 @@
 namespace testing_support {
 
 ProgramRun::ProgramRun(const std::string &program, const std::string &directory,
-                       const std::string &arguments) {
+                       const std::string &arguments,
+                       const std::function<void()> &before_first_instruction) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     const std::wstring application = wide(program), current = wide(directory);
     std::wstring command =
         L"\"" + application + L"\"" + wide(arguments.empty() ? "" : " " + arguments);
-    if (::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE,
+                         before_first_instruction ? CREATE_SUSPENDED : 0, nullptr,
                          current.empty() ? nullptr : current.c_str(), &startup, &info)) {
+        if (before_first_instruction) {
+            before_first_instruction();
+            ::ResumeThread(info.hThread);
+        }
         ::CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;

@@ -45,8 +45,9 @@ const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",  "rb2
 } // namespace
 
 SetupDriver::SetupDriver(const std::string &program, const std::string &directory,
-                         const std::string &arguments, FirstWindow first)
-    : run_(program, directory, arguments) {
+                         const std::string &arguments, FirstWindow first,
+                         const std::function<void()> &before_first_instruction)
+    : run_(program, directory, arguments, before_first_instruction) {
     if (first == FirstWindow::main) wait_for_main_window();
 }
 
