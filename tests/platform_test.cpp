@@ -929,7 +929,7 @@ TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
 TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
     if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
-        GTEST_SKIP() << "no small drive: the test environment could not mount one";
+        FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
     const std::string root = drive;
     // On the same drive: moved into the script's folder, and back again.
     const std::string program = root + "\\install.exe";
@@ -958,6 +958,59 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
     ::DeleteFileA(filler.c_str());
     EXPECT_EQ(left, (std::vector<std::string>{"filler", "install.exe"}));
     EXPECT_TRUE(exists(program));
+}
+
+// A setup program on another drive than the scripts' folder (than Windows)
+// is no part of the installation, and one held for reading only (from a CD)
+// cannot be moved: both stay where they are, deleted neither by name nor by
+// a script.
+TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
+    const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
+    if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
+        FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
+    const std::string scripts = scratch_directory("self-removal-scripts");
+    const auto scripts_entries = [&] {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        platform::FindHandle search(::FindFirstFileA((scripts + "\\*").c_str(), &found));
+        if (search) do
+                names.push_back(found.cFileName);
+            while (::FindNextFileA(search.get(), &found));
+        return names;
+    };
+    const std::vector<std::string> empty = {".", ".."};
+    {
+        SCOPED_TRACE("on another drive");
+        const std::string program = std::string(drive) + "\\setup.exe";
+        write_text_file(program, "x");
+        {
+            const platform::ImageFile file(wide(program));
+            ASSERT_TRUE(file.movable());
+            EXPECT_EQ(
+                error_of([&] { remove_after_exit(file, wide(program), false, wide(scripts)); }),
+                "(no error)");
+        }
+        EXPECT_TRUE(exists(program));
+        EXPECT_EQ(scripts_entries(), empty) << "a script was left to delete it";
+        ::DeleteFileA(program.c_str());
+    }
+    {
+        SCOPED_TRACE("held for reading only");
+        const std::string program = scratch_directory("self-removal-held") + "\\install.exe";
+        write_text_file(program, "x");
+        const HANDLE other = ::CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, 0, nullptr);
+        {
+            const platform::ImageFile file(wide(program));
+            ASSERT_FALSE(file.movable());
+            EXPECT_EQ(
+                error_of([&] { remove_after_exit(file, wide(program), true, wide(scripts)); }),
+                "(no error)");
+        }
+        ::CloseHandle(other);
+        EXPECT_TRUE(exists(program));
+        EXPECT_EQ(scripts_entries(), empty) << "a script was left to delete it";
+    }
 }
 
 TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {

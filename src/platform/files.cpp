@@ -60,6 +60,31 @@ bool file_exists(const Text &path) {
     return search.valid() && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool query_file_information(HANDLE file, int kind, void *information, DWORD size) {
+    // Windows XP has no GetFileInformationByHandleEx; ntdll has had this
+    // since Windows 2000.
+    using QueryInformationFile = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, int);
+    const auto query = dll_function<QueryInformationFile>(::GetModuleHandleW(L"ntdll.dll"),
+                                                          "NtQueryInformationFile");
+    IO_STATUS_BLOCK status = {};
+    return query && query(file, &status, information, size, kind) >= 0;
+}
+
+bool opened_as(HANDLE file, const Text &path) {
+    // The name within its volume: after the drive ("C:"), or the server's
+    // name (the share's stays).
+    const Text full = full_path(path);
+    const std::size_t after = full[1] == L':' ? 2 : 1;
+    struct {
+        ULONG length;
+        WCHAR name[MAX_PATH * 2];
+    } information = {};
+    constexpr int kFileNameInformation = 9;
+    return query_file_information(file, kFileNameInformation, &information, sizeof information) &&
+           ::lstrcmpiW(Text(information.name, information.length / 2).c_str(),
+                       full.c_str() + after) == 0;
+}
+
 HeldFolders::~HeldFolders() {
     for (HANDLE folder : handles_)
         ::CloseHandle(folder);
@@ -71,17 +96,12 @@ void HeldFolders::hold(UniqueHandle folder) {
 
 namespace {
 
-// The folder's own attributes and reparse tag, through its handle. Windows
-// XP has no GetFileInformationByHandleEx; ntdll has had this since 2000.
+// The folder's own attributes and reparse tag, through its handle.
 bool attribute_tag(HANDLE file, DWORD &attributes, DWORD &tag) {
-    using QueryInformationFile = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, int);
-    const auto query = dll_function<QueryInformationFile>(::GetModuleHandleW(L"ntdll.dll"),
-                                                          "NtQueryInformationFile");
     constexpr int kFileAttributeTagInformation = 35;
     DWORD information[2] = {};
-    IO_STATUS_BLOCK status = {};
-    if (!query ||
-        query(file, &status, information, sizeof information, kFileAttributeTagInformation) < 0)
+    if (!query_file_information(file, kFileAttributeTagInformation, information,
+                                sizeof information))
         return false;
     attributes = information[0];
     tag = information[1];
@@ -168,15 +188,14 @@ void write_file(const Text &path, const void *bytes, DWORD size) {
 
 void copy_file(HANDLE source, const Text &path, bool (*accept)(HANDLE written)) {
     UniqueHandle file = open_or_raise(path);
-    Buffer<unsigned char> piece;
-    piece.resize(64 * 1024);
+    unsigned char piece[16 * 1024];
     OVERLAPPED position = {};
     for (DWORD read = 0;; position.Offset += read) {
-        if (!::ReadFile(source, piece.data(), static_cast<DWORD>(piece.size()), &read, &position) &&
+        if (!::ReadFile(source, piece, sizeof piece, &read, &position) &&
             ::GetLastError() != ERROR_HANDLE_EOF)
             cannot_create(path, ::GetLastError());
         if (read == 0) break;
-        write_or_raise(file.get(), piece.data(), read);
+        write_or_raise(file.get(), piece, read);
     }
     if (accept(file.get())) return;
     file.reset();

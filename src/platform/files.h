@@ -76,6 +76,12 @@ bool leads_elsewhere(const Text &path);
 // their spelling (letter case, short names, "." and ".."). A missing file
 // is the same as nothing.
 bool same_file(const Text &first, const Text &second);
+// NtQueryInformationFile: what the system tells of an open file, by kind.
+bool query_file_information(HANDLE file, int kind, void *information, DWORD size);
+// Whether the file open at file is the one path names, as the system names
+// it through the handle: not one a link led to. (Wine names the file a Unix
+// link leads to, and shows no such link as one otherwise.)
+bool opened_as(HANDLE file, const Text &path);
 // Clears the read-only attribute, which would stop a deletion or overwrite.
 void clear_read_only(const Text &path);
 

@@ -32,13 +32,11 @@ bool read_at(HANDLE file, DWORD offset, void *bytes, DWORD size) {
 
 // Adds the bytes from begin up to end, read in pieces.
 bool hash_range(HANDLE file, DWORD begin, DWORD end, Sha256Hash &hash) {
-    static constexpr DWORD kPiece = 64 * 1024;
-    Buffer<unsigned char> piece;
-    piece.resize(kPiece);
+    unsigned char piece[16 * 1024];
     for (DWORD at = begin; at < end;) {
-        const DWORD count = end - at < kPiece ? end - at : kPiece;
-        if (!read_at(file, at, piece.data(), count)) return false;
-        hash.add(piece.data(), count);
+        const DWORD count = end - at < sizeof piece ? end - at : sizeof piece;
+        if (!read_at(file, at, piece, count)) return false;
+        hash.add(piece, count);
         at += count;
     }
     return true;

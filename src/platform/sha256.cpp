@@ -39,35 +39,31 @@ const CryptoFunctions &crypto() {
 
 } // namespace
 
-void Sha256Hash::ProviderTraits::close(Handle h) {
-    crypto().release_context(h, 0);
-}
-
-void Sha256Hash::HashTraits::close(Handle h) {
-    crypto().destroy_hash(h);
-}
-
 Sha256Hash::Sha256Hash() {
     const CryptoFunctions &api = crypto();
-    HCRYPTPROV provider = 0;
     if (!api.acquire_context || !api.release_context || !api.create_hash || !api.destroy_hash ||
         !api.hash_data || !api.get_hash_param ||
-        !api.acquire_context(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+        !api.acquire_context(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
+        !api.create_hash(provider_, CALG_SHA_256, 0, 0, &hash_)) {
+        // No destructor runs for an object not made.
+        if (provider_) api.release_context(provider_, 0);
         unavailable();
-    provider_.reset(provider);
-    HCRYPTHASH hash = 0;
-    if (!api.create_hash(provider_.get(), CALG_SHA_256, 0, 0, &hash)) unavailable();
-    hash_.reset(hash);
+    }
+}
+
+Sha256Hash::~Sha256Hash() {
+    if (hash_) crypto().destroy_hash(hash_);
+    if (provider_) crypto().release_context(provider_, 0);
 }
 
 void Sha256Hash::add(const void *bytes, DWORD size) {
-    if (!crypto().hash_data(hash_.get(), static_cast<const BYTE *>(bytes), size, 0)) unavailable();
+    if (!crypto().hash_data(hash_, static_cast<const BYTE *>(bytes), size, 0)) unavailable();
 }
 
 Sha256 Sha256Hash::finish() {
     Sha256 digest = {};
     DWORD length = sizeof digest.bytes;
-    if (!crypto().get_hash_param(hash_.get(), HP_HASHVAL, digest.bytes, &length, 0)) unavailable();
+    if (!crypto().get_hash_param(hash_, HP_HASHVAL, digest.bytes, &length, 0)) unavailable();
     return digest;
 }
 

@@ -2,7 +2,6 @@
 // SHA-256 from the system's crypto provider, over bytes given in one piece
 // or in several.
 #include <windows.h>
-#include "owners.h"
 
 struct Sha256 {
     BYTE bytes[32];
@@ -15,24 +14,15 @@ namespace platform {
 class Sha256Hash {
 public:
     Sha256Hash();
+    Sha256Hash(const Sha256Hash &) = delete;
+    Sha256Hash &operator=(const Sha256Hash &) = delete;
+    ~Sha256Hash();
     void add(const void *bytes, DWORD size);
     Sha256 finish();
 
 private:
-    struct ProviderTraits {
-        using Handle = ULONG_PTR;
-        static Handle empty() { return 0; }
-        static bool valid(Handle h) { return h != 0; }
-        static void close(Handle h);
-    };
-    struct HashTraits {
-        using Handle = ULONG_PTR;
-        static Handle empty() { return 0; }
-        static bool valid(Handle h) { return h != 0; }
-        static void close(Handle h);
-    };
-    Owner<ProviderTraits> provider_;
-    Owner<HashTraits> hash_;
+    ULONG_PTR provider_ = 0; // HCRYPTPROV
+    ULONG_PTR hash_ = 0;     // HCRYPTHASH
 };
 
 } // namespace platform

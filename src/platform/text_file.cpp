@@ -47,6 +47,7 @@ TextFileWriter::TextFileWriter(const Text &path) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(file_.get(), &info)) raise_last_error();
     if (::GetFileType(file_.get()) != FILE_TYPE_DISK || info.nNumberOfLinks > 1 ||
+        !opened_as(file_.get(), path) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
         raise_error(io_error_text(5), kErrorLinkOnTheWay);
     // Emptied only when there is something to take away: on a full disk

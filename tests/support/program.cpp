@@ -130,8 +130,17 @@ bool is_enabled(HWND window) {
     return ::IsWindowEnabled(window) != FALSE;
 }
 
+// Questions to another process's windows wait a limited time: a program
+// that hangs, or has ended, fails the test instead of holding it.
 bool is_checked(HWND radio) {
-    return ::SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    DWORD_PTR state = 0;
+    return ::SendMessageTimeoutA(radio, BM_GETCHECK, 0, 0, SMTO_NORMAL, 10000, &state) &&
+           state == BST_CHECKED;
+}
+
+bool answers_with_an_icon(HWND picture) {
+    DWORD_PTR icon = 0;
+    return ::SendMessageTimeoutA(picture, STM_GETICON, 0, 0, SMTO_NORMAL, 10000, &icon) && icon;
 }
 
 void click(HWND button) {
@@ -139,7 +148,9 @@ void click(HWND button) {
 }
 
 void set_text(HWND edit, const std::string &text) {
-    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()),
+                          SMTO_NORMAL, 10000, &ignored);
 }
 
 std::string text_of(HWND window) {

@@ -73,6 +73,8 @@ HWND child_with_text(HWND parent, const char *text);
 bool is_shown(HWND window);
 bool is_enabled(HWND window);
 bool is_checked(HWND radio);
+// Whether a static control shows an icon.
+bool answers_with_an_icon(HWND picture);
 // Clicks a button as the mouse would, without waiting for the handler.
 void click(HWND button);
 void set_text(HWND edit, const std::string &text);

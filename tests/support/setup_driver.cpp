@@ -121,7 +121,7 @@ ForeignDialog SetupDriver::wait_for_dialog(DWORD timeout_ms) const {
         // on Windows, stc1 (0x440) in Wine's message box template.
         for (const int id : {0x14, 0x440}) {
             const HWND icon = ::GetDlgItem(search.found, id);
-            if (icon && ::IsWindowVisible(icon) && ::SendMessageA(icon, STM_GETICON, 0, 0))
+            if (icon && ::IsWindowVisible(icon) && answers_with_an_icon(icon))
                 dialog.has_icon = true;
         }
     }
