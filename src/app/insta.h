@@ -58,7 +58,8 @@ platform::Text self_removal_script(const SelfRemovalPaths &paths);
 // Deletes program, the file at program_path, once it has ended: moved by its
 // handle into a new folder of its own inside scripts_parent, a script there
 // deletes it, then itself and the folder. Where it cannot be moved, a file
-// that is part_of_installation is deleted where it lies; any other stays.
+// that is part_of_installation is deleted where it lies; any other stays,
+// as does one held for reading only.
 // A script that cannot be written raises the runtime's error, and leaves
 // neither script nor folder, and the file where it was.
 namespace platform {

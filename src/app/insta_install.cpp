@@ -4,6 +4,7 @@
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/resources.h"
+#include "../platform/security.h"
 #include "../platform/setup_error.h"
 #include "../window/application.h"
 #include "insta.h"
@@ -50,18 +51,18 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
     if (key.is_open()) key.write_text(name, data);
 }
 
-// Creates the install directory and its missing parents: 0 when done, else
-// the system's error code for why not.
-DWORD make_directory(const platform::Text &dir) {
+// Creates the install directory and its missing parents, holding each
+// folder on the way: 0 when done, else the system's error code for why not.
+DWORD make_directory(const platform::Text &dir, platform::HeldFolders &held) {
     if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
-    if (platform::force_directories(dir)) return 0;
-    const DWORD error = ::GetLastError();
-    return error ? error : ERROR_PATH_NOT_FOUND;
+    platform::RunningAccount account;
+    return platform::force_directories(dir, account.trusted_sid(), held);
 }
 
 // The running program, written as the uninstaller from its own file as it
-// was opened at start-up: whatever has since been put at the program's path
-// never becomes the uninstaller that the list of programs starts elevated.
+// was opened at start-up, and known by the digest the build recorded in the
+// running image: whatever has since been put at the program's path never
+// becomes the uninstaller that the list of programs starts elevated.
 // Installing again from the uninstaller into its own directory finds the
 // target to be the running file itself, however the directory was typed:
 // it is left as it is.
@@ -70,12 +71,12 @@ void place_uninstaller_copy(const platform::Text &directory) {
     const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
     if (platform::same_file(source, target)) return;
     const platform::ImageFile &image = platform::ImageFile::running();
-    if (!image.verified())
+    if (!image.opened())
         platform::raise_error(platform::format_message(L"Cannot create file %s", target));
     // An old copy made read-only (from a CD) could not be overwritten; a
     // link in its place is refused by the write, and left as it is here.
     if (!platform::leads_elsewhere(target)) platform::clear_read_only(target);
-    platform::write_file(target, image.bytes(), image.size());
+    platform::copy_file(image.handle(), target, platform::is_running_program);
 }
 
 } // namespace
@@ -85,8 +86,10 @@ void TForm1::docopy() {
     const auto &payloads = manifest::kPayloads;
 
     // What is left here is later run as administrator: a folder that anyone
-    // else may change, or that is reached through a link, is not used.
-    if (const DWORD failure = make_directory(dir)) {
+    // else may change, or that is reached through a link, is not used. The
+    // folders stay held until the last file is written.
+    platform::HeldFolders folders;
+    if (const DWORD failure = make_directory(dir, folders)) {
         ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
         return;
     }

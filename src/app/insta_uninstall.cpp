@@ -24,6 +24,11 @@ bool deletable_folder(const platform::Text &folder) {
     return !platform::path_has_link(folder);
 }
 
+// A shortcut in the user's folders, deleted with the user's rights.
+void delete_shortcut(const platform::Text &path) {
+    if (!platform::is_link(path)) shortcut_files().remove(path);
+}
+
 } // namespace
 
 void TForm1::dodel() {
@@ -62,19 +67,20 @@ void TForm1::dodel() {
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
         const platform::Text desktop = key.read_text(manifest::kDesktopValue);
         if (usable_user_folder(desktop)) {
-            delete_file(desktop + manifest::kDesktopAppLink);
-            delete_file(desktop + manifest::kDesktopHelpLink);
+            delete_shortcut(desktop + manifest::kDesktopAppLink);
+            delete_shortcut(desktop + manifest::kDesktopHelpLink);
         }
         const platform::Text start_menu = key.read_text(manifest::kStartMenuValue);
-        if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
+        if (usable_user_folder(start_menu))
+            delete_shortcut(start_menu + manifest::kStartMenuAppLink);
         const platform::Text programs = key.read_text(manifest::kProgramsValue);
         const platform::Text sub_folder =
             platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
-        if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
+        if (usable_user_folder(programs)) {
             const platform::Text folder = programs + L"\\";
-            delete_file(folder + manifest::kProgramsAppLink);
-            delete_file(folder + manifest::kProgramsUninstallLink);
-            delete_file(folder + manifest::kProgramsHelpLink);
+            delete_shortcut(folder + manifest::kProgramsAppLink);
+            delete_shortcut(folder + manifest::kProgramsUninstallLink);
+            delete_shortcut(folder + manifest::kProgramsHelpLink);
             ::RemoveDirectoryW(sub_folder.c_str());
         }
     }

@@ -2,8 +2,8 @@
 #include "../platform/buffer.h"
 #include "../platform/lzma_reader.h"
 #include "../platform/setup_error.h"
+#include "../platform/sha256.h"
 #include "../platform/staged_file.h"
-#include "payload_check.h"
 #include <cstring>
 
 namespace {
@@ -16,14 +16,14 @@ void unpack_payload(const platform::Text &target, const void *stream, DWORD size
                     const unsigned char (&file_sha256)[32]) {
     platform::StagedFile staged(target);
     platform::LzmaReader reader(stream, size, properties, x86);
-    Sha256Hash hash;
+    platform::Sha256Hash hash;
     platform::Buffer<unsigned char> part;
     part.resize(kPartSize);
     while (const DWORD length = reader.read(part.data(), kPartSize)) {
         hash.add(part.data(), length);
         staged.write(part.data(), length);
     }
-    const Sha256 digest = hash.digest();
+    const Sha256 digest = hash.finish();
     if (!reader.complete() || std::memcmp(digest.bytes, file_sha256, sizeof digest.bytes))
         platform::raise_error(platform::format_message(L"Cannot create file %s", target));
     staged.commit();

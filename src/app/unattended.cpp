@@ -1,5 +1,7 @@
 #include "unattended.h"
 #include "insta.h"
+#include "../platform/files.h"
+#include "../platform/paths.h"
 
 UnattendedRun::~UnattendedRun() {
     if (!started_) return;
@@ -9,6 +11,8 @@ UnattendedRun::~UnattendedRun() {
 
 bool UnattendedRun::start(const platform::Text &log_path) {
     if (!log_path.empty()) {
+        // Written with administrator rights: through no link on the way.
+        if (platform::path_has_link(platform::full_path(log_path))) return false;
         try {
             log_.emplace(log_path);
         } catch (const platform::SetupError &) {
