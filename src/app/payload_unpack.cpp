@@ -1,8 +1,8 @@
 #include "payload_unpack.h"
 #include "../platform/buffer.h"
+#include "../platform/cng_sha256.h"
 #include "../platform/lzma_reader.h"
 #include "../platform/setup_error.h"
-#include "../platform/sha256.h"
 #include "../platform/staged_file.h"
 #include <cstring>
 
@@ -16,7 +16,7 @@ void unpack_payload(const platform::Text &target, const void *stream, DWORD size
                     const unsigned char (&file_sha256)[32]) {
     platform::StagedFile staged(target);
     platform::LzmaReader reader(stream, size, properties, x86);
-    platform::Sha256Hash hash;
+    platform::CngSha256 hash;
     platform::Buffer<unsigned char> part;
     part.resize(kPartSize);
     while (const DWORD length = reader.read(part.data(), kPartSize)) {
