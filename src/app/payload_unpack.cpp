@@ -1,6 +1,6 @@
 #include "payload_unpack.h"
 #include "../platform/buffer.h"
-#include "../platform/cng_sha256.h"
+#include "../platform/large_sha256.h"
 #include "../platform/lzma_reader.h"
 #include "../platform/setup_error.h"
 #include "../platform/staged_file.h"
@@ -16,7 +16,7 @@ void unpack_payload(const platform::Text &target, const void *stream, DWORD size
                     const unsigned char (&file_sha256)[32]) {
     platform::StagedFile staged(target);
     platform::LzmaReader reader(stream, size, properties, x86);
-    platform::CngSha256 hash;
+    platform::LargeSha256 hash;
     platform::Buffer<unsigned char> part;
     part.resize(kPartSize);
     while (const DWORD length = reader.read(part.data(), kPartSize)) {

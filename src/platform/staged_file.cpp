@@ -38,10 +38,12 @@ StagedFile::StagedFile(const Text &target) : target_(target), staged_(target + L
     // this name is what an earlier install left when it was stopped.
     ::DeleteFileW(staged_.c_str());
     const LocalMemory descriptor = protected_file_descriptor();
+    if (!descriptor) cannot_create(target_, ::GetLastError());
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
+    // Nothing is left to remove when this fails: the destructor does not run.
     file_.reset(::CreateFileW(staged_.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!descriptor || !file_) cannot_create(target_, ::GetLastError());
+    if (!file_) cannot_create(target_, ::GetLastError());
 }
 
 StagedFile::~StagedFile() {
