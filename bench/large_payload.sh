@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # The install with a 64 MiB application file beside the ordinary one, under
 # Wine: how long the install takes beyond its fixed pauses (3,100 ms), next
-# to cp of the same bytes, and how much memory the process needs. The
-# payload is a resource mapped from the program file, so its pages count as
-# file-backed (RssFile); anonymous memory (RssAnon) must not grow with it.
-# BENCH_RUNS installs of each build (default 3); BENCH_BUILD_DIR (default
-# build-bench) and BENCH_LARGE_BUILD_DIR (default build-bench-64m).
+# to cp of the same bytes and to an NSIS installer carrying the same 64 MiB
+# stored (both unattended, /S: no pauses), and how much memory the process
+# needs; and the first paint of both builds, which must not grow with the
+# payload (start-up reads nothing of the program file). The payload is a
+# resource mapped from the program file, so its pages count as file-backed
+# (RssFile); anonymous memory (RssAnon) must not grow with it.
+# BENCH_RUNS installs of each build (default 3), BENCH_PAINT_RUNS pairs of
+# start-ups (default 9); BENCH_BUILD_DIR (default build-bench) and
+# BENCH_LARGE_BUILD_DIR (default build-bench-64m).
 # Prints a table; not part of the tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +18,7 @@ source bench/common.sh
 build=$(realpath -m "${BENCH_BUILD_DIR:-$root/build-bench}")
 large=$(realpath -m "${BENCH_LARGE_BUILD_DIR:-$root/build-bench-64m}")
 runs=${BENCH_RUNS:-3}
+paint_runs=${BENCH_PAINT_RUNS:-9}
 pauses_ms=3100
 
 echo "large_payload: building into $build and $large" >&2
@@ -30,6 +35,10 @@ if [ ! -f "$big" ] || [ "$(file_size "$big")" -ne "$size" ]; then
   mv "$big.tmp" "$big"
 fi
 build_setup "$large" "-DINSTAL_APPLICATION_FILE=$big"
+# NSIS's installer of the same shape with the same 64 MiB, stored.
+mkdir -p "$large/peer"
+makensis -V1 "-DAPP_FILE=$big" "-DPAYLOAD_DIR=$root/payload" "-DLICENCE=$root/assets/licence.txt" \
+  "-DOUTFILE=$large/peer/peer-64m.exe" bench/peer/peer.nsi >/dev/null
 
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
@@ -39,9 +48,32 @@ mkdir -p "$drive_c/bench/normal" "$drive_c/bench/large"
 cp "$build/driver/bench_driver.exe" "$drive_c/bench/"
 cp "$build/instal.exe" "$drive_c/bench/normal/"
 cp "$large/instal.exe" "$drive_c/bench/large/"
+mkdir -p "$drive_c/bench/nsis" && cp "$large/peer/peer-64m.exe" "$drive_c/bench/nsis/"
 results="$large/bench/results"
 mkdir -p "$results"
-rm -f "$results/normal" "$results/large" "$results/cp-payload" "$results/cp-setup"
+rm -f "$results/normal" "$results/large" "$results/cp-payload" "$results/cp-setup" \
+  "$results/paint-normal" "$results/paint-large" "$results/paint-ratio" \
+  "$results/quiet-normal" "$results/quiet-large" "$results/quiet-nsis"
+
+# first_paint NAME: ms to the first painted page (as bench/compare.sh takes it).
+first_paint() {
+  wine 'C:\bench\bench_driver.exe' first-paint "C:\\bench\\$1\\instal.exe" \
+    "Setup-Corvanta 1.21" 0 87,25,26478e 12,100,ff9326 12,250,ff9326 2>/dev/null |
+    tr -d '\r' | awk '$1 == "first_paint_ms" { print $2 }'
+}
+
+# quiet_install NAME EXE: appends the ms of an unattended install (/S),
+# process start to end, into an empty Program Files\Tolmera.
+quiet_install() {
+  rm -rf "$drive_c/Program Files/Tolmera"
+  local out
+  out=$(wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S 2>/dev/null |
+        tr -d '\r' || true)
+  local ms
+  ms=$(awk '$1 == "unattended_ms" { print $2 }' <<<"$out")
+  grep -qx 'exit_code 0' <<<"$out" || ms=
+  echo "${ms:-timeout}" >>"$results/quiet-$1"
+}
 
 # one_install NAME: appends "install_ms hwm anon file" to $results/NAME.
 one_install() {
@@ -76,6 +108,23 @@ for i in $(seq "$runs"); do
   time_cp "$large/instal.exe" cp-setup
 done
 rm -rf "$drive_c/cp-test"
+for i in $(seq "$runs"); do
+  echo "large_payload: unattended run $i of $runs" >&2
+  quiet_install normal instal.exe
+  quiet_install large instal.exe
+  quiet_install nsis peer-64m.exe
+done
+rm -rf "$drive_c/Program Files/Tolmera"
+
+# Start-ups in pairs, the order alternating, after one uncounted pair.
+first_paint normal >/dev/null; first_paint large >/dev/null
+for i in $(seq "$paint_runs"); do
+  echo "large_payload: start-up pair $i of $paint_runs" >&2
+  if ((i % 2)); then n=$(first_paint normal); l=$(first_paint large)
+  else l=$(first_paint large); n=$(first_paint normal); fi
+  echo "${n:-timeout}" >>"$results/paint-normal"; echo "${l:-timeout}" >>"$results/paint-large"
+  [ -z "$n" ] || [ -z "$l" ] || awk -v n="$n" -v l="$l" 'BEGIN { printf "%.4f\n", l / n }' >>"$results/paint-ratio"
+done
 
 median() { awk -v c="$1" '$1 != "timeout" { print $c }' "$results/$2" | stats | cut -d' ' -f1; }
 n_ms=$(median 1 normal); l_ms=$(median 1 large)
@@ -93,6 +142,12 @@ row "  minus the fixed pauses (3,100 ms)" "$n_work" "$l_work"
 row "peak RSS VmHWM, KiB (median)" "$(median 2 normal)" "$(median 2 large)"
 row "peak RssAnon, KiB (median)" "$(median 3 normal)" "$(median 3 large)"
 row "peak RssFile, KiB (median)" "$(median 4 normal)" "$(median 4 large)"
+row "unattended install (/S), start to end, ms" "$(median 1 quiet-normal)" "$(median 1 quiet-large)"
+row "  NSIS, the same 64 MiB stored (/S)" "" "$(median 1 quiet-nsis)"
+row "first page painted, ms (median)" "$(median 1 paint-normal)" "$(median 1 paint-large)"
+row "  64 MiB / normal, median of $paint_runs pairs" "" \
+  "$(sort -g "$results/paint-ratio" | awk '{ v[NR] = $1 }
+      END { printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }')"
 echo
 echo "cp of the 64 MiB Tolmera.exe into drive_c, ms (median):      $cp_payload"
 echo "cp of the 64 MiB build's instal.exe into drive_c, ms (median): $cp_setup"
