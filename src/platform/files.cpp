@@ -74,7 +74,7 @@ bool opened_as(HANDLE file, const Text &path) {
     // The name within its volume: after the drive ("C:"), or the server's
     // name (the share's stays).
     const Text full = full_path(path);
-    const std::size_t after = full[1] == L':' ? 2 : 1;
+    const std::size_t after = full.size() > 1 && full[1] == L':' ? 2 : 1;
     struct {
         ULONG length;
         WCHAR name[MAX_PATH * 2];
