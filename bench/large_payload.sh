@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The install with a 64 MiB application file beside the ordinary one, under
 # Wine: how long the install takes beyond its fixed pauses (3,100 ms), next
-# to cp of the same bytes, and how much memory the process needs. The
-# payload is a resource mapped from the program file, so its pages count as
-# file-backed (RssFile); anonymous memory (RssAnon) must not grow with it.
-# Then the same payload in the compressed build (INSTAL_COMPRESS_PAYLOAD)
-# beside an NSIS installer of it compressed solid with LZMA, both run
-# unattended (/S: no window and no pauses) from process start to exit, with
-# the uncompressed 64 MiB build for reference.
-# BENCH_RUNS installs of each build (default 3); BENCH_BUILD_DIR (default
-# build-bench), BENCH_LARGE_BUILD_DIR (default build-bench-64m) and
+# to cp of the same bytes and to an NSIS installer carrying the same 64 MiB
+# stored (both unattended, /S: no pauses), and how much memory the process
+# needs; and the first paint of both builds, which must not grow with the
+# payload (start-up reads nothing of the program file). The payload is a
+# resource mapped from the program file, so its pages count as file-backed
+# (RssFile); anonymous memory (RssAnon) must not grow with it.
+# The same payload in the compressed build (INSTAL_COMPRESS_PAYLOAD) beside
+# an NSIS installer of it compressed solid with LZMA: unattended install
+# time and peak memory, and the compressed build's first paint.
+# BENCH_RUNS installs of each build (default 3), BENCH_PAINT_RUNS rounds of
+# start-ups (default 9); BENCH_BUILD_DIR (default build-bench),
+# BENCH_LARGE_BUILD_DIR (default build-bench-64m) and
 # BENCH_LARGE_COMPRESSED_BUILD_DIR (default build-bench-64m-lzma).
 # Prints a table; not part of the tests.
 set -euo pipefail
@@ -20,6 +23,7 @@ build=$(realpath -m "${BENCH_BUILD_DIR:-$root/build-bench}")
 large=$(realpath -m "${BENCH_LARGE_BUILD_DIR:-$root/build-bench-64m}")
 large_lzma=$(realpath -m "${BENCH_LARGE_COMPRESSED_BUILD_DIR:-$root/build-bench-64m-lzma}")
 runs=${BENCH_RUNS:-3}
+paint_runs=${BENCH_PAINT_RUNS:-9}
 pauses_ms=3100
 
 echo "large_payload: building into $build and $large" >&2
@@ -36,27 +40,57 @@ if [ ! -f "$big" ] || [ "$(file_size "$big")" -ne "$size" ]; then
   mv "$big.tmp" "$big"
 fi
 build_setup "$large" "-DINSTAL_APPLICATION_FILE=$big"
+# NSIS's installer of the same shape with the same 64 MiB, stored.
+mkdir -p "$large/peer"
+makensis -V1 "-DAPP_FILE=$big" "-DPAYLOAD_DIR=$root/payload" "-DLICENCE=$root/assets/licence.txt" \
+  "-DOUTFILE=$large/peer/peer-64m.exe" bench/peer/peer.nsi >/dev/null
 echo "large_payload: the compressed build into $large_lzma, and NSIS solid LZMA" >&2
 build_setup "$large_lzma" "-DINSTAL_APPLICATION_FILE=$big" -DINSTAL_COMPRESS_PAYLOAD=ON
-peer_lzma="$large/peer-lzma.exe"
 makensis -V1 "-DAPP_FILE=$big" "-DPAYLOAD_DIR=$root/payload" "-DLICENCE=$root/assets/licence.txt" \
-  "-DOUTFILE=$peer_lzma" -DCOMPRESSED bench/peer/peer.nsi >/dev/null
+  "-DOUTFILE=$large/peer/peer-64m-lzma.exe" -DCOMPRESSED bench/peer/peer.nsi >/dev/null
 
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
 WINE_ENV_OWN_X=1 wine_env_start "$large" bench >/dev/null
 drive_c="$WINEPREFIX/drive_c"
-mkdir -p "$drive_c/bench/normal" "$drive_c/bench/large" "$drive_c/bench/large-lzma" \
-  "$drive_c/bench/peer-lzma"
+mkdir -p "$drive_c/bench/normal" "$drive_c/bench/large"
 cp "$build/driver/bench_driver.exe" "$drive_c/bench/"
 cp "$build/instal.exe" "$drive_c/bench/normal/"
 cp "$large/instal.exe" "$drive_c/bench/large/"
-cp "$large_lzma/instal.exe" "$drive_c/bench/large-lzma/"
-cp "$peer_lzma" "$drive_c/bench/peer-lzma/instal.exe"
+mkdir -p "$drive_c/bench/nsis" && cp "$large/peer/peer-64m.exe" "$drive_c/bench/nsis/"
+cp "$large/peer/peer-64m-lzma.exe" "$drive_c/bench/nsis/"
+mkdir -p "$drive_c/bench/large-lzma" && cp "$large_lzma/instal.exe" "$drive_c/bench/large-lzma/"
 results="$large/bench/results"
 mkdir -p "$results"
 rm -f "$results/normal" "$results/large" "$results/cp-payload" "$results/cp-setup" \
-  "$results/quiet-large" "$results/quiet-large-lzma" "$results/quiet-peer-lzma"
+  "$results/paint-normal" "$results/paint-large" "$results/paint-ratio" \
+  "$results/quiet-normal" "$results/quiet-large" "$results/quiet-nsis" \
+  "$results/paint-large-lzma" "$results/paint-ratio-lzma" "$results/quiet-large-lzma" \
+  "$results/quiet-nsis-lzma"
+
+# first_paint NAME: ms to the first painted page (as bench/compare.sh takes it).
+first_paint() {
+  wine 'C:\bench\bench_driver.exe' first-paint "C:\\bench\\$1\\instal.exe" \
+    "Setup-Corvanta 1.21" 0 87,25,26478e 12,100,ff9326 12,250,ff9326 2>/dev/null |
+    tr -d '\r' | awk '$1 == "first_paint_ms" { print $2 }'
+}
+
+# quiet_install NAME EXE [RESULTS]: appends "ms hwm anon file" of an
+# unattended install (/S), process start to end, into an empty Program
+# Files\Tolmera, to $results/quiet-RESULTS (default NAME).
+quiet_install() {
+  rm -rf "$drive_c/Program Files/Tolmera"
+  watch_memory "^C:.bench.$1.${2//./\\.}" "$results/memory" &
+  local watcher=$!
+  local out
+  out=$(wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S 2>/dev/null |
+        tr -d '\r' || true)
+  wait "$watcher"
+  local ms
+  ms=$(awk '$1 == "unattended_ms" { print $2 }' <<<"$out")
+  grep -qx 'exit_code 0' <<<"$out" || ms=
+  echo "${ms:-timeout} $(cat "$results/memory")" >>"$results/quiet-${3:-$1}"
+}
 
 # one_install NAME: appends "install_ms hwm anon file" to $results/NAME.
 one_install() {
@@ -71,24 +105,6 @@ one_install() {
   local ms
   ms=$(awk '$1 == "install_ms" { print $2 }' <<<"$out")
   echo "${ms:-timeout} $(cat "$results/memory")" >>"$results/$name"
-}
-
-# quiet_install NAME: appends "ms hwm anon file" to $results/quiet-NAME for
-# an unattended install by C:\bench\NAME\instal.exe, start to exit.
-quiet_install() {
-  local name=$1
-  rm -rf "$drive_c/Program Files/Tolmera"
-  watch_memory "^C:.bench.$name.instal\.exe" "$results/memory" &
-  local watcher=$!
-  local start end
-  start=$(date +%s%N)
-  wine "C:\\bench\\$name\\instal.exe" /S >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  wait "$watcher"
-  [ -f "$drive_c/Program Files/Tolmera/Tolmera.exe" ] &&
-    [ "$(file_size "$drive_c/Program Files/Tolmera/Tolmera.exe")" -eq "$size" ] ||
-    echo "large_payload: $name did not install the 64 MiB file" >&2
-  echo "$(((end - start) / 1000000)) $(cat "$results/memory")" >>"$results/quiet-$name"
 }
 
 # time_cp FROM NAME: ms for cp of FROM into the prefix's drive C.
@@ -107,11 +123,30 @@ for i in $(seq "$runs"); do
   one_install large
   time_cp "$big" cp-payload
   time_cp "$large/instal.exe" cp-setup
-  quiet_install large
-  quiet_install large-lzma
-  quiet_install peer-lzma
 done
 rm -rf "$drive_c/cp-test"
+for i in $(seq "$runs"); do
+  echo "large_payload: unattended run $i of $runs" >&2
+  quiet_install normal instal.exe
+  quiet_install large instal.exe
+  quiet_install nsis peer-64m.exe
+  quiet_install large-lzma instal.exe
+  quiet_install nsis peer-64m-lzma.exe nsis-lzma
+done
+rm -rf "$drive_c/Program Files/Tolmera"
+
+# Start-ups in rounds of the ordinary, the 64 MiB and the compressed
+# 64 MiB build, the order alternating, after one uncounted round.
+first_paint normal >/dev/null; first_paint large >/dev/null; first_paint large-lzma >/dev/null
+for i in $(seq "$paint_runs"); do
+  echo "large_payload: start-up round $i of $paint_runs" >&2
+  if ((i % 2)); then n=$(first_paint normal); l=$(first_paint large); z=$(first_paint large-lzma)
+  else z=$(first_paint large-lzma); l=$(first_paint large); n=$(first_paint normal); fi
+  echo "${n:-timeout}" >>"$results/paint-normal"; echo "${l:-timeout}" >>"$results/paint-large"
+  echo "${z:-timeout}" >>"$results/paint-large-lzma"
+  [ -z "$n" ] || [ -z "$l" ] || awk -v n="$n" -v l="$l" 'BEGIN { printf "%.4f\n", l / n }' >>"$results/paint-ratio"
+  [ -z "$n" ] || [ -z "$z" ] || awk -v n="$n" -v z="$z" 'BEGIN { printf "%.4f\n", z / n }' >>"$results/paint-ratio-lzma"
+done
 
 median() { awk -v c="$1" '$1 != "timeout" { print $c }' "$results/$2" | stats | cut -d' ' -f1; }
 n_ms=$(median 1 normal); l_ms=$(median 1 large)
@@ -129,23 +164,25 @@ row "  minus the fixed pauses (3,100 ms)" "$n_work" "$l_work"
 row "peak RSS VmHWM, KiB (median)" "$(median 2 normal)" "$(median 2 large)"
 row "peak RssAnon, KiB (median)" "$(median 3 normal)" "$(median 3 large)"
 row "peak RssFile, KiB (median)" "$(median 4 normal)" "$(median 4 large)"
+row "unattended install (/S), start to end, ms" "$(median 1 quiet-normal)" "$(median 1 quiet-large)"
+row "  NSIS, the same 64 MiB stored (/S)" "" "$(median 1 quiet-nsis)"
+row "first page painted, ms (median)" "$(median 1 paint-normal)" "$(median 1 paint-large)"
+median_ratio() { sort -g "$results/$1" | awk '{ v[NR] = $1 }
+  END { printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+row "  64 MiB / normal, median of $paint_runs pairs" "" "$(median_ratio paint-ratio)"
+echo
+echo "The 64 MiB payload compressed, unattended (/S), start to end (medians):"
+row "" "compressed build" "NSIS solid LZMA"
+row "instal.exe, bytes" "$(file_size "$large_lzma/instal.exe")" \
+  "$(file_size "$large/peer/peer-64m-lzma.exe")"
+row "unattended install (/S), ms" "$(median 1 quiet-large-lzma)" "$(median 1 quiet-nsis-lzma)"
+row "peak RSS VmHWM, KiB" "$(median 2 quiet-large-lzma)" "$(median 2 quiet-nsis-lzma)"
+row "peak RssAnon, KiB" "$(median 3 quiet-large-lzma)" "$(median 3 quiet-nsis-lzma)"
+row "peak RssFile, KiB" "$(median 4 quiet-large-lzma)" "$(median 4 quiet-nsis-lzma)"
+row "first page painted, ms (median)" "$(median 1 paint-large-lzma)" ""
+row "  compressed / normal, median of $paint_runs" "$(median_ratio paint-ratio-lzma)" ""
 echo
 echo "cp of the 64 MiB Tolmera.exe into drive_c, ms (median):      $cp_payload"
 echo "cp of the 64 MiB build's instal.exe into drive_c, ms (median): $cp_setup"
 echo "(the install writes both: Tolmera.exe from the resource, install.exe from its own file;"
 echo " it also checks each payload's SHA-256 before writing it; runs: $runs)"
-
-echo
-echo "Unattended (/S), from process start to exit, ms, and peak memory (medians):"
-row "" "ms" "VmHWM / RssAnon / RssFile, KiB"
-for name in large large-lzma peer-lzma; do
-  case $name in
-    large) label="64 MiB, normal build" ;;
-    large-lzma) label="64 MiB, compressed build" ;;
-    peer-lzma) label="64 MiB, NSIS solid LZMA" ;;
-  esac
-  row "$label" "$(median 1 "quiet-$name")" \
-    "$(median 2 "quiet-$name") / $(median 3 "quiet-$name") / $(median 4 "quiet-$name")"
-done
-row "file size, bytes: compressed build" "$(file_size "$large_lzma/instal.exe")" ""
-row "file size, bytes: NSIS solid LZMA" "$(file_size "$peer_lzma")" ""

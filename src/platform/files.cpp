@@ -71,18 +71,22 @@ bool query_file_information(HANDLE file, int kind, void *information, DWORD size
 }
 
 bool opened_as(HANDLE file, const Text &path) {
-    // The name within its volume: after the drive ("C:"), or the server's
-    // name (the share's stays).
+    // The name within its volume, after the drive ("C:"): the system's name
+    // ends with it. (A share's, a mapped or substituted drive's starts with
+    // more.)
     const Text full = full_path(path);
-    const std::size_t after = full[1] == L':' ? 2 : 1;
+    const std::size_t after = full.size() > 1 && full[1] == L':' ? 2 : 1;
     struct {
         ULONG length;
-        WCHAR name[MAX_PATH * 2];
+        WCHAR name[MAX_PATH * 2 + 1]; // the last stays the end of the text
     } information = {};
     constexpr int kFileNameInformation = 9;
-    return query_file_information(file, kFileNameInformation, &information, sizeof information) &&
-           ::lstrcmpiW(Text(information.name, information.length / 2).c_str(),
-                       full.c_str() + after) == 0;
+    if (!query_file_information(file, kFileNameInformation, &information,
+                                sizeof information - sizeof(WCHAR)))
+        return false;
+    const std::size_t length = information.length / sizeof(WCHAR), tail = full.size() - after;
+    return length >= tail &&
+           ::lstrcmpiW(information.name + length - tail, full.c_str() + after) == 0;
 }
 
 HeldFolders::~HeldFolders() {
