@@ -9,17 +9,23 @@
 #     colours, read back from the screen by bench_driver.exe);
 #   - memory: peak resident set (VmHWM) and peak anonymous memory (RssAnon)
 #     of the Wine process running each installer, sampled every 20 ms.
+# The same for the compressed build (INSTAL_COMPRESS_PAYLOAD) and an NSIS
+# installer compressed solid with LZMA; their size minus the payload takes
+# off our carried streams (NSIS's solid block cannot be told apart).
 # BENCH_RUNS (default 15) start-ups each; BENCH_BUILD_DIR (default
-# build-bench). Prints a table; not part of the tests.
+# build-bench) and BENCH_COMPRESSED_BUILD_DIR (default build-bench-lzma).
+# Prints a table; not part of the tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source bench/common.sh
 build=$(realpath -m "${BENCH_BUILD_DIR:-$root/build-bench}")
+compressed=$(realpath -m "${BENCH_COMPRESSED_BUILD_DIR:-$root/build-bench-lzma}")
 runs=${BENCH_RUNS:-15}
 
-echo "compare: building into $build" >&2
+echo "compare: building into $build and $compressed" >&2
 build_setup "$build"
+build_setup "$compressed" -DINSTAL_COMPRESS_PAYLOAD=ON
 build_driver "$build/driver"
 payload=("$build/payload/app/Tolmera.exe" payload/misuc.dat payload/readme.chm
          payload/orderform.htm payload/Tolmera.xml)
@@ -33,7 +39,9 @@ nsis "-DOUTFILE=$build/peer/peer-lzma.exe" -DCOMPRESSED
 
 payload_bytes=0
 for f in "${payload[@]}"; do payload_bytes=$((payload_bytes + $(file_size "$f"))); done
+streams_bytes=$(cat "$compressed"/program/generated/packed/* | wc -c)
 ours_size=$(file_size "$build/instal.exe")
+ours_lzma_size=$(file_size "$compressed/instal.exe")
 peer_size=$(file_size "$build/peer/peer.exe")
 peer_lzma_size=$(file_size "$build/peer/peer-lzma.exe")
 
@@ -42,7 +50,9 @@ trap wine_env_stop EXIT
 WINE_ENV_OWN_X=1 wine_env_start "$build" bench >/dev/null
 work="$WINEPREFIX/drive_c/bench"
 mkdir -p "$work"
-cp "$build/instal.exe" "$build/peer/peer.exe" "$build/driver/bench_driver.exe" "$work/"
+cp "$build/instal.exe" "$build/peer/peer.exe" "$build/peer/peer-lzma.exe" \
+  "$build/driver/bench_driver.exe" "$work/"
+cp "$compressed/instal.exe" "$work/instal-lzma.exe"
 results="$build/bench/results"
 mkdir -p "$results"
 
@@ -68,14 +78,18 @@ one_run() {
   echo "${paint:-timeout} $(cat "$results/memory")" >>"$results/$name"
 }
 
-rm -f "$results/ours" "$results/peer"
+names=(ours peer ours_lzma peer_lzma)
+rm -f "${names[@]/#/$results/}"
 ours() { one_run ours instal.exe "Setup-Corvanta 1.21" "${ours_checks[@]}"; }
 peer() { one_run peer peer.exe "Corvanta Setup: License Agreement" "${peer_checks[@]}"; }
-ours; peer # warm the file cache and Wine's own start-up; not counted
-rm -f "$results/ours" "$results/peer"
+ours_lzma() { one_run ours_lzma instal-lzma.exe "Setup-Corvanta 1.21" "${ours_checks[@]}"; }
+peer_lzma() { one_run peer_lzma peer-lzma.exe "Corvanta Setup: License Agreement" "${peer_checks[@]}"; }
+# Warms the file cache and Wine's own start-up; not counted.
+ours; peer; ours_lzma; peer_lzma
+rm -f "${names[@]/#/$results/}"
 for i in $(seq "$runs"); do
   echo "compare: run $i of $runs" >&2
-  if ((i % 2)); then ours; peer; else peer; ours; fi
+  if ((i % 2)); then ours; peer; ours_lzma; peer_lzma; else peer_lzma; ours_lzma; peer; ours; fi
 done
 
 column_stats() { awk -v c="$1" '$1 != "timeout" { print $c }' "$results/$2" | stats; }
@@ -99,5 +113,19 @@ row "  runs (timeouts)" "$runs ($(timeouts ours))" "$runs ($(timeouts peer))"
 row "peak RSS VmHWM, KiB: median" "$o_hwm" "$p_hwm"
 row "peak RssAnon, KiB: median" "$o_anon" "$p_anon"
 row "peak RssFile, KiB: median" "$o_file" "$p_file"
+
+# One row a build: its size, its size minus the payload it carries, the
+# first page and the memory.
+build_row() { # NAME SIZE PAYLOAD_BYTES RESULTS
+  local paint memory
+  read -r med min max _ < <(column_stats 1 "$4")
+  memory="$(column_stats 2 "$4" | cut -d' ' -f1) / $(column_stats 3 "$4" | cut -d' ' -f1)"
+  printf '%-18s %10s %12s %22s %20s\n' "$1" "$2" "$3" "$med ($min / $max)" "$memory"
+}
 echo
-echo "NSIS compressed (SetCompressor /SOLID lzma), whole exe: $peer_lzma_size bytes"
+printf '%-18s %10s %12s %22s %20s\n' "" "bytes" "minus payload" "first paint, ms" "VmHWM / RssAnon, KiB"
+build_row "instal.exe" "$ours_size" "$((ours_size - payload_bytes))" ours
+build_row "NSIS (stored)" "$peer_size" "$((peer_size - payload_bytes))" peer
+build_row "compressed build" "$ours_lzma_size" "$((ours_lzma_size - streams_bytes))" ours_lzma
+build_row "NSIS solid LZMA" "$peer_lzma_size" "-" peer_lzma
+echo "(payload: the five files, $payload_bytes bytes; the compressed build's streams, $streams_bytes bytes)"

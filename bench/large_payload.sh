@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # The install with a 64 MiB application file beside the ordinary one, under
 # Wine: how long the install takes beyond its fixed pauses (3,100 ms), next
-# to cp of the same bytes, and how much memory the process needs. The
-# payload is a resource mapped from the program file, so its pages count as
-# file-backed (RssFile); anonymous memory (RssAnon) must not grow with it.
-# BENCH_RUNS installs of each build (default 3); BENCH_BUILD_DIR (default
-# build-bench) and BENCH_LARGE_BUILD_DIR (default build-bench-64m).
+# to cp of the same bytes and to an NSIS installer carrying the same 64 MiB
+# stored (both unattended, /S: no pauses), and how much memory the process
+# needs; and the first paint of both builds, which must not grow with the
+# payload (start-up reads nothing of the program file). The payload is a
+# resource mapped from the program file, so its pages count as file-backed
+# (RssFile); anonymous memory (RssAnon) must not grow with it.
+# The same payload in the compressed build (INSTAL_COMPRESS_PAYLOAD) beside
+# an NSIS installer of it compressed solid with LZMA: unattended install
+# time and peak memory, and the compressed build's first paint.
+# BENCH_RUNS installs of each build (default 3), BENCH_PAINT_RUNS rounds of
+# start-ups (default 9); BENCH_BUILD_DIR (default build-bench),
+# BENCH_LARGE_BUILD_DIR (default build-bench-64m) and
+# BENCH_LARGE_COMPRESSED_BUILD_DIR (default build-bench-64m-lzma).
 # Prints a table; not part of the tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +21,9 @@ cd "$root"
 source bench/common.sh
 build=$(realpath -m "${BENCH_BUILD_DIR:-$root/build-bench}")
 large=$(realpath -m "${BENCH_LARGE_BUILD_DIR:-$root/build-bench-64m}")
+large_lzma=$(realpath -m "${BENCH_LARGE_COMPRESSED_BUILD_DIR:-$root/build-bench-64m-lzma}")
 runs=${BENCH_RUNS:-3}
+paint_runs=${BENCH_PAINT_RUNS:-9}
 pauses_ms=3100
 
 echo "large_payload: building into $build and $large" >&2
@@ -30,6 +40,14 @@ if [ ! -f "$big" ] || [ "$(file_size "$big")" -ne "$size" ]; then
   mv "$big.tmp" "$big"
 fi
 build_setup "$large" "-DINSTAL_APPLICATION_FILE=$big"
+# NSIS's installer of the same shape with the same 64 MiB, stored.
+mkdir -p "$large/peer"
+makensis -V1 "-DAPP_FILE=$big" "-DPAYLOAD_DIR=$root/payload" "-DLICENCE=$root/assets/licence.txt" \
+  "-DOUTFILE=$large/peer/peer-64m.exe" bench/peer/peer.nsi >/dev/null
+echo "large_payload: the compressed build into $large_lzma, and NSIS solid LZMA" >&2
+build_setup "$large_lzma" "-DINSTAL_APPLICATION_FILE=$big" -DINSTAL_COMPRESS_PAYLOAD=ON
+makensis -V1 "-DAPP_FILE=$big" "-DPAYLOAD_DIR=$root/payload" "-DLICENCE=$root/assets/licence.txt" \
+  "-DOUTFILE=$large/peer/peer-64m-lzma.exe" -DCOMPRESSED bench/peer/peer.nsi >/dev/null
 
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
@@ -39,9 +57,40 @@ mkdir -p "$drive_c/bench/normal" "$drive_c/bench/large"
 cp "$build/driver/bench_driver.exe" "$drive_c/bench/"
 cp "$build/instal.exe" "$drive_c/bench/normal/"
 cp "$large/instal.exe" "$drive_c/bench/large/"
+mkdir -p "$drive_c/bench/nsis" && cp "$large/peer/peer-64m.exe" "$drive_c/bench/nsis/"
+cp "$large/peer/peer-64m-lzma.exe" "$drive_c/bench/nsis/"
+mkdir -p "$drive_c/bench/large-lzma" && cp "$large_lzma/instal.exe" "$drive_c/bench/large-lzma/"
 results="$large/bench/results"
 mkdir -p "$results"
-rm -f "$results/normal" "$results/large" "$results/cp-payload" "$results/cp-setup"
+rm -f "$results/normal" "$results/large" "$results/cp-payload" "$results/cp-setup" \
+  "$results/paint-normal" "$results/paint-large" "$results/paint-ratio" \
+  "$results/quiet-normal" "$results/quiet-large" "$results/quiet-nsis" \
+  "$results/paint-large-lzma" "$results/paint-ratio-lzma" "$results/quiet-large-lzma" \
+  "$results/quiet-nsis-lzma"
+
+# first_paint NAME: ms to the first painted page (as bench/compare.sh takes it).
+first_paint() {
+  wine 'C:\bench\bench_driver.exe' first-paint "C:\\bench\\$1\\instal.exe" \
+    "Setup-Corvanta 1.21" 0 87,25,26478e 12,100,ff9326 12,250,ff9326 2>/dev/null |
+    tr -d '\r' | awk '$1 == "first_paint_ms" { print $2 }'
+}
+
+# quiet_install NAME EXE [RESULTS]: appends "ms hwm anon file" of an
+# unattended install (/S), process start to end, into an empty Program
+# Files\Tolmera, to $results/quiet-RESULTS (default NAME).
+quiet_install() {
+  rm -rf "$drive_c/Program Files/Tolmera"
+  watch_memory "^C:.bench.$1.${2//./\\.}" "$results/memory" &
+  local watcher=$!
+  local out
+  out=$(wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S 2>/dev/null |
+        tr -d '\r' || true)
+  wait "$watcher"
+  local ms
+  ms=$(awk '$1 == "unattended_ms" { print $2 }' <<<"$out")
+  grep -qx 'exit_code 0' <<<"$out" || ms=
+  echo "${ms:-timeout} $(cat "$results/memory")" >>"$results/quiet-${3:-$1}"
+}
 
 # one_install NAME: appends "install_ms hwm anon file" to $results/NAME.
 one_install() {
@@ -76,6 +125,28 @@ for i in $(seq "$runs"); do
   time_cp "$large/instal.exe" cp-setup
 done
 rm -rf "$drive_c/cp-test"
+for i in $(seq "$runs"); do
+  echo "large_payload: unattended run $i of $runs" >&2
+  quiet_install normal instal.exe
+  quiet_install large instal.exe
+  quiet_install nsis peer-64m.exe
+  quiet_install large-lzma instal.exe
+  quiet_install nsis peer-64m-lzma.exe nsis-lzma
+done
+rm -rf "$drive_c/Program Files/Tolmera"
+
+# Start-ups in rounds of the ordinary, the 64 MiB and the compressed
+# 64 MiB build, the order alternating, after one uncounted round.
+first_paint normal >/dev/null; first_paint large >/dev/null; first_paint large-lzma >/dev/null
+for i in $(seq "$paint_runs"); do
+  echo "large_payload: start-up round $i of $paint_runs" >&2
+  if ((i % 2)); then n=$(first_paint normal); l=$(first_paint large); z=$(first_paint large-lzma)
+  else z=$(first_paint large-lzma); l=$(first_paint large); n=$(first_paint normal); fi
+  echo "${n:-timeout}" >>"$results/paint-normal"; echo "${l:-timeout}" >>"$results/paint-large"
+  echo "${z:-timeout}" >>"$results/paint-large-lzma"
+  [ -z "$n" ] || [ -z "$l" ] || awk -v n="$n" -v l="$l" 'BEGIN { printf "%.4f\n", l / n }' >>"$results/paint-ratio"
+  [ -z "$n" ] || [ -z "$z" ] || awk -v n="$n" -v z="$z" 'BEGIN { printf "%.4f\n", z / n }' >>"$results/paint-ratio-lzma"
+done
 
 median() { awk -v c="$1" '$1 != "timeout" { print $c }' "$results/$2" | stats | cut -d' ' -f1; }
 n_ms=$(median 1 normal); l_ms=$(median 1 large)
@@ -93,6 +164,23 @@ row "  minus the fixed pauses (3,100 ms)" "$n_work" "$l_work"
 row "peak RSS VmHWM, KiB (median)" "$(median 2 normal)" "$(median 2 large)"
 row "peak RssAnon, KiB (median)" "$(median 3 normal)" "$(median 3 large)"
 row "peak RssFile, KiB (median)" "$(median 4 normal)" "$(median 4 large)"
+row "unattended install (/S), start to end, ms" "$(median 1 quiet-normal)" "$(median 1 quiet-large)"
+row "  NSIS, the same 64 MiB stored (/S)" "" "$(median 1 quiet-nsis)"
+row "first page painted, ms (median)" "$(median 1 paint-normal)" "$(median 1 paint-large)"
+median_ratio() { sort -g "$results/$1" | awk '{ v[NR] = $1 }
+  END { printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+row "  64 MiB / normal, median of $paint_runs pairs" "" "$(median_ratio paint-ratio)"
+echo
+echo "The 64 MiB payload compressed, unattended (/S), start to end (medians):"
+row "" "compressed build" "NSIS solid LZMA"
+row "instal.exe, bytes" "$(file_size "$large_lzma/instal.exe")" \
+  "$(file_size "$large/peer/peer-64m-lzma.exe")"
+row "unattended install (/S), ms" "$(median 1 quiet-large-lzma)" "$(median 1 quiet-nsis-lzma)"
+row "peak RSS VmHWM, KiB" "$(median 2 quiet-large-lzma)" "$(median 2 quiet-nsis-lzma)"
+row "peak RssAnon, KiB" "$(median 3 quiet-large-lzma)" "$(median 3 quiet-nsis-lzma)"
+row "peak RssFile, KiB" "$(median 4 quiet-large-lzma)" "$(median 4 quiet-nsis-lzma)"
+row "first page painted, ms (median)" "$(median 1 paint-large-lzma)" ""
+row "  compressed / normal, median of $paint_runs" "$(median_ratio paint-ratio-lzma)" ""
 echo
 echo "cp of the 64 MiB Tolmera.exe into drive_c, ms (median):      $cp_payload"
 echo "cp of the 64 MiB build's instal.exe into drive_c, ms (median): $cp_setup"

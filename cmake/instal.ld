@@ -1,10 +1,11 @@
 /* The program's linker script: i686-w64-mingw32-ld's default script
    (ld --verbose) with fewer output sections. The file is aligned to pages
    (see CMakeLists.txt), so every section ends in up to a page of padding.
-   Each input section keeps the protection it has in the default layout
-   or less: .rdata takes the read-only .eh_frame and .gcc_except_table
-   (which the default puts into the executable .text); .data takes the writable import
-   tables, C runtime tables and TLS template. .rsrc and .reloc stay
+   Each input section keeps the protection it has in the default layout,
+   but for the exception tables, which are only read: .rdata takes the
+   read-only .eh_frame and .gcc_except_table (which the default keeps in
+   .text); .data takes the writable import tables, C runtime tables and
+   TLS template. .rsrc and .reloc stay
    sections of their own: the loader finds the resources and relocations
    by them, and Wine maps the carried files straight from .rsrc. Debug and
    stabs sections are left out: the program is linked stripped. */
@@ -111,8 +112,8 @@ SECTIONS
     /* The default .eh_frame, in the same order: crtbegin.o's part, where
        the unwinder's search starts, before crtend.o's terminator. */
     KEEP (*(.eh_frame*))
-    /* The exception tables the unwinder reads beside it: data, not code,
-       though the default layout puts them into .text. */
+    /* The exception tables the unwind tables point to, read-only data
+       like them (the default script keeps them in .text). */
     KEEP (*(.gcc_except_table))
   }
   __rt_psrelocs_size = __rt_psrelocs_end - __rt_psrelocs_start;

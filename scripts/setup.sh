@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(wine wine32:i386 wine64 fonts-wine g++-mingw-w64-i686 xvfb cmake make
           googletest dpkg-dev fp-utils imagemagick fonts-dejavu-core nsis
-          x11-apps file osslsigncode openssl)
+          x11-apps file osslsigncode openssl xz-utils)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -18,18 +18,25 @@ else
   done
 fi
 
-# libjpeg-turbo is built from Debian's own source package, so deb-src must be
-# on, from wherever this machine takes its packages.
+# libjpeg-turbo, and the LZMA decoder of a compressed build (INSTAL_COMPRESS_PAYLOAD),
+# are built from Debian's own source packages, so deb-src must be on, from
+# wherever this machine takes its packages.
 source "$root/scripts/deb-src.sh"
 deb_src_update /etc/apt
 need_update=$DEB_SRC_CHANGED
 deps="$root/.deps"
-have_source() { [ -f "$deps/libjpeg-turbo/jpeglib.h" ]; }
+# Each source: the package, the folder it is kept in under .deps, and a file
+# that shows it is there.
+sources=("libjpeg-turbo libjpeg-turbo jpeglib.h" "lzma lzma C/LzmaDec.c")
+have_source() { [ -f "$deps/$2/$3" ]; }
 # An update that failed after the entries were written leaves apt without
 # the source index; the next run asks for it again.
-if ! have_source && ! apt-cache showsrc libjpeg-turbo 2>/dev/null | grep '^Package:' >/dev/null; then
-  need_update=1
-fi
+for entry in "${sources[@]}"; do
+  # shellcheck disable=SC2086
+  if ! have_source $entry && ! apt-cache showsrc "${entry%% *}" 2>/dev/null | grep '^Package:' >/dev/null; then
+    need_update=1
+  fi
+done
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   apt-get update -q
@@ -41,10 +48,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 fi
 
-if ! have_source; then
-  rm -rf "$deps" && mkdir -p "$deps"
-  (cd "$deps" && apt-get source -q libjpeg-turbo 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
-  src=$(find "$deps" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-  [ -n "$src" ] && [ -f "$src/jpeglib.h" ] || { echo "setup: libjpeg-turbo source missing" >&2; exit 1; }
-  mv "$src" "$deps/libjpeg-turbo"
-fi
+# fetch_source PACKAGE FOLDER FILE: the package's unpacked source as .deps/FOLDER.
+fetch_source() {
+  local package=$1 folder=$2 file=$3 fetch src
+  fetch=$(mktemp -d "$deps/fetch.XXXXXX")
+  (cd "$fetch" && apt-get source -q "$package" 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
+  src=$(find "$fetch" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n 1)
+  [ -n "$src" ] && [ -f "$src/$file" ] || { echo "setup: $package source missing" >&2; rm -rf "$fetch"; exit 1; }
+  rm -rf "${deps:?}/$folder"
+  mv "$src" "$deps/$folder"
+  rm -rf "$fetch"
+}
+mkdir -p "$deps"
+for entry in "${sources[@]}"; do
+  # shellcheck disable=SC2086
+  have_source $entry || fetch_source $entry
+done

@@ -80,7 +80,7 @@ wine_env_stop() {
 # A drive T: that is full after 64 KiB, for the disk-full cases: a tmpfs of
 # that size linked into the prefix's drives, announced in INSTAL_SMALL_DRIVE.
 # Mounting needs root; without it the drive is simply not there, and the
-# tests that need it say so and skip. The mount point lies outside the run's
+# tests that need it say so and fail. The mount point lies outside the run's
 # folder, which wine_env_start empties. Its root may be changed by its owner
 # only, as a system drive's: setup refuses a folder where anybody may.
 wine_env_small_drive_start() {

@@ -421,6 +421,61 @@ TEST_F(Install, UnattendedIntoADirectoryThatCannotBeMadeFails) {
         EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
 }
 
+// The log is written with administrator rights: a link planted at its
+// path, or in place of a folder on its way, would have it replace whatever
+// that leads to. Such a run, as one whose log cannot be made at all, does
+// nothing and fails.
+TEST_F(Install, UnattendedWithALogThatIsALinkOrCannotBeMadeDoesNothing) {
+    const std::string scratch = scratch_directory("unattended");
+    const std::string other = scratch + "\\system.ini", real = scratch + "\\real";
+    write_text_file(other, "someone else's");
+    ::CreateDirectoryA(real.c_str(), nullptr);
+    ASSERT_TRUE(make_unix_symbolic_link(other, scratch + "\\setup.log"));
+    ASSERT_TRUE(make_unix_symbolic_link(real, scratch + "\\logs"));
+    for (const std::string &log : {scratch + "\\setup.log", scratch + "\\logs\\setup.log",
+                                   scratch + "\\missing\\setup.log"}) {
+        SCOPED_TRACE(log);
+        const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(1603u, run.exit_code);
+        EXPECT_EQ("", run.window_seen);
+        EXPECT_EQ(read_file(other), "someone else's");
+        EXPECT_FALSE(exists(real + "\\setup.log"));
+        EXPECT_FALSE(exists(directory));
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+    }
+    remove_unix_symbolic_link(scratch + "\\setup.log");
+    remove_unix_symbolic_link(scratch + "\\logs");
+}
+
+// With user account control on, an administrator's token is split: the
+// account's programs without administrator rights carry the same account,
+// so a folder it owns, or that gives it rights, could be changed by any of
+// them. Every folder as Wine shows it is such a folder (its owner and its
+// entries are the account running Wine), and the destination is refused
+// for its rights. (Wine's prefix has the policy off, as Windows without
+// user account control, where the account is trusted.)
+TEST_F(Install, UnattendedWithUserAccountControlOnRefusesFoldersTheAccountMayChange) {
+    const char kPolicies[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    struct PolicyOn {
+        PolicyOn(const char *key) : key(key) { set_dword(HKEY_LOCAL_MACHINE, key, "EnableLUA", 1); }
+        ~PolicyOn() { set_dword(HKEY_LOCAL_MACHINE, key, "EnableLUA", 0); }
+        const char *key;
+    };
+    ASSERT_EQ(read_raw(HKEY_LOCAL_MACHINE, kPolicies, "EnableLUA").bytes, std::string(4, '\0'));
+    const std::string log = scratch_directory("unattended") + "\\setup.log";
+    UnattendedResult run;
+    {
+        const PolicyOn on(kPolicies);
+        run = run_unattended(program, "/S /LOG=" + log);
+    }
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(1603u, run.exit_code);
+    EXPECT_EQ("error: fail to make dir! (system error 5)\r\n", read_file(log));
+    EXPECT_FALSE(exists(directory + "Tolmera.exe"));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera"));
+}
+
 // A command line it does not understand: nothing at all is done, not even
 // the log is made.
 TEST_F(Install, UnattendedWithAnArgumentItDoesNotKnowDoesNothing) {
@@ -465,6 +520,23 @@ TEST_F(Install, TheUninstallerIsTheRunningProgramWhateverIsPutAtItsPath) {
     finish(setup);
     EXPECT_TRUE(read_file(directory + "install.exe") == original)
         << "install.exe is not the program that ran";
+    remove_tree(elsewhere);
+}
+
+// Setup from a CD, or while another program (a second copy of setup, a
+// virus scanner) holds its file without delete sharing: the file cannot be
+// held with the right to move it, and is held for reading only. The install
+// completes, with an uninstaller of every byte of the setup file.
+TEST_F(Install, ASetupFileHeldByAnotherProgramStillBecomesTheUninstaller) {
+    const std::string elsewhere = scratch_directory("e2e-held");
+    const std::string copy = copy_program(elsewhere);
+    const HANDLE held = ::CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    install_with(copy);
+    ::CloseHandle(held);
+    EXPECT_TRUE(read_file(directory + "install.exe") == read_file(copy))
+        << "install.exe is not the setup file";
     remove_tree(elsewhere);
 }
 

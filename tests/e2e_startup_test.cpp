@@ -165,6 +165,8 @@ TEST_F(StartUp, ResumeInTheCancelDialogLeavesEveryControlAsItWas) {
         ASSERT_TRUE(alarm.window) << "no cancel dialog";
         SetupDriver::press_button(alarm, "Resume");
         EXPECT_TRUE(wait_until([&] { return !::IsWindowVisible(alarm.window); }));
+        // Nothing else can follow if Resume ended the program.
+        ASSERT_FALSE(setup.process().wait_for_exit(200)) << "Resume ended the program";
         setup.settle();
         EXPECT_TRUE(is_enabled(setup.window()));
         EXPECT_EQ(before, look_of(setup));
@@ -172,7 +174,7 @@ TEST_F(StartUp, ResumeInTheCancelDialogLeavesEveryControlAsItWas) {
 
     {
         SCOPED_TRACE("licence page");
-        resume();
+        ASSERT_NO_FATAL_FAILURE(resume());
     }
     setup.accept_licence();
     setup.next();
@@ -180,7 +182,7 @@ TEST_F(StartUp, ResumeInTheCancelDialogLeavesEveryControlAsItWas) {
     setup.settle();
     {
         SCOPED_TRACE("choice page, removal chosen");
-        resume();
+        ASSERT_NO_FATAL_FAILURE(resume());
     }
     setup.click_control("rb1");
     setup.next();
@@ -188,7 +190,7 @@ TEST_F(StartUp, ResumeInTheCancelDialogLeavesEveryControlAsItWas) {
     setup.settle();
     {
         SCOPED_TRACE("path page, path changed");
-        resume();
+        ASSERT_NO_FATAL_FAILURE(resume());
     }
     close_and_expect_no_script(setup, directory);
 }

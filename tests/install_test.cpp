@@ -1,8 +1,12 @@
 // The install sequence, run in this process on the real registry, files and
 // shell, with its pauses recorded instead of slept.
 #include "app/manifest.h"
+#include "app/payload_check.h"
+#include "app/payload_unpack.h"
+#include "platform/large_sha256.h"
 #include "platform/paths.h"
 #include "platform/security.h"
+#include "platform/setup_error.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
 #include "support/text.h"
@@ -224,6 +228,89 @@ TEST_F(Install, AFileThatCannotBeCreatedStopsBeforeTheRegistry) {
     EXPECT_FALSE(exists(target + "misuc.dat"));
 }
 
+// A compressed build unpacks each file beside its target and checks it
+// before it takes the target's place: a stream that gives other bytes, or
+// that cannot be decoded to its end, leaves the earlier file as it was and
+// nothing beside it. (The stream: orderform.htm, made by xz as the build
+// makes them.)
+TEST_F(Install, AnUnpackedFileWithOtherBytesLeavesTheTargetAsItWas) {
+    const std::string stream = read_file(path_from_environment("INSTAL_PACKED_SAMPLE"));
+    const std::string file = read_file(payload_sources()[3]);
+    ASSERT_GT(stream.size(), 100u);
+    const unsigned char properties[5] = {0x5D, 0x00, 0x00, 0x01, 0x00}; // 64 KiB dictionary
+    const Sha256 right = sha256(file.data(), static_cast<DWORD>(file.size()));
+    Sha256 wrong = right;
+    wrong.bytes[31] ^= 1;
+    std::string damaged = stream;
+    damaged[damaged.size() / 2] ^= 0x20;
+    const std::string cut = stream.substr(0, stream.size() - 8);
+    std::string longer = stream + "more";
+
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    const std::string path = target + "orderform.htm";
+    const auto unpack = [&](const std::string &bytes, const Sha256 &digest) -> std::string {
+        try {
+            unpack_payload(platform::Text(wide(path).c_str()), bytes.data(),
+                           static_cast<DWORD>(bytes.size()), properties, false, digest.bytes);
+            return "";
+        } catch (const platform::SetupError &error) {
+            return utf8(error.what());
+        }
+    };
+    const auto entries = [&] {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        const HANDLE search = ::FindFirstFileA((target + "*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do
+            if (found.cFileName[0] != '.') names.push_back(found.cFileName);
+        while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return names;
+    };
+    const struct {
+        const char *what;
+        const std::string &bytes;
+        const Sha256 &digest;
+    } cases[] = {{"other bytes", stream, wrong},
+                 {"a damaged stream", damaged, right},
+                 {"a stream cut short", cut, right},
+                 {"bytes after the end mark", longer, right}};
+    for (const auto &bad : cases) {
+        SCOPED_TRACE(bad.what);
+        write_text_file(path, "of the working installation");
+        EXPECT_EQ(unpack(bad.bytes, bad.digest), "Cannot create file " + path);
+        EXPECT_EQ(read_file(path), "of the working installation");
+        EXPECT_EQ(entries(), std::vector<std::string>{"orderform.htm"});
+    }
+    // The whole stream, with its digest, takes the target's place.
+    EXPECT_EQ(unpack(stream, right), "");
+    EXPECT_EQ(read_file(path), file);
+    EXPECT_EQ(entries(), std::vector<std::string>{"orderform.htm"});
+}
+
+// The digest of an unpacked file, taken part by part as it is written, is
+// the system's SHA-256 of the whole, wherever the parts end: at, before and
+// after the ends of 64-byte blocks, and where the padding takes a block of
+// its own.
+TEST_F(Install, AnUnpackedFileIsHashedInPartsAsInOnePiece) {
+    std::string bytes;
+    for (int i = 0; bytes.size() < 300000; ++i)
+        bytes += std::to_string(i * 7919) + (i % 3 ? " " : "\r\n");
+    for (const std::size_t length : {0u, 1u, 55u, 56u, 63u, 64u, 65u, 119u, 120u, 128u, 300000u})
+        for (const std::size_t part : {1u, 13u, 64u, 100u, 4096u, 131072u}) {
+            if (part < 13 && length > 1000) continue;
+            SCOPED_TRACE("length " + std::to_string(length) + ", parts of " + std::to_string(part));
+            platform::LargeSha256 hash;
+            for (std::size_t at = 0; at < length; at += part)
+                hash.add(bytes.data() + at, static_cast<DWORD>(std::min(part, length - at)));
+            const Sha256 whole = sha256(bytes.data(), static_cast<DWORD>(length));
+            const Sha256 parts = hash.finish();
+            EXPECT_EQ(std::string(reinterpret_cast<const char *>(parts.bytes), 32),
+                      std::string(reinterpret_cast<const char *>(whole.bytes), 32));
+        }
+}
+
 TEST_F(Install, AnUninstallerCopyThatFailsIsReported) {
     ::CreateDirectoryA(target.c_str(), nullptr);
     ::CreateDirectoryA((target + "install.exe").c_str(), nullptr);
@@ -328,20 +415,21 @@ TEST_F(Install, WithoutAProgramsFolderTheSubFolderShortcutsAreSkipped) {
     EXPECT_TRUE(read_shortcut(paths[2]).loaded);
 }
 
-// The Programs folder is the user's: a link put in place of its Tolmera
-// sub-folder before the install, or a value naming a folder through the
-// device namespace, would have the shortcuts written wherever they lead.
-TEST_F(Install, ALinkedOrDeviceNamedProgramsFolderGetsNoShortcuts) {
+// The Programs folder is the user's, and the shortcuts are saved with the
+// user's rights: a link in place of its Tolmera sub-folder is followed, as
+// the user's shell follows it. A value naming a folder through the device
+// namespace reaches any folder whatever the user may write: nothing there.
+TEST_F(Install, ALinkedProgramsFolderIsFollowedADeviceNamedOneGetsNoShortcuts) {
     const std::string elsewhere = scratch_directory("install-elsewhere");
-    const auto nothing_written = [&] {
+    const auto entries = [&] {
         WIN32_FIND_DATAW found;
         const HANDLE search = ::FindFirstFileW(wide(elsewhere + "\\*").c_str(), &found);
-        int entries = 0;
+        int count = 0;
         do
-            entries += std::wcscmp(found.cFileName, L".") && std::wcscmp(found.cFileName, L"..");
+            count += std::wcscmp(found.cFileName, L".") && std::wcscmp(found.cFileName, L"..");
         while (::FindNextFileW(search, &found));
         ::FindClose(search);
-        return entries == 0;
+        return count;
     };
     {
         remove_tree(programs_sub_folder());
@@ -350,9 +438,12 @@ TEST_F(Install, ALinkedOrDeviceNamedProgramsFolderGetsNoShortcuts) {
         install(target);
         remove_unix_symbolic_link(programs_sub_folder());
         EXPECT_EQ(form().Button2->text(), "Finish");
-        EXPECT_TRUE(nothing_written());
+        for (const char *name : {"Corvanta.lnk", "Readme.lnk", "Uninstall.lnk"})
+            EXPECT_TRUE(read_shortcut(elsewhere + "\\" + name).loaded) << name;
         EXPECT_TRUE(read_shortcut(shortcut_paths()[0]).loaded) << "the desktop's are made";
         close_forms();
+        remove_tree(elsewhere);
+        ::CreateDirectoryA(elsewhere.c_str(), nullptr);
     }
     const ShellFoldersGuard restore;
     set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
@@ -360,7 +451,7 @@ TEST_F(Install, ALinkedOrDeviceNamedProgramsFolderGetsNoShortcuts) {
     PacingRecorder recorder;
     install(target);
     EXPECT_EQ(form().Button2->text(), "Finish");
-    EXPECT_TRUE(nothing_written());
+    EXPECT_EQ(entries(), 0);
 }
 
 // Points the user's Desktop and Start-menu folders at a folder that is not

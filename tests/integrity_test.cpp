@@ -1,5 +1,6 @@
 // A program file whose carried bytes were damaged after the build (a bad
-// download, a flipped bit on a disk) must not install what it carries.
+// download, a flipped bit on a disk) must not install what it carries; nor
+// may a file put in the program's place become the uninstaller.
 #include "app/manifest.h"
 #include "support/environment.h"
 #include "support/text.h"
@@ -60,8 +61,10 @@ protected:
     // Runs program, installs into the target and answers the error box,
     // which is expected to say message under title.
     void install_expecting_error(const std::string &program, const std::string &title,
-                                 const std::string &message) {
-        SetupDriver setup(program);
+                                 const std::string &message,
+                                 const std::function<void()> &before_first_instruction = {}) {
+        SetupDriver setup(program, "", "", SetupDriver::FirstWindow::main,
+                          before_first_instruction);
         ASSERT_TRUE(setup.has_window());
         setup.start_install(target_);
         const ForeignDialog box = setup.wait_for_dialog();
@@ -127,6 +130,44 @@ TEST_F(DamagedPayload, DamagedApplicationWritesNothing) {
     expect_no_registry_records();
     for (const auto &shortcut : expected_shortcuts(target_ + "\\"))
         EXPECT_FALSE(exists(shortcut.path)) << shortcut.path;
+}
+
+// The help file and the order form, damaged: each is refused before the
+// first file is written, as every carried file is.
+TEST_F(DamagedPayload, DamagedHelpOrOrderFormWritesNothing) {
+    const std::string payload = path_from_environment("INSTAL_PAYLOAD_DIR") + "\\";
+    const std::pair<const char *, const char *> files[] = {{"readme.chm", "MREADME"},
+                                                           {"orderform.htm", "MORDERF"}};
+    for (const auto &[file, resource] : files) {
+        SCOPED_TRACE(file);
+        const std::string copy = damaged_copy(programs_, "setup.exe", payload + file);
+        ASSERT_FALSE(copy.empty());
+        install_expecting_error(copy, "setup",
+                                std::string("Resource ") + resource + " is damaged.");
+        EXPECT_TRUE(files_in(target_).empty());
+        expect_no_registry_records();
+    }
+}
+
+// The downloaded setup file swapped, after the elevated start and before
+// the program's first instruction, for a copy with one byte of an imported
+// DLL's name changed: every later elevated uninstall would load that DLL.
+// The copy is not written as the uninstaller.
+TEST_F(DamagedPayload, ASetupFileSwappedBeforeItsFirstInstructionIsNotTheUninstaller) {
+    const std::string program = programs_ + "\\setup.exe";
+    std::string swapped = read_file(path_from_environment("INSTAL_EXE"));
+    write_text_file(program, swapped);
+    const auto name = swapped.find("ole32.dll");
+    ASSERT_NE(name, std::string::npos);
+    ASSERT_EQ(name, swapped.rfind("ole32.dll"));
+    swapped[name + 2] = 'f';
+    install_expecting_error(
+        program, "setup", "Cannot create file " + target_ + "\\install.exe.", [&] {
+            ASSERT_TRUE(::MoveFileA(program.c_str(), (program + ".away").c_str()));
+            write_text_file(program, swapped);
+        });
+    EXPECT_FALSE(exists(target_ + "\\install.exe"));
+    EXPECT_EQ(read_file(program), swapped) << "the swap did not take";
 }
 
 } // namespace

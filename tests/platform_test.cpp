@@ -124,75 +124,88 @@ TEST(ProgramFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
     EXPECT_TRUE(facts.dll_characteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
 }
 
-// The program holds its own file from start-up, and knows it for the image
-// that runs: the bytes the uninstaller is written from.
-TEST(ProgramFile, TheRunningImageIsHeldAndKnownByItsBytes) {
+// The program holds its own file from start-up, and knows a copy of it by
+// the digest the build recorded in the running image: every byte counts
+// but the ones Authenticode signing changes.
+TEST(ProgramFile, TheRunningImageIsHeldAndCopiesAreKnownByItsDigest) {
     const platform::ImageFile &running = platform::ImageFile::running();
-    ASSERT_TRUE(running.verified());
+    ASSERT_TRUE(running.opened());
+    EXPECT_TRUE(running.movable());
     const std::wstring own = platform::module_path().c_str();
     EXPECT_FALSE(::MoveFileW(own.c_str(), (own + L".old").c_str())) << "renamed while it runs";
-    EXPECT_FALSE(platform::ImageFile(wide(path_from_environment("INSTAL_EXE"))).verified());
+    EXPECT_TRUE(platform::is_running_program(running.handle()));
+    EXPECT_FALSE(platform::is_running_program(
+        platform::ImageFile(wide(path_from_environment("INSTAL_EXE"))).handle()))
+        << "another program";
 
-    // The setup program as a loader maps it where it must be relocated, as
-    // Windows does for a program that asks for random addresses (Wine loads
-    // it where it asks): its file holds that image, relocations and all, but
-    // not with a byte changed anywhere but in the data it writes.
-    const std::string program = path_from_environment("INSTAL_EXE");
-    std::string bytes = read_file(program);
-    const auto &file_nt = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(
-        bytes.data() + reinterpret_cast<const IMAGE_DOS_HEADER *>(bytes.data())->e_lfanew);
-    auto *image = static_cast<unsigned char *>(::VirtualAlloc(
-        nullptr, file_nt.OptionalHeader.SizeOfImage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    ASSERT_NE(image, nullptr);
-    std::memcpy(image, bytes.data(), file_nt.OptionalHeader.SizeOfHeaders);
-    const IMAGE_SECTION_HEADER *first_section = IMAGE_FIRST_SECTION(&file_nt);
-    for (WORD i = 0; i < file_nt.FileHeader.NumberOfSections; ++i)
-        std::memcpy(image + first_section[i].VirtualAddress,
-                    bytes.data() + first_section[i].PointerToRawData,
-                    std::min(first_section[i].SizeOfRawData, first_section[i].Misc.VirtualSize));
-    const DWORD delta =
-        static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(image)) - file_nt.OptionalHeader.ImageBase;
-    ASSERT_NE(delta, 0u);
-    const auto relocate = [&](DWORD by) {
-        const auto &directory =
-            file_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
-        for (DWORD at = 0; at < directory.Size;) {
-            const auto *block = reinterpret_cast<const IMAGE_BASE_RELOCATION *>(
-                image + directory.VirtualAddress + at);
-            const auto *entries = reinterpret_cast<const WORD *>(block + 1);
-            for (DWORD e = 0; e < (block->SizeOfBlock - sizeof *block) / 2; ++e)
-                if (entries[e] >> 12 == IMAGE_REL_BASED_HIGHLOW)
-                    *reinterpret_cast<DWORD *>(image + block->VirtualAddress +
-                                               (entries[e] & 0xFFF)) += by;
-            at += block->SizeOfBlock;
-        }
+    const std::string original = read_file(utf8(own));
+    const std::string copy_path = scratch_directory("program-digest") + "\\copy.exe";
+    const auto accepted = [&](const std::string &bytes) {
+        write_text_file(copy_path, bytes);
+        const platform::ImageFile copy(wide(copy_path));
+        return copy.opened() && platform::is_running_program(copy.handle());
     };
-    const auto holds = [&] {
-        return platform::file_holds_image(reinterpret_cast<const unsigned char *>(bytes.data()),
-                                          static_cast<DWORD>(bytes.size()), image);
+    const auto changed = [&](std::size_t at) {
+        std::string bytes = original;
+        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+        return bytes;
     };
-    EXPECT_FALSE(holds()) << "found the same before relocation";
-    relocate(delta);
-    EXPECT_TRUE(holds());
-    const DWORD resources =
-        file_nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
-    for (WORD i = 0; i < file_nt.FileHeader.NumberOfSections; ++i) {
-        const IMAGE_SECTION_HEADER &section = first_section[i];
-        if (!section.SizeOfRawData) continue;
-        const bool written =
-            (section.Characteristics & IMAGE_SCN_MEM_WRITE) && section.VirtualAddress != resources;
-        const std::size_t at = section.PointerToRawData + section.SizeOfRawData / 3;
-        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
-        EXPECT_EQ(holds(), written) << reinterpret_cast<const char *>(section.Name);
-        bytes[at] = static_cast<char>(bytes[at] ^ 0x5A);
+    ASSERT_TRUE(accepted(original));
+
+    // Signed: a checksum, the certificate table's entry and the table
+    // appended at an 8-byte boundary.
+    const DWORD nt = *reinterpret_cast<const DWORD *>(original.data() + 0x3C);
+    const auto &headers = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(original.data() + nt);
+    std::string signed_copy = original;
+    signed_copy.resize((signed_copy.size() + 7) / 8 * 8, '\0');
+    const DWORD table[2] = {static_cast<DWORD>(signed_copy.size()), 0x208};
+    signed_copy.append(0x208, '\x30');
+    std::memcpy(&signed_copy[nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.CheckSum)],
+                "\x12\x34\x56\x78", 4);
+    std::memcpy(&signed_copy[nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.DataDirectory) +
+                             IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY)],
+                table, sizeof table);
+    EXPECT_TRUE(accepted(signed_copy)) << "signed";
+    signed_copy[table[0] - 1] = 1; // a byte before the table
+    EXPECT_FALSE(accepted(signed_copy)) << "signed, then changed";
+
+    // What is compared is the digest in the running image, not the copy's
+    // own 32 bytes: changing them changes nothing.
+    const Sha256 &digest = platform::recorded_program_digest();
+    const auto slot =
+        original.find(std::string(reinterpret_cast<const char *>(digest.bytes), sizeof digest));
+    ASSERT_NE(slot, std::string::npos);
+    EXPECT_TRUE(accepted(changed(slot + 7))) << "the digest's own bytes";
+
+    // One byte anywhere else: the headers, every section (code, data,
+    // resources), an imported DLL's name; a byte more; a file cut short.
+    EXPECT_FALSE(accepted(changed(0x40))) << "headers";
+    const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(&headers);
+    for (WORD i = 0; i < headers.FileHeader.NumberOfSections; ++i, ++section) {
+        if (!section->SizeOfRawData) continue;
+        EXPECT_FALSE(accepted(changed(section->PointerToRawData + section->SizeOfRawData / 3)))
+            << reinterpret_cast<const char *>(section->Name);
     }
-    bytes[0x40] = static_cast<char>(bytes[0x40] ^ 1); // the headers
-    EXPECT_FALSE(holds());
-    bytes[0x40] = static_cast<char>(bytes[0x40] ^ 1);
-    EXPECT_FALSE(platform::file_holds_image(reinterpret_cast<const unsigned char *>(bytes.data()),
-                                            0x200, image))
-        << "a file cut short";
-    ::VirtualFree(image, 0, MEM_RELEASE);
+    const auto dll_name = original.find("KERNEL32.dll");
+    ASSERT_NE(dll_name, std::string::npos);
+    EXPECT_FALSE(accepted(changed(dll_name + 2))) << "an imported DLL's name";
+    EXPECT_FALSE(accepted(original + '\0')) << "a byte more";
+    EXPECT_FALSE(accepted(original.substr(0, original.size() - 1))) << "cut short";
+
+    // Held by another program without delete sharing (or on a CD), the file
+    // is held for reading only: it can be read, not moved.
+    write_text_file(copy_path, original);
+    const HANDLE other = ::CreateFileA(copy_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    {
+        const platform::ImageFile held(wide(copy_path));
+        EXPECT_TRUE(held.opened());
+        EXPECT_FALSE(held.movable());
+        EXPECT_TRUE(platform::is_running_program(held.handle()));
+        EXPECT_FALSE(held.move_to(wide(copy_path + ".moved")));
+    }
+    ::CloseHandle(other);
 }
 
 // Windows XP SP3's loader refuses a program whose header asks for a later
@@ -550,20 +563,53 @@ protected:
     std::wstring wdir = wide(dir);
 };
 
-TEST_F(Files, ForceDirectoriesMakesEveryMissingParent) {
-    EXPECT_TRUE(platform::force_directories(wdir + L"\\a\\b\\c\\"));
+// force_directories as setup calls it, with the account running the tests.
+DWORD force_directories(const std::wstring &path) {
+    platform::HeldFolders held;
+    platform::RunningAccount account;
+    return platform::force_directories(path, account.trusted_sid(), held);
+}
+
+TEST_F(Files, ForceDirectoriesMakesEveryMissingParentAndHoldsEachFolder) {
+    EXPECT_EQ(force_directories(wdir + L"\\a\\b\\c\\"), 0u);
     EXPECT_TRUE(platform::directory_exists(wdir + L"\\a\\b\\c"));
-    EXPECT_TRUE(platform::force_directories(wdir + L"\\a\\b\\c\\")); // existing is fine
-    EXPECT_TRUE(platform::force_directories(L"C:\\"));
-    EXPECT_TRUE(platform::force_directories(L"C:"));
+    EXPECT_EQ(force_directories(wdir + L"\\a\\b\\c\\"), 0u); // existing is fine
+    EXPECT_EQ(force_directories(L"C:\\"), 0u);
+    EXPECT_EQ(force_directories(L"C:"), 0u);
+
+    // Each folder on the way is held, from the root on, by the handle it
+    // was judged through, until the install's last file is written. (That
+    // nobody can then rename one of them only Windows shows: Wine lets a
+    // folder held without delete sharing be renamed.)
+    platform::HeldFolders held;
+    platform::RunningAccount account;
+    ASSERT_EQ(platform::force_directories(wdir + L"\\a\\b\\", account.trusted_sid(), held), 0u);
+    std::vector<std::wstring> way = {L"C:\\"};
+    for (std::size_t at = wdir.find(L'\\', 3); at != std::wstring::npos;
+         at = wdir.find(L'\\', at + 1))
+        way.push_back(wdir.substr(0, at));
+    for (const std::wstring &folder : {wdir, wdir + L"\\a", wdir + L"\\a\\b"})
+        way.push_back(folder);
+    ASSERT_EQ(held.handles().size(), way.size());
+    const auto identity = [](HANDLE file) {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        ::GetFileInformationByHandle(file, &info);
+        return std::make_pair(info.nFileIndexHigh, info.nFileIndexLow);
+    };
+    for (std::size_t i = 0; i < way.size(); ++i) {
+        const platform::UniqueHandle folder(
+            ::CreateFileW(way[i].c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        EXPECT_EQ(identity(held.handles()[i]), identity(folder.get())) << utf8(way[i]);
+    }
 }
 
 TEST_F(Files, ForceDirectoriesFailsForBareNamesEmptyPathsAndMissingDrives) {
     ::SetCurrentDirectoryA(dir.c_str());
-    EXPECT_FALSE(platform::force_directories(L"Tolmera\\"));
+    EXPECT_NE(force_directories(L"Tolmera\\"), 0u);
     EXPECT_FALSE(platform::directory_exists(wdir + L"\\Tolmera"));
-    EXPECT_FALSE(platform::force_directories(L""));
-    EXPECT_FALSE(platform::force_directories(L"Q:\\Tolmera\\"));
+    EXPECT_NE(force_directories(L""), 0u);
+    EXPECT_NE(force_directories(L"Q:\\Tolmera\\"), 0u);
 }
 
 TEST_F(Files, WriteFileReplacesTheWholeFile) {
@@ -690,10 +736,11 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
          "O:SYD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICIIO;GA;;;CO)(A;OICI;0x1200a9;;;BU)"
          "(A;CI;0x4;;;AU)(A;OICIIO;SDGXGWGR;;;AU)",
          false, true},
+        // Power Users may rename it: a folder of theirs would take its name.
         {"Program Files of Windows XP, which Power Users may change",
          "O:BAD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICIIO;GA;;;CO)(A;OICI;0x1200a9;;;BU)"
          "(A;OICI;0x1301bf;;;PU)",
-         false, true},
+         false, false},
         {"a folder setup makes", "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)",
          true, true},
         {"one the account running setup owns", "O:" + me + "D:P(A;OICI;FA;;;" + me + ")", true,
@@ -717,7 +764,10 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
         {"writing, generically", "O:BAD:P(A;;FA;;;BA)(A;;GW;;;BU)", false, true},
         {"adding files", "O:BAD:P(A;;FA;;;BA)(A;;0x2;;;BU)", false, true},
         {"writing attributes", "O:BAD:P(A;;FA;;;BA)(A;;0x100;;;BU)", false, true},
-        {"deleting the folder", "O:BAD:P(A;;FA;;;BA)(A;;SD;;;BU)", false, true},
+        // Renaming a folder above is the attack: a new one takes its name.
+        {"deleting or renaming the folder", "O:BAD:P(A;;FA;;;BA)(A;;SD;;;BU)", false, false},
+        {"modify, as Authenticated Users have on folders made in a drive's root",
+         "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1301bf;;;AU)", false, false},
         // What is made inside gets lists of its own.
         {"rights for what is made inside only", "O:BAD:P(A;;FA;;;BA)(A;OICIIO;FA;;;BU)", true,
          true},
@@ -740,6 +790,70 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
             << c.what;
         ::LocalFree(descriptor);
     }
+    // With a split token the account's own programs without administrator
+    // rights act as it: it is trusted neither as owner nor in an entry.
+    for (const std::string &descriptor :
+         {"O:" + me + "D:P(A;OICI;FA;;;BA)", "O:BAD:P(A;;FA;;;BA)(A;;FA;;;" + me + ")"}) {
+        PSECURITY_DESCRIPTOR converted = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            wide(descriptor).c_str(), SDDL_REVISION_1, &converted, nullptr));
+        EXPECT_TRUE(platform::only_trusted_may(converted, user, platform::kMoveRights));
+        EXPECT_FALSE(platform::only_trusted_may(converted, nullptr, platform::kMoveRights))
+            << descriptor;
+        ::LocalFree(converted);
+    }
+    PSID system = nullptr;
+    ASSERT_TRUE(::ConvertStringSidToSidW(L"S-1-5-18", &system));
+    EXPECT_FALSE(platform::account_is_trusted(user, TokenElevationTypeFull, true));
+    EXPECT_FALSE(platform::account_is_trusted(user, TokenElevationTypeLimited, true));
+    EXPECT_TRUE(platform::account_is_trusted(user, TokenElevationTypeDefault, true));
+    EXPECT_TRUE(platform::account_is_trusted(user, TokenElevationTypeFull, false)) << "UAC off";
+    EXPECT_TRUE(platform::account_is_trusted(system, TokenElevationTypeFull, true));
+    ::LocalFree(system);
+
+    // Every kind of allowing entry counts, built byte by byte: compound
+    // (a server, then a client), object (with or without object types),
+    // callback and callback object.
+    const auto sid_bytes = [](const std::string &text) {
+        PSID sid = nullptr;
+        ::ConvertStringSidToSidA(text.c_str(), &sid);
+        std::string bytes(static_cast<const char *>(sid), ::GetLengthSid(sid));
+        ::LocalFree(sid);
+        return bytes;
+    };
+    const std::string admins = sid_bytes("S-1-5-32-544"), another = sid_bytes(other);
+    const std::string guid(16, '\x11'), no_flags(4, '\0');
+    const std::string both_types = std::string("\x03\0\0\0", 4) + guid + guid;
+    const auto with_entry = [&](BYTE type, const std::string &rest) {
+        std::string entry(8, '\0');
+        entry[0] = static_cast<char>(type);
+        const WORD size = static_cast<WORD>(8 + rest.size());
+        std::memcpy(&entry[2], &size, 2);
+        const DWORD mask = FILE_DELETE_CHILD;
+        std::memcpy(&entry[4], &mask, 4);
+        entry += rest;
+        alignas(DWORD) unsigned char list[512];
+        ::InitializeAcl(reinterpret_cast<PACL>(list), sizeof list, ACL_REVISION_DS);
+        PSID owner = const_cast<char *>(admins.data());
+        ::AddAccessAllowedAce(reinterpret_cast<PACL>(list), ACL_REVISION, FILE_ALL_ACCESS, owner);
+        EXPECT_TRUE(::AddAce(reinterpret_cast<PACL>(list), ACL_REVISION_DS, MAXDWORD, &entry[0],
+                             static_cast<DWORD>(entry.size())));
+        SECURITY_DESCRIPTOR descriptor;
+        ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        ::SetSecurityDescriptorOwner(&descriptor, owner, FALSE);
+        ::SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(list), FALSE);
+        return platform::only_trusted_may(&descriptor, user, platform::kMoveRights);
+    };
+    const std::string compound_kind = std::string("\x01\0\0\0", 4);
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_COMPOUND_ACE_TYPE, compound_kind + admins + another));
+    EXPECT_TRUE(with_entry(ACCESS_ALLOWED_COMPOUND_ACE_TYPE, compound_kind + admins + admins));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, no_flags + another));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, both_types + another));
+    EXPECT_TRUE(with_entry(ACCESS_ALLOWED_OBJECT_ACE_TYPE, both_types + admins));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, another));
+    EXPECT_FALSE(with_entry(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE, no_flags + another));
+    EXPECT_TRUE(with_entry(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE, no_flags + admins));
+
     // A null list lets everybody do everything. (Built by hand: Wine reads
     // "D:NO_ACCESS_CONTROL" as an empty list.)
     SECURITY_DESCRIPTOR open;
@@ -753,21 +867,30 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
 // The same on folders as Wine shows them: from their Unix mode, owned by
 // the account running the tests.
 TEST_F(Files, FoldersAnybodyMayChangeAreRefusedAsTheSystemReportsThem) {
-    EXPECT_TRUE(platform::only_trusted_may(L"C:\\", platform::kChangeRights));
-    EXPECT_TRUE(platform::only_trusted_may(L"C:\\Program Files", platform::kChangeRights));
+    const auto only_trusted_may = [](const std::wstring &path, DWORD rights) {
+        const platform::UniqueHandle folder(
+            ::CreateFileW(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        return folder && platform::only_trusted_may_on(
+                             folder.get(), platform::RunningAccount().trusted_sid(), rights);
+    };
+    EXPECT_TRUE(only_trusted_may(L"C:\\", platform::kChangeRights));
+    EXPECT_TRUE(only_trusted_may(L"C:\\Program Files", platform::kChangeRights));
     const std::string open = dir + "\\open";
     ::CreateDirectoryW(wide(open).c_str(), nullptr);
     ASSERT_TRUE(set_access_list(open, "D:P(A;OICI;FA;;;WD)"));
     ASSERT_NE(access_list_of(open).find("S-1-1-0 1301ff OICI"), std::string::npos)
         << access_list_of(open);
-    EXPECT_FALSE(platform::only_trusted_may(wide(open), platform::kMoveRights));
-    EXPECT_FALSE(platform::only_trusted_may(wdir + L"\\missing", 0));
+    EXPECT_FALSE(only_trusted_may(wide(open), platform::kMoveRights));
+    EXPECT_FALSE(only_trusted_may(wdir + L"\\missing", 0));
 
-    // Neither the folder itself nor one made inside it, which nothing is.
-    EXPECT_FALSE(platform::force_directories(wide(open)));
-    EXPECT_FALSE(platform::force_directories(wide(open + "\\Tolmera\\")));
+    // Neither the folder itself nor one made inside it, which nothing is;
+    // the reason is the rights, not a code left from an earlier call.
+    ::SetLastError(ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(force_directories(wide(open)), DWORD(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(force_directories(wide(open + "\\Tolmera\\")), DWORD(ERROR_ACCESS_DENIED));
     EXPECT_FALSE(exists(open + "\\Tolmera"));
-    EXPECT_TRUE(platform::force_directories(wdir + L"\\closed\\Tolmera\\"));
+    EXPECT_EQ(force_directories(wdir + L"\\closed\\Tolmera\\"), 0u);
 }
 
 // Only reparse points that send their name elsewhere are links; the
@@ -794,7 +917,7 @@ TEST_F(Files, LinksAreNameRedirectionsAnywhereOnTheWay) {
     EXPECT_TRUE(platform::path_has_link(wide(link + "\\sub\\Corvanta.lnk")));
     EXPECT_TRUE(platform::path_has_link(wide(link + "\\sub\\")));
     EXPECT_FALSE(platform::path_has_link(wide(real + "\\sub\\Corvanta.lnk")));
-    EXPECT_FALSE(platform::force_directories(wide(link + "\\sub\\Tolmera\\")));
+    EXPECT_EQ(force_directories(wide(link + "\\sub\\Tolmera\\")), platform::kErrorLinkOnTheWay);
     EXPECT_FALSE(exists(real + "\\sub\\Tolmera"));
     remove_unix_symbolic_link(link);
 }
@@ -902,7 +1025,7 @@ TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
 TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
     if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
-        GTEST_SKIP() << "no small drive: the test environment could not mount one";
+        FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
     const std::string root = drive;
     // On the same drive: moved into the script's folder, and back again.
     const std::string program = root + "\\install.exe";
@@ -931,6 +1054,59 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
     ::DeleteFileA(filler.c_str());
     EXPECT_EQ(left, (std::vector<std::string>{"filler", "install.exe"}));
     EXPECT_TRUE(exists(program));
+}
+
+// A setup program on another drive than the scripts' folder (than Windows)
+// is no part of the installation, and one held for reading only (from a CD)
+// cannot be moved: both stay where they are, deleted neither by name nor by
+// a script.
+TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
+    const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
+    if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
+        FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
+    const std::string scripts = scratch_directory("self-removal-scripts");
+    const auto scripts_entries = [&] {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        platform::FindHandle search(::FindFirstFileA((scripts + "\\*").c_str(), &found));
+        if (search) do
+                names.push_back(found.cFileName);
+            while (::FindNextFileA(search.get(), &found));
+        return names;
+    };
+    const std::vector<std::string> empty = {".", ".."};
+    {
+        SCOPED_TRACE("on another drive");
+        const std::string program = std::string(drive) + "\\setup.exe";
+        write_text_file(program, "x");
+        {
+            const platform::ImageFile file(wide(program));
+            ASSERT_TRUE(file.movable());
+            EXPECT_EQ(
+                error_of([&] { remove_after_exit(file, wide(program), false, wide(scripts)); }),
+                "(no error)");
+        }
+        EXPECT_TRUE(exists(program));
+        EXPECT_EQ(scripts_entries(), empty) << "a script was left to delete it";
+        ::DeleteFileA(program.c_str());
+    }
+    {
+        SCOPED_TRACE("held for reading only");
+        const std::string program = scratch_directory("self-removal-held") + "\\install.exe";
+        write_text_file(program, "x");
+        const HANDLE other = ::CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, 0, nullptr);
+        {
+            const platform::ImageFile file(wide(program));
+            ASSERT_FALSE(file.movable());
+            EXPECT_EQ(
+                error_of([&] { remove_after_exit(file, wide(program), true, wide(scripts)); }),
+                "(no error)");
+        }
+        ::CloseHandle(other);
+        EXPECT_TRUE(exists(program));
+        EXPECT_EQ(scripts_entries(), empty) << "a script was left to delete it";
+    }
 }
 
 TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {

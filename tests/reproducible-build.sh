@@ -2,14 +2,19 @@
 # Builds the program a second time from scratch in another directory and
 # compares the bytes; then signs that build as a release is signed, with a
 # throwaway certificate, and installs with the signed program under Wine:
-#   reproducible-build.sh SOURCE_DIR FIRST_BUILD_DIR
-# The first build directory's Wine prefix template and walkthrough are used.
+#   reproducible-build.sh SOURCE_DIR FIRST_BUILD_DIR [CMAKE_ARGS...]
+# CMAKE_ARGS: the options the first build was configured with (a compressed
+# build's). The Wine prefix template and walkthrough of INSTAL_TOOLS_BUILD_DIR
+# (default: the first build directory) are used.
 set -euo pipefail
 source_dir=$1 first=$2
+shift 2
+options=("$@")
+tools=${INSTAL_TOOLS_BUILD_DIR:-$first}
 second="$first/reproducible-check"
 rm -rf "$second"
 cmake -S "$source_dir" -B "$second" -DCMAKE_BUILD_TYPE=MinSizeRel -DINSTAL_NO_TESTS=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/i686-w64-mingw32.cmake" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/i686-w64-mingw32.cmake" "${options[@]}" >/dev/null
 cmake --build "$second" -j "$(nproc)" --target instal >/dev/null
 if cmp "$first/instal.exe" "$second/instal.exe"; then
   echo "instal.exe: two builds give the same $(stat -c %s "$first/instal.exe") bytes"
@@ -66,9 +71,9 @@ if grep -rqF -- "$password" "$second"; then fail "the password is in the build t
 (
   failures=0
   source "$source_dir/scripts/wine-env.sh"
-  trap 'wine_env_stop; rm -rf "$first/signed-install"; rmdir "$first/small-drive-signed-install" 2>/dev/null || true' EXIT
-  WINE_ENV_OWN_X=1 wine_env_start "$first" signed-install
-  wine "$first/tools/walkthrough.exe" "$keys/signed.exe" "$first/signed-install/pictures" \
+  trap 'wine_env_stop; rm -rf "$tools/signed-install"; rmdir "$tools/small-drive-signed-install" 2>/dev/null || true' EXIT
+  WINE_ENV_OWN_X=1 wine_env_start "$tools" signed-install
+  wine "$tools/tools/walkthrough.exe" "$keys/signed.exe" "$tools/signed-install/pictures" \
     </dev/null >/dev/null || fail "the install with the signed program did not complete"
   installed="$WINEPREFIX/drive_c/Program Files/Tolmera/install.exe"
   verify "the installed install.exe" "$installed"

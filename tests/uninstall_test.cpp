@@ -1,6 +1,7 @@
 // The uninstall sequence, run in this process after a real install, with
 // its pauses recorded instead of slept.
 #include "app/manifest.h"
+#include "app/user_folders.h"
 #include "platform/paths.h"
 #include "support/dialogs.h"
 #include "support/environment.h"
@@ -8,7 +9,10 @@
 #include "support/installation.h"
 #include "support/recorder.h"
 #include "support/registry_state.h"
+#include "support/shortcuts.h"
 #include "support/wizard_fixture.h"
+#include <objidl.h>
+#include <sddl.h>
 #include <thread>
 
 using namespace testing_support;
@@ -226,37 +230,98 @@ TEST_F(Uninstall, ARecordedLocationThatIsNoFullPathDeletesNoFiles) {
     }
 }
 
-// Links made, between the install and the uninstall, in place of the
-// folders it deletes in: what they point to stays.
-TEST_F(Uninstall, LinksInPlaceOfItsFoldersLeaveWhatTheyPointTo) {
-    install();
+// The user's folders are used as the user's shell uses them: a Desktop that
+// is a link (a profile folder moved to another drive, or the link into the
+// Linux home of a stock Wine prefix) gets both desktop shortcuts through
+// it, and the uninstall removes them there. A link put in place of the
+// install directory is not followed: the files it points to stay.
+TEST_F(Uninstall, LinkedUserFoldersAreFollowedALinkedInstallDirectoryIsNot) {
     const std::string users = scratch_directory("uninstall-users");
-    const char *const link_names[] = {"Corvanta.lnk", "Uninstall.lnk", "Readme.lnk"};
-    for (const char *name : link_names)
-        write_text_file(users + "\\" + name, "the user's");
-    for (const auto &payload : manifest::kPayloads)
-        write_text_file(users + "\\" + utf8(payload.file), "the user's");
-    remove_tree(programs_sub_folder());
-    ASSERT_TRUE(make_unix_symbolic_link(users, programs_sub_folder()));
-    const std::string recorded_folder = target.substr(0, target.size() - 1);
-    remove_tree(recorded_folder);
-    ASSERT_TRUE(make_unix_symbolic_link(users, recorded_folder));
     const std::string desktop_folder = shell_folder(manifest::kDesktopValue);
     remove_tree(desktop_folder);
     ASSERT_TRUE(make_unix_symbolic_link(users, desktop_folder));
+    install();
+    const std::string made[] = {users + utf8(manifest::kDesktopAppLink),
+                                users + utf8(manifest::kDesktopHelpLink)};
+    for (const std::string &shortcut : made)
+        EXPECT_TRUE(read_shortcut(shortcut).loaded) << shortcut;
+    write_text_file(users + "\\mine.lnk", "the user's");
+
+    const std::string theirs = scratch_directory("uninstall-theirs");
+    for (const auto &payload : manifest::kPayloads)
+        write_text_file(theirs + "\\" + utf8(payload.file), "the user's");
+    const std::string recorded_folder = target.substr(0, target.size() - 1);
+    remove_tree(recorded_folder);
+    ASSERT_TRUE(make_unix_symbolic_link(theirs, recorded_folder));
 
     PacingRecorder recorder;
     uninstall();
     remove_unix_symbolic_link(desktop_folder);
     ::CreateDirectoryA(desktop_folder.c_str(), nullptr);
     EXPECT_EQ(form().Label1->text(), "unstall has finish!");
-    for (const char *name : link_names)
-        EXPECT_EQ(read_file(users + "\\" + name), "the user's") << name;
+    for (const std::string &shortcut : made)
+        EXPECT_FALSE(exists(shortcut)) << shortcut;
+    EXPECT_EQ(read_file(users + "\\mine.lnk"), "the user's");
     for (const auto &payload : manifest::kPayloads)
-        EXPECT_EQ(read_file(users + "\\" + utf8(payload.file)), "the user's") << utf8(payload.file);
+        EXPECT_EQ(read_file(theirs + "\\" + utf8(payload.file)), "the user's")
+            << utf8(payload.file);
     EXPECT_FALSE(exists(shortcut_paths()[2])); // the Start-menu shortcut goes
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
-    remove_tree(recorded_folder);
+    remove_unix_symbolic_link(recorded_folder);
+}
+
+// Every shortcut is saved, and deleted, while the thread acts with the
+// restricted copy of its token: what it reaches, the user could reach.
+class TokenAtEachShortcut : public ShortcutFiles {
+public:
+    TokenAtEachShortcut() { set_shortcut_files(this); }
+    ~TokenAtEachShortcut() override { set_shortcut_files(nullptr); }
+    void save(IPersistFile &file, const platform::Text &path) override {
+        record("save", path);
+        ShortcutFiles::save(file, path);
+    }
+    void remove(const platform::Text &path) override {
+        record("remove", path);
+        ShortcutFiles::remove(path);
+    }
+    std::vector<std::string> unrestricted;
+    int count = 0;
+
+private:
+    // Acting as the user: a token of the thread's own, in which
+    // Administrators may only deny.
+    void record(const char *what, const platform::Text &path) {
+        ++count;
+        HANDLE token = nullptr;
+        bool restricted = ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &token);
+        if (restricted) {
+            DWORD size = 0;
+            ::GetTokenInformation(token, TokenGroups, nullptr, 0, &size);
+            std::vector<BYTE> buffer(size ? size : 1);
+            ::GetTokenInformation(token, TokenGroups, buffer.data(), size, &size);
+            const auto *groups = reinterpret_cast<const TOKEN_GROUPS *>(buffer.data());
+            for (DWORD i = 0; i < groups->GroupCount; ++i) {
+                LPWSTR sid = nullptr;
+                ::ConvertSidToStringSidW(groups->Groups[i].Sid, &sid);
+                if (sid && std::wstring(sid) == L"S-1-5-32-544" &&
+                    !(groups->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY))
+                    restricted = false;
+                ::LocalFree(sid);
+            }
+            ::CloseHandle(token);
+        }
+        if (!restricted) unrestricted.push_back(std::string(what) + " " + utf8(path.c_str()));
+    }
+};
+
+TEST_F(Uninstall, EveryShortcutIsSavedAndDeletedWithTheRestrictedToken) {
+    TokenAtEachShortcut watch;
+    install();
+    EXPECT_EQ(watch.count, 6);
+    uninstall();
+    EXPECT_EQ(form().Label1->text(), "unstall has finish!");
+    EXPECT_EQ(watch.count, 12);
+    EXPECT_EQ(watch.unrestricted, std::vector<std::string>());
 }
 
 TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {

@@ -8,6 +8,9 @@
 //   bench_driver install EXE CAPTION
 //     walks our wizard (licence, install, default path) and reports the ms
 //     from the last Next until Next reads "Finish"; then presses it.
+//   bench_driver unattended EXE ARGUMENTS
+//     ms from process creation until the program, started with ARGUMENTS
+//     (/S: ours and NSIS's silent install), has ended, and its exit code.
 #include "screen.h"
 #include "support/dialogs.h"
 #include "support/program.h"
@@ -122,13 +125,25 @@ int install(const std::string &exe, const char *caption) {
     return program.wait_for_exit(15000) ? 0 : 1;
 }
 
+int unattended(const std::string &exe, const std::string &arguments) {
+    const double start = bench::now_ms();
+    testing_support::ProgramRun program(exe, "", arguments);
+    if (!program.started() || !program.wait_for_exit(10 * kTimeoutMs)) {
+        std::printf("timeout\n");
+        return 1;
+    }
+    std::printf("unattended_ms %.1f\nexit_code %lu\n", bench::now_ms() - start,
+                static_cast<unsigned long>(program.exit_code()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     std::vector<PixelCheck> points;
     const bool colours = mode == "first-paint";
-    for (int i = 5; i < argc; ++i) {
+    for (int i = mode == "unattended" ? argc : 5; i < argc; ++i) {
         PixelCheck check;
         if (!parse_point(argv[i], check, colours)) return 2;
         points.push_back(check);
@@ -138,6 +153,8 @@ int main(int argc, char **argv) {
     if (mode == "probe" && argc >= 5)
         return probe(argv[2], argv[3], std::strtoul(argv[4], nullptr, 10), points);
     if (mode == "install" && argc == 4) return install(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: bench_driver first-paint|probe|install EXE CAPTION ...\n");
+    if (mode == "unattended" && argc == 4) return unattended(argv[2], argv[3]);
+    std::fprintf(stderr,
+                 "usage: bench_driver first-paint|probe|install|unattended EXE CAPTION ...\n");
     return 2;
 }

@@ -71,9 +71,10 @@ platform::Text self_removal_script(const SelfRemovalPaths &paths);
 // Deletes program, the file at program_path, once it has ended: moved by its
 // handle into a new folder of its own inside scripts_parent, a script there
 // deletes it, then itself and the folder. Where it cannot be moved, a file
-// that is part_of_installation is deleted where it lies; any other stays.
-// The folder of a program that is part_of_installation is removed after it
-// when it is empty, never with anything in it.
+// that is part_of_installation is deleted where it lies; any other stays,
+// as does one held for reading only. The folder of a program that is
+// part_of_installation is removed after it when it is empty, never with
+// anything in it.
 // A script that cannot be written raises the runtime's error, and leaves
 // neither script nor folder, and the file where it was.
 namespace platform {

@@ -5,11 +5,15 @@
 #include "../platform/paths.h"
 #include "../platform/registry.h"
 #include "../platform/resources.h"
+#include "../platform/security.h"
 #include "../platform/setup_error.h"
 #include "../window/application.h"
 #include "insta.h"
 #include "manifest.h"
 #include "payload_check.h"
+#ifdef INSTAL_COMPRESS_PAYLOAD
+#include "payload_unpack.h"
+#endif
 #include "uninstall_entry.h"
 #include <iterator>
 
@@ -32,8 +36,14 @@ void load_checked_payloads(Carried &carried) {
 }
 
 void write_payload(const Carried &carried, std::size_t index, const platform::Text &dir) {
+#ifdef INSTAL_COMPRESS_PAYLOAD
+    const auto &payload = manifest::kPayloads[index];
+    unpack_payload(dir + payload.file, carried[index].data, carried[index].size,
+                   payload.lzma_properties, payload.x86, payload.file_sha256);
+#else
     platform::write_file(dir + manifest::kPayloads[index].file, carried[index].data,
                          carried[index].size);
+#endif
 }
 
 void write_machine_value(const wchar_t *key_path, const wchar_t *name, const platform::Text &data) {
@@ -43,23 +53,23 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
 }
 
 // Makes dir canonical, so that every record and shortcut names the folder
-// as the file system does, and creates it and its missing parents: 0 when
-// done, else the system's error code for why not. A path that is not full
-// would be resolved against the current directory, which an elevated setup
-// was never told to use.
-DWORD make_directory(platform::Text &dir) {
+// as the file system does, and creates it and its missing parents, holding
+// each folder on the way: 0 when done, else the system's error code for why
+// not. A path that is not full would be resolved against the current
+// directory, which an elevated setup was never told to use.
+DWORD make_directory(platform::Text &dir, platform::HeldFolders &held) {
     if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
     platform::Text canonical = platform::canonical_directory(dir);
     if (canonical.empty()) return ERROR_BAD_PATHNAME;
     dir = std::move(canonical);
-    if (platform::force_directories(dir)) return 0;
-    const DWORD error = ::GetLastError();
-    return error ? error : ERROR_PATH_NOT_FOUND;
+    platform::RunningAccount account;
+    return platform::force_directories(dir, account.trusted_sid(), held);
 }
 
 // The running program, written as the uninstaller from its own file as it
-// was opened at start-up: whatever has since been put at the program's path
-// never becomes the uninstaller that the list of programs starts elevated.
+// was opened at start-up, and known by the digest the build recorded in the
+// running image: whatever has since been put at the program's path never
+// becomes the uninstaller that the list of programs starts elevated.
 // Installing again from the uninstaller into its own directory finds the
 // target to be the running file itself, however the directory was typed:
 // it is left as it is.
@@ -68,12 +78,12 @@ void place_uninstaller_copy(const platform::Text &directory) {
     const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
     if (platform::same_file(source, target)) return;
     const platform::ImageFile &image = platform::ImageFile::running();
-    if (!image.verified())
+    if (!image.opened())
         platform::raise_error(platform::format_message(L"Cannot create file %s", target));
     // An old copy made read-only (from a CD) could not be overwritten; a
     // link in its place is refused by the write, and left as it is here.
     if (!platform::leads_elsewhere(target)) platform::clear_read_only(target);
-    platform::write_file(target, image.bytes(), image.size());
+    platform::copy_file(image.handle(), target, platform::is_running_program);
 }
 
 // Every file the install replaces, tried for writing and deleting with no
@@ -104,8 +114,10 @@ void TForm1::docopy() {
     const auto &payloads = manifest::kPayloads;
 
     // What is left here is later run as administrator: a folder that anyone
-    // else may change, or that is reached through a link, is not used.
-    if (const DWORD failure = make_directory(dir)) {
+    // else may change, or that is reached through a link, is not used. The
+    // folders stay held until the last file is written.
+    platform::HeldFolders folders;
+    if (const DWORD failure = make_directory(dir, folders)) {
         ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
         return;
     }

@@ -204,6 +204,10 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
         directory.clear();
     // Left to the system to delete when it next starts: only where no user
     // could have put something else in its place meanwhile.
+    // Held for reading only (from a CD, or while another program holds it
+    // without delete sharing), the file cannot be moved: it stays, as a
+    // setup program on another drive does.
+    if (!program.movable()) return;
     const auto delete_at_restart = [](const platform::Text &path) {
         if (!path.empty()) ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     };

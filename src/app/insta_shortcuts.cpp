@@ -21,7 +21,7 @@ namespace {
 void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path) {
     if (platform::leads_elsewhere(link_path)) return;
     const platform::ActingAsUser user(!insta::all_users_shortcuts);
-    shortcut.file->Save(link_path.c_str(), FALSE);
+    shortcut_files().save(*shortcut.file.get(), link_path);
 }
 
 // One shortcut on the desktop or in the Start menu: properties first, then
@@ -79,8 +79,8 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
             : platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
                   .read_text(manifest::kProgramsValue);
     // Without a Programs folder the path would start at the root of the
-    // current drive: such shortcuts are not made, nor any in a folder that
-    // is no plain path.
+    // current drive: such shortcuts are not made, nor any in a folder named
+    // through a device.
     if (!usable_user_folder(programs)) return;
     const platform::Text link_path = platform::joined({programs.c_str(), L"\\", link_name.c_str()});
 
@@ -96,6 +96,7 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
         const platform::ActingAsUser user(!insta::all_users_shortcuts);
         ::CreateDirectoryW(sub_folder.c_str(), nullptr); // one level only
     }
-    // It may have been there already, and be a link that the user put there.
-    if (usable_user_folder(sub_folder)) save_unless_elsewhere(shortcut, link_path);
+    // It may have been there already, as a link that the user put there:
+    // followed, with the user's rights.
+    save_unless_elsewhere(shortcut, link_path);
 }

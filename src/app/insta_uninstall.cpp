@@ -13,12 +13,6 @@ using insta::install_directory;
 
 namespace {
 
-// A link or junction, made by whoever could write there, is skipped: the
-// deletion would land wherever it points.
-void delete_file(const platform::Text &path) {
-    if (!platform::is_link(path)) ::DeleteFileW(path.c_str());
-}
-
 // An installed file: one in use (the application running) is left to the
 // system to delete at the next restart, where only administrators could
 // have put another file in its place meanwhile (the install directory lets
@@ -40,6 +34,13 @@ bool deletable_folder(const platform::Text &folder) {
     return !platform::path_has_link(folder);
 }
 
+// A shortcut, deleted through the seam every shortcut file goes through. A
+// link or junction, made by whoever could write there, is skipped: the
+// deletion would land wherever it points.
+void delete_shortcut(const platform::Text &path) {
+    if (!platform::is_link(path)) shortcut_files().remove(path);
+}
+
 // A folder of shortcuts, 0 desktop, 1 Start menu, 2 Programs: the user's,
 // from the user's key, or with none every user's.
 platform::Text shortcut_folder(const platform::RegistryKey *user_key, int which) {
@@ -57,19 +58,19 @@ platform::Text shortcut_folder(const platform::RegistryKey *user_key, int which)
 void delete_shortcuts(const platform::RegistryKey *user_key) {
     const platform::Text desktop = shortcut_folder(user_key, 0);
     if (usable_user_folder(desktop)) {
-        delete_file(desktop + manifest::kDesktopAppLink);
-        delete_file(desktop + manifest::kDesktopHelpLink);
+        delete_shortcut(desktop + manifest::kDesktopAppLink);
+        delete_shortcut(desktop + manifest::kDesktopHelpLink);
     }
     const platform::Text start_menu = shortcut_folder(user_key, 1);
-    if (usable_user_folder(start_menu)) delete_file(start_menu + manifest::kStartMenuAppLink);
+    if (usable_user_folder(start_menu)) delete_shortcut(start_menu + manifest::kStartMenuAppLink);
     const platform::Text programs = shortcut_folder(user_key, 2);
     const platform::Text sub_folder =
         platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
-    if (usable_user_folder(programs) && usable_user_folder(sub_folder)) {
+    if (usable_user_folder(programs)) {
         const platform::Text folder = programs + L"\\";
-        delete_file(folder + manifest::kProgramsAppLink);
-        delete_file(folder + manifest::kProgramsUninstallLink);
-        delete_file(folder + manifest::kProgramsHelpLink);
+        delete_shortcut(folder + manifest::kProgramsAppLink);
+        delete_shortcut(folder + manifest::kProgramsUninstallLink);
+        delete_shortcut(folder + manifest::kProgramsHelpLink);
         ::RemoveDirectoryW(sub_folder.c_str());
     }
 }

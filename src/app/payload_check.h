@@ -2,12 +2,8 @@
 // The build records a SHA-256 digest of each carried file; a payload whose
 // bytes no longer match is not written.
 #include <windows.h>
+#include "../platform/sha256.h"
 #include "../platform/text.h"
 
-// The SHA-256 of the bytes, from the system's crypto provider.
-struct Sha256 {
-    BYTE bytes[32];
-};
-Sha256 sha256(const void *bytes, DWORD size);
 // "Resource %s is damaged" when the bytes do not match what the build recorded.
 void verify_payload(const platform::Text &name, const void *bytes, DWORD size);

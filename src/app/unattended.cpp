@@ -3,6 +3,7 @@
 #include "insta.h"
 #include "manifest.h"
 #include "versions.h"
+#include "../platform/files.h"
 #include "../platform/paths.h"
 
 UnattendedRun::~UnattendedRun() {
@@ -13,6 +14,8 @@ UnattendedRun::~UnattendedRun() {
 
 bool UnattendedRun::start(const platform::Text &log_path) {
     if (!log_path.empty()) {
+        // Written with administrator rights: through no link on the way.
+        if (platform::path_has_link(platform::full_path(log_path))) return false;
         try {
             log_.emplace(log_path);
         } catch (const platform::SetupError &) {

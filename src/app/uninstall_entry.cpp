@@ -11,8 +11,12 @@ namespace {
 DWORD installed_kibibytes() {
     ULONGLONG bytes = 0;
     for (const auto &payload : manifest::kPayloads)
+#ifdef INSTAL_COMPRESS_PAYLOAD
+        bytes += payload.file_size; // the carried stream is smaller
+#else
         bytes +=
             platform::find_resource(::GetModuleHandleW(nullptr), payload.type, payload.name).size;
+#endif
     WIN32_FILE_ATTRIBUTE_DATA program;
     if (::GetFileAttributesExW(platform::module_path().c_str(), GetFileExInfoStandard, &program))
         bytes += program.nFileSizeLow;

@@ -1,8 +1,12 @@
 #include "files.h"
+#include "buffer.h"
+#include "dll_function.h"
 #include "owners.h"
 #include "paths.h"
 #include "security.h"
 #include "setup_error.h"
+#include <winternl.h>
+#include <utility>
 
 namespace platform {
 
@@ -56,39 +60,151 @@ bool file_exists(const Text &path) {
     return search.valid() && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool force_directories(Text path) {
+bool query_file_information(HANDLE file, int kind, void *information, DWORD size) {
+    // Windows XP has no GetFileInformationByHandleEx; ntdll has had this
+    // since Windows 2000.
+    using QueryInformationFile = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, int);
+    const auto query = dll_function<QueryInformationFile>(::GetModuleHandleW(L"ntdll.dll"),
+                                                          "NtQueryInformationFile");
+    IO_STATUS_BLOCK status = {};
+    return query && query(file, &status, information, size, kind) >= 0;
+}
+
+bool opened_as(HANDLE file, const Text &path) {
+    // The name within its volume, after the drive ("C:"): the system's name
+    // ends with it. (A share's, a mapped or substituted drive's starts with
+    // more.)
+    const Text full = full_path(path);
+    const std::size_t after = full.size() > 1 && full[1] == L':' ? 2 : 1;
+    struct {
+        ULONG length;
+        WCHAR name[MAX_PATH * 2 + 1]; // the last stays the end of the text
+    } information = {};
+    constexpr int kFileNameInformation = 9;
+    if (!query_file_information(file, kFileNameInformation, &information,
+                                sizeof information - sizeof(WCHAR)))
+        return false;
+    const std::size_t length = information.length / sizeof(WCHAR), tail = full.size() - after;
+    return length >= tail &&
+           ::lstrcmpiW(information.name + length - tail, full.c_str() + after) == 0;
+}
+
+HeldFolders::~HeldFolders() {
+    for (HANDLE folder : handles_)
+        ::CloseHandle(folder);
+}
+
+void HeldFolders::hold(UniqueHandle folder) {
+    handles_.push_back(folder.release());
+}
+
+namespace {
+
+// The folder's own attributes and reparse tag, through its handle.
+bool attribute_tag(HANDLE file, DWORD &attributes, DWORD &tag) {
+    constexpr int kFileAttributeTagInformation = 35;
+    DWORD information[2] = {};
+    if (!query_file_information(file, kFileAttributeTagInformation, information,
+                                sizeof information))
+        return false;
+    attributes = information[0];
+    tag = information[1];
+    return true;
+}
+
+// Opens one folder on the way and judges it through that handle: 0, or why not.
+DWORD check_folder(const Text &folder, void *trusted_user, DWORD rights, HeldFolders &held) {
+    // Sharing everything but deletion: from here on nobody can rename it
+    // away, remove it or put a link in its place.
+    UniqueHandle handle(::CreateFileW(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr));
+    if (!handle) {
+        const DWORD error = ::GetLastError();
+        return error ? error : ERROR_PATH_NOT_FOUND;
+    }
+    DWORD attributes = 0, tag = 0;
+    if (!attribute_tag(handle.get(), attributes, tag)) return ERROR_ACCESS_DENIED;
+    // A file in the folder's place, which is why the folder cannot be made.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_ALREADY_EXISTS;
+    // Wine opens what a Unix link points to and tells no tag through the
+    // handle; by its name, now pinned by the handle, it is still seen.
+    if (redirects_name(attributes, tag) || is_link(folder)) return kErrorLinkOnTheWay;
+    if (!only_trusted_may_on(handle.get(), trusted_user, rights)) return ERROR_ACCESS_DENIED;
+    held.hold(std::move(handle));
+    return 0;
+}
+
+} // namespace
+
+DWORD force_directories(Text path, void *trusted_user, HeldFolders &held) {
     for (std::size_t i = 0; i < path.size(); ++i)
         if (path[i] == L'/') path[i] = L'\\';
     if (path.empty() || path.back() != L'\\') path += L'\\';
-    if (!is_full_path(path)) return false;
+    if (!is_full_path(path)) return ERROR_BAD_PATHNAME;
     // The root ends at the backslash after the drive, or after the share.
     const std::size_t root = path[1] == L':' ? 2 : path.find(L'\\', path.find(L'\\', 2) + 1);
     for (std::size_t end = root; end != Text::npos; end = path.find(L'\\', end + 1)) {
         const Text folder = path.substr(0, end == root ? end + 1 : end);
-        if (is_link(folder)) return false;
         // Made where any user may write (a drive's root), the folder would
         // inherit that; what setup leaves in it is later run as
         // administrator. Whoever made the folder first, it is judged below.
         if (end != root) create_protected_directory(folder);
-        if (!directory_exists(folder) ||
-            !only_trusted_may(folder, end + 1 == path.size() ? kChangeRights : kMoveRights))
-            return false;
+        // A root cannot be renamed or removed, whatever its list says.
+        const DWORD rights = (end + 1 == path.size() ? kChangeRights : kMoveRights) &
+                             (end == root ? ~static_cast<DWORD>(DELETE) : ~0ul);
+        if (const DWORD refused = check_folder(folder, trusted_user, rights, held)) return refused;
     }
-    return true;
+    return 0;
 }
 
-void write_file(const Text &path, const void *bytes, DWORD size) {
-    const UniqueHandle file = open_for_replacing(path);
+namespace {
+
+// ERROR_INVALID_IMAGE_HASH, which the headers lack: the system's code for a
+// file that is not the one its digest names.
+constexpr DWORD kInvalidImageHash = 577;
+
+[[noreturn]] void cannot_create(const Text &path, DWORD error) {
+    raise_error(format_message(L"Cannot create file %s", path), error);
+}
+
+UniqueHandle open_or_raise(const Text &path) {
+    UniqueHandle file = open_for_replacing(path);
     // The code is taken before the message is made, which may call the system.
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        raise_error(format_message(L"Cannot create file %s", path), error);
-    }
-    if (size == 0) return;
+    if (!file) cannot_create(path, ::GetLastError());
+    return file;
+}
+
+void write_or_raise(HANDLE file, const void *bytes, DWORD size) {
     DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes, size, &written, nullptr))
+    if (!::WriteFile(file, bytes, size, &written, nullptr))
         raise_error(L"Stream write error", ::GetLastError());
     if (written != size) raise_error(L"Stream write error");
+}
+
+} // namespace
+
+void write_file(const Text &path, const void *bytes, DWORD size) {
+    const UniqueHandle file = open_or_raise(path);
+    if (size) write_or_raise(file.get(), bytes, size);
+}
+
+void copy_file(HANDLE source, const Text &path, bool (*accept)(HANDLE written)) {
+    UniqueHandle file = open_or_raise(path);
+    unsigned char piece[16 * 1024];
+    OVERLAPPED position = {};
+    for (DWORD read = 0;; position.Offset += read) {
+        if (!::ReadFile(source, piece, sizeof piece, &read, &position) &&
+            ::GetLastError() != ERROR_HANDLE_EOF)
+            cannot_create(path, ::GetLastError());
+        if (read == 0) break;
+        write_or_raise(file.get(), piece, read);
+    }
+    if (accept(file.get())) return;
+    file.reset();
+    ::DeleteFileW(path.c_str());
+    cannot_create(path, kInvalidImageHash);
 }
 
 bool redirects_name(DWORD attributes, DWORD tag) {

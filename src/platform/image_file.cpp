@@ -1,18 +1,20 @@
 #include "image_file.h"
+#include "buffer.h"
 #include "dll_function.h"
 #include "paths.h"
 #include <winternl.h>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 
 namespace platform {
 
 namespace {
 
-const IMAGE_NT_HEADERS32 &nt_headers(const unsigned char *image) {
-    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(image);
-    return *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(image + dos->e_lfanew);
-}
+// Patched by the build once the program is linked (cmake/digest.sh finds it
+// by these letters). Read through volatile: the compiler must not take the
+// letters it sees here for the digest the build writes.
+const volatile unsigned char kProgramDigest[32] = "@@instal-program-digest-slot@@@";
 
 DWORD read32(const unsigned char *at) {
     DWORD value;
@@ -20,76 +22,84 @@ DWORD read32(const unsigned char *at) {
     return value;
 }
 
-// A section's bytes in the file, a page at a time, relocated by delta as
-// the system relocated the loaded image, against the loaded image.
-bool section_matches(const unsigned char *file, const unsigned char *image,
-                     const IMAGE_SECTION_HEADER &section, DWORD length, DWORD delta) {
-    const IMAGE_DATA_DIRECTORY &relocations =
-        nt_headers(image).OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
-    const unsigned char *const source = file + section.PointerToRawData;
-    unsigned char page[4096];
-    for (DWORD offset = 0; offset < length; offset += sizeof page) {
-        const DWORD count = length - offset < sizeof page ? length - offset : sizeof page;
-        const DWORD first = section.VirtualAddress + offset;
-        std::memcpy(page, source + offset, count);
-        for (DWORD at = 0; delta && at + sizeof(IMAGE_BASE_RELOCATION) <= relocations.Size;) {
-            const auto *block = reinterpret_cast<const IMAGE_BASE_RELOCATION *>(
-                image + relocations.VirtualAddress + at);
-            if (block->SizeOfBlock < sizeof *block) return false;
-            const auto *entries = reinterpret_cast<const WORD *>(block + 1);
-            const DWORD entry_count = (block->SizeOfBlock - sizeof *block) / sizeof(WORD);
-            for (DWORD i = 0; i < entry_count; ++i) {
-                const DWORD rva = block->VirtualAddress + (entries[i] & 0xFFF);
-                if (entries[i] >> 12 != IMAGE_REL_BASED_HIGHLOW || rva + 4 <= first ||
-                    rva >= first + count || rva < section.VirtualAddress ||
-                    rva + 4 > section.VirtualAddress + length)
-                    continue;
-                const DWORD value = read32(source + (rva - section.VirtualAddress)) + delta;
-                for (DWORD byte = 0; byte < 4; ++byte)
-                    if (rva + byte >= first && rva + byte < first + count)
-                        page[rva + byte - first] = static_cast<unsigned char>(value >> (8 * byte));
-            }
-            at += block->SizeOfBlock;
-        }
-        if (std::memcmp(page, image + first, count) != 0) return false;
+// Reads size bytes at offset; false when the file has fewer.
+bool read_at(HANDLE file, DWORD offset, void *bytes, DWORD size) {
+    OVERLAPPED position = {};
+    position.Offset = offset;
+    DWORD read = 0;
+    return ::ReadFile(file, bytes, size, &read, &position) && read == size;
+}
+
+// Adds the bytes from begin up to end, read in pieces.
+bool hash_range(HANDLE file, DWORD begin, DWORD end, Sha256Hash &hash) {
+    unsigned char piece[16 * 1024];
+    for (DWORD at = begin; at < end;) {
+        const DWORD count = end - at < sizeof piece ? end - at : sizeof piece;
+        if (!read_at(file, at, piece, count)) return false;
+        hash.add(piece, count);
+        at += count;
     }
     return true;
 }
 
 } // namespace
 
-bool file_holds_image(const unsigned char *bytes, DWORD size, const unsigned char *image) {
-    const IMAGE_NT_HEADERS32 &loaded = nt_headers(image);
-    const DWORD header_size = loaded.OptionalHeader.SizeOfHeaders;
-    const DWORD base_at =
-        static_cast<DWORD>(reinterpret_cast<const unsigned char *>(&loaded) - image +
-                           offsetof(IMAGE_NT_HEADERS32, OptionalHeader.ImageBase));
-    if (size < header_size || base_at + 4 > header_size) return false;
-    // The system may note the address it loaded the image at in its headers.
-    Buffer<unsigned char> headers(bytes, header_size);
-    const DWORD preferred_base = read32(bytes + base_at);
-    std::memcpy(headers.data() + base_at, image + base_at, 4);
-    if (std::memcmp(headers.data(), image, header_size) != 0) return false;
+const Sha256 &recorded_program_digest() {
+    static const Sha256 digest = [] {
+        Sha256 copy;
+        for (std::size_t i = 0; i < sizeof copy.bytes; ++i)
+            copy.bytes[i] = kProgramDigest[i];
+        return copy;
+    }();
+    return digest;
+}
 
-    const DWORD delta = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(image)) - preferred_base;
-    const DWORD resources =
-        loaded.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
-    const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(&loaded);
-    for (WORD i = 0; i < loaded.FileHeader.NumberOfSections; ++i, ++section) {
-        // Data the program writes while it runs, import addresses among it;
-        // the resources, which nothing writes, count however they are marked.
-        const bool holds_resources =
-            resources >= section->VirtualAddress &&
-            resources < section->VirtualAddress + section->Misc.VirtualSize;
-        if ((section->Characteristics & IMAGE_SCN_MEM_WRITE) && !holds_resources) continue;
-        const DWORD length = section->SizeOfRawData < section->Misc.VirtualSize
-                                 ? section->SizeOfRawData
-                                 : section->Misc.VirtualSize;
-        if (section->PointerToRawData > size || length > size - section->PointerToRawData ||
-            !section_matches(bytes, image, *section, length, delta))
-            return false;
-    }
+bool program_file_digest(HANDLE file, DWORD slot_rva, Sha256 &digest) {
+    LARGE_INTEGER size = {};
+    unsigned char headers[4096] = {};
+    if (!::GetFileSizeEx(file, &size) || size.HighPart || size.LowPart < sizeof headers ||
+        !read_at(file, 0, headers, sizeof headers))
+        return false;
+    const DWORD nt = read32(headers + offsetof(IMAGE_DOS_HEADER, e_lfanew));
+    if (nt > sizeof headers - sizeof(IMAGE_NT_HEADERS32)) return false;
+    const auto &nt_headers = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(headers + nt);
+    const auto *section = IMAGE_FIRST_SECTION(&nt_headers);
+    const WORD sections = nt_headers.FileHeader.NumberOfSections;
+    if (nt_headers.OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_SECURITY ||
+        reinterpret_cast<const unsigned char *>(section + sections) > headers + sizeof headers)
+        return false;
+
+    // Where the slot lies in the file, by the file's own section table.
+    DWORD slot = 0;
+    for (WORD i = 0; i < sections; ++i, ++section)
+        if (slot_rva >= section->VirtualAddress &&
+            slot_rva - section->VirtualAddress + 32 <= section->SizeOfRawData)
+            slot = section->PointerToRawData + (slot_rva - section->VirtualAddress);
+    const DWORD checksum = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.CheckSum);
+    const DWORD certificates = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.DataDirectory) +
+                               IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY);
+    // Signing appends its certificate table; the bytes before it count.
+    const IMAGE_DATA_DIRECTORY &table =
+        nt_headers.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
+    const DWORD end = table.Size ? table.VirtualAddress : size.LowPart;
+    if (slot < certificates + sizeof table || end > size.LowPart || end < slot + 32) return false;
+
+    // Everything but the checksum, the table's entry and the slot.
+    const DWORD pieces[] = {0,    checksum,  checksum + 4, certificates, certificates + 8,
+                            slot, slot + 32, end};
+    Sha256Hash hash;
+    for (std::size_t i = 0; i < std::size(pieces); i += 2)
+        if (!hash_range(file, pieces[i], pieces[i + 1], hash)) return false;
+    digest = hash.finish();
     return true;
+}
+
+bool is_running_program(HANDLE file) {
+    const auto *image = reinterpret_cast<const unsigned char *>(::GetModuleHandleW(nullptr));
+    const auto *slot = const_cast<const unsigned char *>(kProgramDigest);
+    Sha256 digest;
+    return program_file_digest(file, static_cast<DWORD>(slot - image), digest) &&
+           std::memcmp(digest.bytes, recorded_program_digest().bytes, sizeof digest.bytes) == 0;
 }
 
 ImageFile &ImageFile::running() {
@@ -99,19 +109,14 @@ ImageFile &ImageFile::running() {
 
 ImageFile::ImageFile(const Text &path)
     : file_(::CreateFileW(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
-                          OPEN_EXISTING, 0, nullptr)) {
-    LARGE_INTEGER size = {};
-    if (!file_ || !::GetFileSizeEx(file_.get(), &size) || size.HighPart) return;
-    size_ = size.LowPart;
-    mapping_.reset(::CreateFileMappingW(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (mapping_) view_ = ::MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 0);
-    verified_ = view_ && file_holds_image(
-                             static_cast<const unsigned char *>(view_), size_,
-                             reinterpret_cast<const unsigned char *>(::GetModuleHandleW(nullptr)));
-}
-
-ImageFile::~ImageFile() {
-    if (view_) ::UnmapViewOfFile(view_);
+                          OPEN_EXISTING, 0, nullptr)),
+      movable_(file_.valid()) {
+    // A CD, a read-only share, or another program that holds the file
+    // without delete sharing refuses the right to move it: held for
+    // reading, the file can still be copied, and it stays where it is.
+    if (!movable_)
+        file_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
 }
 
 bool ImageFile::move_to(const Text &path) const {
@@ -120,7 +125,7 @@ bool ImageFile::move_to(const Text &path) const {
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                             nullptr));
-    if (!file_ || !folder || !::GetFileInformationByHandle(file_.get(), &file_info) ||
+    if (!movable_ || !folder || !::GetFileInformationByHandle(file_.get(), &file_info) ||
         !::GetFileInformationByHandle(folder.get(), &folder_info) ||
         file_info.dwVolumeSerialNumber != folder_info.dwVolumeSerialNumber)
         return false;

@@ -1,9 +1,11 @@
 #pragma once
-// The running program's own file, held open from start-up: shared for
-// reading only, so that nobody can rename it away or replace it while the
-// program runs, and checked to be the very image the system loaded. Its
-// bytes, not whatever lies at its path later, become the uninstaller copy.
+// The running program's own file, held open from start-up and shared for
+// reading only, so that nobody can change it while the program runs; what
+// lies at its path later never becomes the uninstaller copy. The build
+// records in the program a SHA-256 digest of the finished file: a copy
+// written from the file is known for the program that runs by that digest.
 #include "owners.h"
+#include "sha256.h"
 #include "text.h"
 
 namespace platform {
@@ -13,16 +15,16 @@ public:
     // The running program's file, opened on first use; the program asks
     // for it first thing at start-up.
     static ImageFile &running();
-    // Any file opened the same way, held as long as the object lives.
+    // Any file opened the same way, held as long as the object lives: with
+    // the right to move it where the file system grants that (not on a CD,
+    // nor while another program holds it without delete sharing), for
+    // reading only otherwise.
     explicit ImageFile(const Text &path);
 
-    // Opened, mapped, and equal to the running program's loaded image:
-    // headers and every section it cannot change, with the system's
-    // relocations.
-    bool verified() const { return verified_; }
-    const void *bytes() const { return view_; }
-    DWORD size() const { return size_; }
     HANDLE handle() const { return file_.get(); }
+    bool opened() const { return file_.valid(); }
+    // Held with the right to move it.
+    bool movable() const { return movable_; }
 
     // Renames the file through the handle, on its own volume only; false
     // when that cannot be done.
@@ -30,19 +32,22 @@ public:
 
     ImageFile(const ImageFile &) = delete;
     ImageFile &operator=(const ImageFile &) = delete;
-    ~ImageFile();
 
 private:
     UniqueHandle file_;
-    UniqueHandle mapping_;
-    const void *view_ = nullptr;
-    DWORD size_ = 0;
-    bool verified_ = false;
+    bool movable_ = false;
 };
 
-// Whether bytes, a program file of size bytes, hold the image loaded at
-// image: its headers (apart from the load address), its resources and every
-// section it does not write, with its relocations applied.
-bool file_holds_image(const unsigned char *bytes, DWORD size, const unsigned char *image);
+// The digest the build recorded of the program file, read from the running
+// image (not from any file): every byte of the file but its own 32 bytes
+// (the slot), the header checksum, the certificate-table directory entry
+// and the certificate table itself, which Authenticode signing changes.
+const Sha256 &recorded_program_digest();
+// The same digest of the program file open at file (read from its start),
+// whose slot lies at the image offset slot_rva; false for a file that is no
+// program of that shape.
+bool program_file_digest(HANDLE file, DWORD slot_rva, Sha256 &digest);
+// Whether the file open at file is the running program's, by that digest.
+bool is_running_program(HANDLE file);
 
 } // namespace platform

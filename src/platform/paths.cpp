@@ -92,6 +92,14 @@ bool is_acceptable_path(const Text &path) {
     return true;
 }
 
+Text full_path(const Text &path) {
+    Text buffer;
+    buffer.resize(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr));
+    const DWORD length =
+        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    return length && length < buffer.size() ? buffer.substr(0, length) : path;
+}
+
 Text module_path() {
     // The system cuts the path to the buffer without saying so but by
     // filling it: a longer path is asked for again with more room.

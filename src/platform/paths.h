@@ -27,6 +27,8 @@ Text canonical_directory(Text path);
 // made only of dots but "." and "..", which the system would cut to another
 // folder's name.
 bool is_acceptable_path(const Text &path);
+// path as a full path, from the current directory where it is relative.
+Text full_path(const Text &path);
 // The running program's full path, as the system reports it.
 Text module_path();
 // The system's own folders, as the system reports them (no trailing '\');

@@ -1,4 +1,5 @@
 #include "text_file.h"
+#include "files.h"
 #include "setup_error.h"
 
 namespace platform {
@@ -34,10 +35,25 @@ namespace {
 }
 } // namespace
 
-TextFileWriter::TextFileWriter(const Text &path)
-    : file_(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+TextFileWriter::TextFileWriter(const Text &path) {
+    // What is there already is replaced only if it is a plain file with no
+    // other name: through a link, or a second name, the lines would replace
+    // whatever that leads to. Judged through the handle that writes; by
+    // name too, as Wine's handles follow a Unix link without saying so.
+    if (is_link(path)) raise_error(io_error_text(5), kErrorLinkOnTheWay);
+    file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file_) raise_last_error();
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(file_.get(), &info)) raise_last_error();
+    if (::GetFileType(file_.get()) != FILE_TYPE_DISK || info.nNumberOfLinks > 1 ||
+        !opened_as(file_.get(), path) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        raise_error(io_error_text(5), kErrorLinkOnTheWay);
+    // Emptied only when there is something to take away: on a full disk
+    // the system refuses even to cut a new file to its own length.
+    if ((info.nFileSizeLow || info.nFileSizeHigh) && !::SetEndOfFile(file_.get()))
+        raise_last_error();
 }
 
 void TextFileWriter::write_line(const Text &line) {

@@ -12,7 +12,8 @@ Text io_error_text(DWORD code);
 
 class TextFileWriter {
 public:
-    // Creates or replaces the file.
+    // Creates or replaces the file; an existing one that is a link, has a
+    // second name or is no plain file is refused ("File access denied").
     explicit TextFileWriter(const Text &path);
     void write_line(const Text &line);
     void close();

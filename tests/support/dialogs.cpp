@@ -1,4 +1,5 @@
 #include "dialogs.h"
+#include "program.h"
 #include "text.h"
 #include <algorithm>
 #include <chrono>
@@ -118,7 +119,7 @@ void DialogWatcher::watch() {
                 // A message box's icon is a static control: id 0x14 on Windows, 0x440 on Wine.
                 for (const int id : {0x14, 0x440}) {
                     const HWND icon = ::GetDlgItem(dialog, id);
-                    if (icon && ::IsWindowVisible(icon) && ::SendMessageA(icon, STM_GETICON, 0, 0))
+                    if (icon && ::IsWindowVisible(icon) && answers_with_an_icon(icon))
                         seen.style_icon = MB_ICONERROR;
                 }
                 seen_.push_back(seen);

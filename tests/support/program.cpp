@@ -8,15 +8,21 @@
 namespace testing_support {
 
 ProgramRun::ProgramRun(const std::string &program, const std::string &directory,
-                       const std::string &arguments) {
+                       const std::string &arguments,
+                       const std::function<void()> &before_first_instruction) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     const std::wstring application = wide(program), current = wide(directory);
     std::wstring command =
         L"\"" + application + L"\"" + wide(arguments.empty() ? "" : " " + arguments);
-    if (::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (::CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE,
+                         before_first_instruction ? CREATE_SUSPENDED : 0, nullptr,
                          current.empty() ? nullptr : current.c_str(), &startup, &info)) {
+        if (before_first_instruction) {
+            before_first_instruction();
+            ::ResumeThread(info.hThread);
+        }
         ::CloseHandle(info.hThread);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
@@ -124,8 +130,17 @@ bool is_enabled(HWND window) {
     return ::IsWindowEnabled(window) != FALSE;
 }
 
+// Questions to another process's windows wait a limited time: a program
+// that hangs, or has ended, fails the test instead of holding it.
 bool is_checked(HWND radio) {
-    return ::SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    DWORD_PTR state = 0;
+    return ::SendMessageTimeoutA(radio, BM_GETCHECK, 0, 0, SMTO_NORMAL, 10000, &state) &&
+           state == BST_CHECKED;
+}
+
+bool answers_with_an_icon(HWND picture) {
+    DWORD_PTR icon = 0;
+    return ::SendMessageTimeoutA(picture, STM_GETICON, 0, 0, SMTO_NORMAL, 10000, &icon) && icon;
 }
 
 void click(HWND button) {
@@ -133,7 +148,9 @@ void click(HWND button) {
 }
 
 void set_text(HWND edit, const std::string &text) {
-    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()),
+                          SMTO_NORMAL, 10000, &ignored);
 }
 
 std::string text_of(HWND window) {

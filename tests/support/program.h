@@ -2,6 +2,7 @@
 // The real setup program started as its own process and driven from
 // outside, the way a user's clicks reach it.
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,11 @@ class ProgramRun {
 public:
     // Starts program (a Windows path) with the given current directory and
     // command-line arguments after its quoted name.
+    // With before_first_instruction, the process is made suspended, that
+    // runs, and only then does the program's first instruction.
     explicit ProgramRun(const std::string &program, const std::string &directory = "",
-                        const std::string &arguments = "");
+                        const std::string &arguments = "",
+                        const std::function<void()> &before_first_instruction = {});
     ProgramRun(const ProgramRun &) = delete;
     ProgramRun &operator=(const ProgramRun &) = delete;
     ~ProgramRun(); // ends the process if it still runs
@@ -69,6 +73,8 @@ HWND child_with_text(HWND parent, const char *text);
 bool is_shown(HWND window);
 bool is_enabled(HWND window);
 bool is_checked(HWND radio);
+// Whether a static control shows an icon.
+bool answers_with_an_icon(HWND picture);
 // Clicks a button as the mouse would, without waiting for the handler.
 void click(HWND button);
 void set_text(HWND edit, const std::string &text);

@@ -45,8 +45,9 @@ const char *const kChildNames[] = {"Button1", "Button2", "Button3", "rb1",  "rb2
 } // namespace
 
 SetupDriver::SetupDriver(const std::string &program, const std::string &directory,
-                         const std::string &arguments, FirstWindow first)
-    : run_(program, directory, arguments) {
+                         const std::string &arguments, FirstWindow first,
+                         const std::function<void()> &before_first_instruction)
+    : run_(program, directory, arguments, before_first_instruction) {
     if (first == FirstWindow::main) wait_for_main_window();
 }
 
@@ -120,7 +121,7 @@ ForeignDialog SetupDriver::wait_for_dialog(DWORD timeout_ms) const {
         // on Windows, stc1 (0x440) in Wine's message box template.
         for (const int id : {0x14, 0x440}) {
             const HWND icon = ::GetDlgItem(search.found, id);
-            if (icon && ::IsWindowVisible(icon) && ::SendMessageA(icon, STM_GETICON, 0, 0))
+            if (icon && ::IsWindowVisible(icon) && answers_with_an_icon(icon))
                 dialog.has_icon = true;
         }
     }

@@ -27,8 +27,10 @@ public:
     // Starts program (a Windows path) in directory with the command-line
     // arguments and, unless told that a box comes first, waits for its main
     // window.
+    // before_first_instruction: see ProgramRun.
     explicit SetupDriver(const std::string &program, const std::string &directory = "",
-                         const std::string &arguments = "", FirstWindow first = FirstWindow::main);
+                         const std::string &arguments = "", FirstWindow first = FirstWindow::main,
+                         const std::function<void()> &before_first_instruction = {});
     // Waits for the main window; false when it does not show in time.
     bool wait_for_main_window(DWORD timeout_ms = 15000);
 
