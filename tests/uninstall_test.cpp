@@ -7,10 +7,12 @@
 #include "support/environment.h"
 #include "support/text.h"
 #include "support/installation.h"
+#include "support/installed_product.h"
 #include "support/recorder.h"
 #include "support/registry_state.h"
 #include "support/shortcuts.h"
 #include "support/wizard_fixture.h"
+#include <algorithm>
 #include <objidl.h>
 #include <sddl.h>
 #include <thread>
@@ -314,14 +316,22 @@ private:
     }
 };
 
+// In the user's folders with the user's rights; in those of every user,
+// which only administrators may change, with setup's own.
 TEST_F(Uninstall, EveryShortcutIsSavedAndDeletedWithTheRestrictedToken) {
     TokenAtEachShortcut watch;
     install();
     EXPECT_EQ(watch.count, 6);
+    EXPECT_EQ(watch.unrestricted, std::vector<std::string>());
     uninstall();
     EXPECT_EQ(form().Label1->text(), "unstall has finish!");
-    EXPECT_EQ(watch.count, 12);
-    EXPECT_EQ(watch.unrestricted, std::vector<std::string>());
+    EXPECT_EQ(watch.count, 18);
+    std::vector<std::string> every_users;
+    for (const auto &shortcut : expected_shortcuts("C:\\", all_users_folders()))
+        every_users.push_back("remove " + shortcut.path);
+    std::sort(every_users.begin(), every_users.end());
+    std::sort(watch.unrestricted.begin(), watch.unrestricted.end());
+    EXPECT_EQ(watch.unrestricted, every_users);
 }
 
 TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
