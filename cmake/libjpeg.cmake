@@ -16,10 +16,17 @@ endif()
 # and multi-scan files, saved markers, the fast and the floating-point IDCT
 # (the default, accurate integer one is used). They are switched on unconditionally
 # in jmorecfg.h, and selected at run time, so the linker cannot drop them.
+# Copied from where the source really is: file(COPY) copies a link as a
+# link, and the changes below would then be made in the source itself (as
+# they were through a copy made so before).
+file(REAL_PATH "${INSTAL_JPEG_SOURCE}" jpeg_origin)
 set(jpeg_source "${CMAKE_BINARY_DIR}/libjpeg-source")
-file(COPY "${INSTAL_JPEG_SOURCE}/" DESTINATION "${jpeg_source}" PATTERN jmorecfg.h EXCLUDE
+if(IS_SYMLINK "${jpeg_source}")
+  file(REMOVE "${jpeg_source}")
+endif()
+file(COPY "${jpeg_origin}/" DESTINATION "${jpeg_source}" PATTERN jmorecfg.h EXCLUDE
      PATTERN jdcolor.c EXCLUDE)
-file(READ "${INSTAL_JPEG_SOURCE}/jmorecfg.h" jpeg_config)
+file(READ "${jpeg_origin}/jmorecfg.h" jpeg_config)
 foreach(feature D_MULTISCAN_FILES_SUPPORTED D_PROGRESSIVE_SUPPORTED SAVE_MARKERS_SUPPORTED
                 BLOCK_SMOOTHING_SUPPORTED IDCT_SCALING_SUPPORTED UPSAMPLE_MERGING_SUPPORTED
                 QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED DCT_IFAST_SUPPORTED DCT_FLOAT_SUPPORTED)
@@ -33,7 +40,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jm
 # Output as 16-bit RGB565 has no switch of its own: its converters (some
 # 3 KB) are taken out of the colour deconverter's choice, so that asking
 # for that output would fail as any conversion libjpeg does not offer.
-file(READ "${INSTAL_JPEG_SOURCE}/jdcolor.c" jpeg_colour)
+file(READ "${jpeg_origin}/jdcolor.c" jpeg_colour)
 string(REGEX REPLACE "\n  case JCS_RGB565:\n.*\n    break;\n\n  case JCS_CMYK:"
        "\n  /* JCS_RGB565: not used by setup */\n  case JCS_CMYK:" jpeg_colour_trimmed
        "${jpeg_colour}")

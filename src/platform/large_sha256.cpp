@@ -119,7 +119,8 @@ bool succeeded(NTSTATUS status) {
 
 } // namespace
 
-LargeSha256::LargeSha256() : instructions_(has_sha_instructions()) {
+LargeSha256::LargeSha256(Means means)
+    : instructions_(means == Means::fastest && has_sha_instructions()) {
     std::memcpy(state_, kInitialState, sizeof state_);
     if (instructions_) return;
     const CngFunctions &api = cng();

@@ -10,8 +10,11 @@ namespace platform {
 
 class LargeSha256 {
 public:
+    // system: the system's providers only, as on a processor without SHA
+    // instructions (for the tests).
+    enum class Means { fastest, system };
     // "SHA-256 is not available" when none of them has it.
-    LargeSha256();
+    explicit LargeSha256(Means means = Means::fastest);
     ~LargeSha256();
     LargeSha256(const LargeSha256 &) = delete;
     LargeSha256 &operator=(const LargeSha256 &) = delete;
