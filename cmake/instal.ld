@@ -121,6 +121,8 @@ SECTIONS
   __RUNTIME_PSEUDO_RELOC_LIST_END__ = __rt_psrelocs_end;
   ___RUNTIME_PSEUDO_RELOC_LIST__ = __rt_psrelocs_start;
   __RUNTIME_PSEUDO_RELOC_LIST__ = __rt_psrelocs_start;
+  /* The program's stand-in for the runtime's relocator does nothing. */
+  ASSERT (__rt_psrelocs_size == 0, "runtime pseudo relocations need the runtime's relocator: import the data explicitly (__declspec(dllimport))")
   .pdata BLOCK(__section_alignment__) :
   {
     KEEP (*(.pdata*))
