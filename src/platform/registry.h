@@ -3,7 +3,7 @@
 // access, text values are written as REG_SZ with their terminating zero, and
 // a missing value reads as empty text.
 #include "owners.h"
-#include "text.h"
+#include "platform/text/text.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Bytes carried as resources inside the program file, used where they lie.
 #include <windows.h>
-#include "text.h"
+#include "platform/text/text.h"
 
 namespace platform {
 

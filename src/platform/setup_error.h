@@ -3,7 +3,7 @@
 // standard error box shows. Not derived from the standard library's
 // exceptions, whose texts live in strings of the library's own.
 #include <windows.h>
-#include "text.h"
+#include "platform/text/text.h"
 
 namespace platform {
 

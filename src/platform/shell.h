@@ -2,7 +2,7 @@
 // Shell services: special folders, shell-link objects, the folder browser.
 #include "buffer.h"
 #include "owners.h"
-#include "text.h"
+#include "platform/text/text.h"
 #include <shlobj.h>
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "application.h"
 #include "form.h"
-#include "../platform/paths.h"
+#include "platform/files/paths.h"
 #include <algorithm>
 #include <iterator>
 #include <cstring>

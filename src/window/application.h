@@ -4,7 +4,7 @@
 // the standard error box, and where the boxes go when nobody watches.
 #include <windows.h>
 #include <type_traits>
-#include "../platform/setup_error.h"
+#include "platform/setup_error.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
 #include "common_controls.h"
-#include "../platform/dll_function.h"
-#include "../platform/paths.h"
-#include "../platform/setup_error.h"
+#include "platform/dll_function.h"
+#include "platform/files/paths.h"
+#include "platform/setup_error.h"
 #include <commctrl.h>
 
 namespace ui {

@@ -4,7 +4,7 @@
 // loader would take a copy planted beside the program before the program's
 // first line. Loaded here by its full path in the system directory, after
 // the program has restricted the DLL search, it can only be the system's.
-#include "../platform/owners.h"
+#include "platform/owners.h"
 
 namespace ui {
 

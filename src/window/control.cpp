@@ -1,5 +1,5 @@
 #include "control.h"
-#include "../platform/resources.h"
+#include "platform/resources.h"
 #include "application.h"
 #include "form.h"
 #include <commctrl.h>

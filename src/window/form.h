@@ -4,7 +4,7 @@
 // its child windows, routes clicks to handlers, keeps its keyboard focus
 // across activations and can be shown modally.
 #include "control.h"
-#include "../platform/buffer.h"
+#include "platform/buffer.h"
 #include <memory>
 
 namespace ui {

@@ -1,8 +1,8 @@
 #pragma once
 // Pictures carried as resources: a JPEG decoded with libjpeg into a bitmap
 // the window can draw, and icons.
-#include "../platform/owners.h"
-#include "../platform/buffer.h"
+#include "platform/owners.h"
+#include "platform/buffer.h"
 
 namespace ui {
 

@@ -1,5 +1,5 @@
 #include "installation.h"
-#include "app/manifest.h"
+#include "product/manifest.h"
 #include "environment.h"
 #include "platform/registry.h"
 #include "registry_state.h"

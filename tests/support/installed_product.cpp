@@ -1,6 +1,6 @@
 #include "installed_product.h"
 #include <algorithm>
-#include "app/manifest.h"
+#include "product/manifest.h"
 #include "environment.h"
 #include "registry_state.h"
 #include "shortcuts.h"

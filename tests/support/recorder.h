@@ -2,7 +2,7 @@
 // Stands in for the install and uninstall pacing: records every status
 // text, position, pause and message-processing point in order, without
 // sleeping.
-#include "app/pacing.h"
+#include "wizard/pacing.h"
 #include "text.h"
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 #include "registry_state.h"
-#include "app/manifest.h"
+#include "product/manifest.h"
 #include "platform/registry.h"
 #include "text.h"
 #include <vector>

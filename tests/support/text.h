@@ -1,7 +1,7 @@
 #pragma once
 // The tests keep their text in UTF-8 std::string; the program and the system
 // take UTF-16. These convert at that edge.
-#include "platform/text.h"
+#include "platform/text/text.h"
 #include <ostream>
 #include <string>
 

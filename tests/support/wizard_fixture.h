@@ -1,8 +1,8 @@
 #pragma once
 // The program's two windows created in the test process, as start-up
 // creates them, with the registry records in a known state.
-#include "app/contiu.h"
-#include "app/insta.h"
+#include "wizard/contiu.h"
+#include "wizard/insta.h"
 #include "support/registry_state.h"
 #include "window/application.h"
 #include <gtest/gtest.h>

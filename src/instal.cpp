@@ -1,0 +1,111 @@
+// Start-up: the DLL search, the command line, the common controls, COM, the
+// two windows, and the message loop or a run without windows.
+#include "platform/dll_function.h"
+#include "platform/files/image_file.h"
+#include "platform/owners.h"
+#include "platform/files/paths.h"
+#include "platform/resources.h"
+#include "window/application.h"
+#include "window/common_controls.h"
+#include "unattended/command_line.h"
+#include "wizard/contiu.h"
+#include "wizard/insta.h"
+#include "product/manifest.h"
+#include "unattended/unattended.h"
+#include <commctrl.h>
+#include <cstdlib>
+
+// An exception that escapes everything ends the program at once. The
+// library's default handler would first print the exception's demangled type
+// to a console this program does not have, and brings the whole demangler
+// and the C library's printf (about 95 KB) into the program for it.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
+
+namespace {
+
+// DLLs that system DLLs load later on the program's behalf, by name.
+const wchar_t *const kLoadedLater[] = {L"uxtheme", L"version", L"userenv", L"setupapi",
+                                       L"apphelp", L"propsys", L"dwmapi",  L"cryptbase",
+                                       L"cryptsp", L"oleacc",  L"clbcatq"};
+
+// DLLs come from the system directory only, never from the directory the
+// setup program was downloaded to nor the current one. Where the system
+// cannot restrict the search (before the update that brought
+// SetDefaultDllDirectories) the current directory is at least taken out,
+// and the DLLs that would otherwise be looked for beside the program are
+// loaded now, by their full paths, and kept: a later load by name finds
+// them loaded. Looked up, not imported: Windows XP does not have it.
+void restrict_dll_search() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI *)(DWORD);
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const auto set_default_directories = platform::dll_function<SetDefaultDllDirectoriesFunction>(
+        kernel, "SetDefaultDllDirectories");
+    ::SetDllDirectoryW(L"");
+    if (set_default_directories && set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    const platform::Text system = platform::system_directory();
+    for (const wchar_t *name : kLoadedLater)
+        ::LoadLibraryW(platform::joined({system.c_str(), L"\\", name, L".dll"}).c_str());
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    restrict_dll_search();
+    const CommandLine command = parse_command_line(::GetCommandLineW());
+    // A line setup does not understand ends it without a window, with /S or
+    // without: a deployment tool that used another installer's switches
+    // learns it at once instead of waiting for a wizard nobody sees.
+    if (!command.understood) return kExitBadCommandLine;
+    if (command.help) {
+        ui::guarded([instance] {
+            ::MessageBoxW(nullptr,
+                          platform::find_text_resource(instance, L"TEXT", L"USAGE").c_str(),
+                          manifest::kWindowCaption, MB_OK);
+        });
+        return kExitDone;
+    }
+    // One setup at a time on the machine, taken before anything is written;
+    // a name that exists but cannot be opened is held by another too.
+    const platform::UniqueHandle one_setup(::CreateMutexW(nullptr, FALSE, manifest::kSetupMutex));
+    if (!one_setup || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (command.unattended) return kExitAlreadyRunning;
+        ui::Application::bring_other_copy_forward();
+        return kExitDone;
+    }
+    // Held from here on: the file cannot be swapped while setup waits.
+    platform::ImageFile::running();
+    ui::Application &application = ui::Application::get();
+    application.initialize(instance);
+    UnattendedRun unattended;
+    if (command.unattended) {
+        // Nor any box of the system's own, such as the one for a drive
+        // without its disk: the failing call reports to the program.
+        ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        if (!unattended.start(command.log)) return kExitFailed;
+    }
+    platform::LoadedModule common_controls;
+    try {
+        common_controls = ui::load_common_controls(ICC_PROGRESS_CLASS);
+    } catch (const platform::SetupError &error) {
+        application.show_error(error);
+        return command.unattended ? unattended.finish(kExitFailed) : 1;
+    }
+    const platform::ComApartment com; // shortcuts need it on this thread
+    int exit_code = kExitDone;
+    {
+        TForm1 main_form;
+        application.set_main_form(&main_form);
+        TForm2 cancel_dialog;
+        if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
+        if (command.unattended)
+            exit_code = unattended.run(main_form, command.uninstall); // the windows are never shown
+        else
+            application.run();
+        application.set_main_form(nullptr);
+    } // both windows go here, without any close handler
+    return unattended.finish(exit_code);
+}

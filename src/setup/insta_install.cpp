@@ -1,0 +1,177 @@
+// docopy: the install sequence, step by step as the user watches it.
+#include "platform/files/files.h"
+#include "platform/files/image_file.h"
+#include "platform/owners.h"
+#include "platform/files/paths.h"
+#include "platform/registry.h"
+#include "platform/resources.h"
+#include "platform/security/security.h"
+#include "platform/setup_error.h"
+#include "window/application.h"
+#include "wizard/insta.h"
+#include "product/manifest.h"
+#include "setup/payload/payload_check.h"
+#ifdef INSTAL_COMPRESS_PAYLOAD
+#include "setup/payload/payload_unpack.h"
+#endif
+#include "uninstall_entry.h"
+#include <iterator>
+
+using insta::install_directory;
+
+namespace {
+
+using Carried = platform::ResourceBytes[std::size(manifest::kPayloads)];
+
+// Every payload is found and checked before the first of them is written: a
+// damaged later one must not stop the install after the earlier files have
+// already replaced a working installation.
+void load_checked_payloads(Carried &carried) {
+    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i) {
+        const auto &payload = manifest::kPayloads[i];
+        carried[i] =
+            platform::find_resource(::GetModuleHandleW(nullptr), payload.type, payload.name);
+        verify_payload(payload.name, carried[i].data, carried[i].size);
+    }
+}
+
+void write_payload(const Carried &carried, std::size_t index, const platform::Text &dir) {
+#ifdef INSTAL_COMPRESS_PAYLOAD
+    const auto &payload = manifest::kPayloads[index];
+    unpack_payload(dir + payload.file, carried[index].data, carried[index].size,
+                   payload.lzma_properties, payload.x86, payload.file_sha256);
+#else
+    platform::write_file(dir + manifest::kPayloads[index].file, carried[index].data,
+                         carried[index].size);
+#endif
+}
+
+void write_machine_value(const wchar_t *key_path, const wchar_t *name, const platform::Text &data) {
+    platform::RegistryKey::create(manifest::kMachineRoot, key_path); // closed at once
+    const auto key = platform::RegistryKey::open(manifest::kMachineRoot, key_path);
+    if (key.is_open()) key.write_text(name, data);
+}
+
+// Makes dir canonical, so that every record and shortcut names the folder
+// as the file system does, and creates it and its missing parents, holding
+// each folder on the way: 0 when done, else the system's error code for why
+// not. A path that is not full would be resolved against the current
+// directory, which an elevated setup was never told to use.
+DWORD make_directory(platform::Text &dir, platform::HeldFolders &held) {
+    if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
+    platform::Text canonical = platform::canonical_directory(dir);
+    if (canonical.empty()) return ERROR_BAD_PATHNAME;
+    dir = std::move(canonical);
+    platform::RunningAccount account;
+    return platform::force_directories(dir, account.trusted_sid(), held);
+}
+
+// The running program, written as the uninstaller from its own file as it
+// was opened at start-up, and known by the digest the build recorded in the
+// running image: whatever has since been put at the program's path never
+// becomes the uninstaller that the list of programs starts elevated.
+// Installing again from the uninstaller into its own directory finds the
+// target to be the running file itself, however the directory was typed:
+// it is left as it is.
+void place_uninstaller_copy(const platform::Text &directory) {
+    const platform::Text source = platform::trim(platform::module_path());
+    const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
+    if (platform::same_file(source, target)) return;
+    const platform::ImageFile &image = platform::ImageFile::running();
+    if (!image.opened())
+        platform::raise_error(platform::format_message(L"Cannot create file %s", target));
+    // An old copy made read-only (from a CD) could not be overwritten; a
+    // link in its place is refused by the write, and left as it is here.
+    if (!platform::leads_elsewhere(target)) platform::clear_read_only(target);
+    platform::copy_file(image.handle(), target, platform::is_running_program);
+}
+
+// Every file the install replaces, tried for writing and deleting with no
+// sharing before the first is written: one in use (the application
+// running, a file held open) would stop the install half-way, with some
+// files replaced. The running program itself, as the target of its own
+// copy, is left alone, as the copy leaves it.
+void check_replaceable(const platform::Text &dir) {
+    const platform::Text running = platform::module_path();
+    for (std::size_t i = 0; i <= std::size(manifest::kPayloads); ++i) {
+        const platform::Text target =
+            dir + (i < std::size(manifest::kPayloads) ? manifest::kPayloads[i].file
+                                                      : manifest::kUninstallerFile);
+        if (platform::same_file(running, target)) continue;
+        const platform::UniqueHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0,
+                                                        nullptr, OPEN_EXISTING,
+                                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION)
+            platform::raise_error(platform::format_message(L"Cannot create file %s", target),
+                                  ERROR_SHARING_VIOLATION);
+    }
+}
+
+} // namespace
+
+void TForm1::docopy() {
+    platform::Text &dir = install_directory;
+    const auto &payloads = manifest::kPayloads;
+
+    // What is left here is later run as administrator: a folder that anyone
+    // else may change, or that is reached through a link, is not used. The
+    // folders stay held until the last file is written.
+    platform::HeldFolders folders;
+    if (const DWORD failure = make_directory(dir, folders)) {
+        ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
+        return;
+    }
+    check_replaceable(dir);
+    set_status(L"copy main exe to" + dir);
+    set_position(0);
+    pacing().process_messages();
+    Carried carried;
+    load_checked_payloads(carried);
+    write_payload(carried, 0, dir);
+    set_position(10);
+    pacing().pause(400);
+    set_position(90);
+
+    // Settings, help, order form; each followed by its position and a return to 90.
+    const int positions[] = {20, 30, 40};
+    for (std::size_t i = 1; i <= 3; ++i) {
+        set_status(platform::joined({L"copy ", dir.c_str(), payloads[i].file}));
+        pacing().process_messages();
+        write_payload(carried, i, dir);
+        set_position(positions[i - 1]);
+        pacing().pause(400);
+        set_position(90);
+    }
+    set_status(platform::joined({L"copy ", dir.c_str(), payloads[4].file}));
+    pacing().process_messages();
+    write_payload(carried, 4, dir);
+    set_position(50);
+    pacing().pause(400);
+
+    set_status(L"Write to Registry");
+    pacing().process_messages();
+    pacing().pause(400);
+    set_position(90);
+    write_machine_value(manifest::kUninstallKey, manifest::kDisplayNameValue,
+                        manifest::kProductName);
+    // Quoted: unquoted, a directory with blanks would let the system start
+    // another program ("C:\Program.exe") from the first part of the path.
+    write_machine_value(manifest::kUninstallKey, manifest::kUninstallStringValue,
+                        platform::joined({L"\"", dir.c_str(), manifest::kUninstallerFile, L"\""}));
+    write_entry_details(dir);
+    write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
+    set_position(95);
+
+    place_uninstaller_copy(dir);
+
+    set_position(20);
+    set_status(L"Create desktop icon  ");
+    pacing().process_messages();
+    pacing().pause(700);
+    makeicon();
+
+    Button2->set_enabled(true);
+    Button2->set_text(L"Finish");
+    set_position(100);
+    set_status(L"install has finish!");
+}

@@ -1,0 +1,28 @@
+#include "user_folders.h"
+#include "platform/files/paths.h"
+#include <objidl.h>
+
+bool usable_user_folder(const platform::Text &folder) {
+    return platform::is_full_path(folder + L"\\");
+}
+
+void ShortcutFiles::save(IPersistFile &file, const platform::Text &path) {
+    file.Save(path.c_str(), FALSE);
+}
+
+void ShortcutFiles::remove(const platform::Text &path) {
+    ::DeleteFileW(path.c_str());
+}
+
+namespace {
+ShortcutFiles real_files;
+ShortcutFiles *current = &real_files;
+} // namespace
+
+ShortcutFiles &shortcut_files() {
+    return *current;
+}
+
+void set_shortcut_files(ShortcutFiles *replacement) {
+    current = replacement ? replacement : &real_files;
+}

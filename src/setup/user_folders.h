@@ -1,0 +1,28 @@
+#pragma once
+// The user's folders (desktop, Start menu, Programs) come from the user's
+// profile and HKEY_CURRENT_USER, which the user controls: what the program
+// does there, it does as that user, with the user's own rights, which are
+// the guard. A folder there that is a link or junction (a profile folder
+// moved to another drive) is used as the user's shell uses it.
+#include "platform/text/text.h"
+
+// A drive path (X:\...) or a share (\\server\share\...): a device or object
+// name, or a relative one, counts as empty, and nothing is made or deleted
+// there.
+bool usable_user_folder(const platform::Text &folder);
+
+struct IPersistFile;
+
+// The saves and deletions of shortcut files there, each made while the
+// thread acts as the user. The program uses the real ones; tests may put a
+// recorder in their place that looks at the thread's token first.
+class ShortcutFiles {
+public:
+    virtual ~ShortcutFiles() = default;
+    virtual void save(IPersistFile &file, const platform::Text &path);
+    virtual void remove(const platform::Text &path);
+};
+
+ShortcutFiles &shortcut_files();
+// nullptr restores the real ones.
+void set_shortcut_files(ShortcutFiles *replacement);

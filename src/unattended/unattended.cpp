@@ -1,0 +1,110 @@
+#include "unattended.h"
+#include "platform/registry.h"
+#include "wizard/insta.h"
+#include "product/manifest.h"
+#include "versions.h"
+#include "platform/files/files.h"
+#include "platform/files/paths.h"
+
+UnattendedRun::~UnattendedRun() {
+    if (!started_) return;
+    ui::Application::get().set_report(nullptr);
+    set_pacing(nullptr);
+}
+
+bool UnattendedRun::start(const platform::Text &log_path) {
+    if (!log_path.empty()) {
+        // Written with administrator rights: through no link on the way.
+        if (platform::path_has_link(platform::full_path(log_path))) return false;
+        try {
+            log_.emplace(log_path);
+        } catch (const platform::SetupError &) {
+            return false; // nowhere to say why: the exit code says it failed
+        }
+    }
+    started_ = true;
+    ui::Application::get().set_report(this);
+    set_pacing(this);
+    // What a tool that collects logs from many machines needs first: when,
+    // which program and version, and with which switches.
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    wchar_t time[40];
+    ::wsprintfW(time, L"%04u-%02u-%02uT%02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                now.wMinute, now.wSecond);
+    write(platform::joined({time, manifest::kWindowCaption, L": ", ::GetCommandLineW()}));
+    return !failed_;
+}
+
+int UnattendedRun::run(TForm1 &form, bool removal_only) {
+    // Asked for the removal only: whether or not the start-up check found
+    // the location key, the removal of an entry whose key an earlier
+    // removal took must go on, from the program's own folder.
+    if (removal_only && !failed_) {
+        bool recorded = false;
+        ui::guarded([&recorded] { recorded = recorded_in_own_folder(); });
+        if (failed_) return kExitFailed;
+        if (!recorded) return kExitUnknownProduct;
+        insta::install_directory = platform::directory_part(platform::module_path());
+        insta::removal_of_own_folder = 1;
+        form.rb2->set_checked(true);
+        insta::page_index = 1;
+    }
+    // Removal needs nothing more: the start-up check has opened the choice
+    // page with it chosen. An install goes on from the path page, unless it
+    // would replace a newer version: a repair or an upgrade, never a
+    // downgrade that nobody sees.
+    if (!form.rb2->checked()) {
+        // Read as the system gives it: a value that is no text, or longer
+        // than any version, names none.
+        wchar_t installed[32] = L"";
+        DWORD type = 0, size = sizeof installed - sizeof(wchar_t);
+        if (::RegQueryValueExW(
+                platform::RegistryKey::open(manifest::kMachineRoot, manifest::kUninstallKey).get(),
+                manifest::kDisplayVersionValue, nullptr, &type, reinterpret_cast<BYTE *>(installed),
+                &size) == ERROR_SUCCESS &&
+            type == REG_SZ && compare_versions(installed, manifest::kVersion) > 0)
+            return kExitNewerVersionInstalled;
+        insta::page_index = 2;
+        insta::all_users_shortcuts = 1;
+    }
+    const auto next = [&form] { form.Button2Click(*form.Button2); };
+    if (!failed_) ui::guarded(next); // the procedure
+    if (!failed_) ui::guarded(next); // Finish, and after a removal the uninstaller's own
+    if (failed_) return kExitFailed;
+    return restart_needed_ ? kExitRebootRequired : kExitDone;
+}
+
+int UnattendedRun::finish(int exit_code) {
+    if (!started_) return exit_code;
+    wchar_t line[24];
+    ::wsprintfW(line, L"exit code %d", exit_code);
+    write(line);
+    return failed_ && exit_code == kExitDone ? kExitFailed : exit_code;
+}
+
+void UnattendedRun::status_shown(const platform::Text &text) {
+    write(text);
+}
+
+void UnattendedRun::report_error(const platform::Text &text, DWORD code) {
+    failed_ = true;
+    wchar_t number[40] = L"";
+    if (code) ::wsprintfW(number, L" (system error %lu)", static_cast<unsigned long>(code));
+    write(platform::joined({L"error: ", text.c_str(), number}));
+}
+
+void UnattendedRun::left_for_restart(const platform::Text &path) {
+    restart_needed_ = true;
+    write(L"delete at restart: " + path);
+}
+
+void UnattendedRun::write(const platform::Text &line) {
+    if (!log_) return;
+    // A log that cannot be written fails the run, which goes on as it would.
+    try {
+        log_->write_line(line);
+    } catch (const platform::SetupError &) {
+        failed_ = true;
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+// A run that shows no window at all: the wizard's own procedures, driven as
+// a user would drive them, without the pauses meant for a watching user;
+// each status text, and the text of each box the wizard would show, goes to
+// a log instead.
+#include "platform/text/text_file.h"
+#include "window/application.h"
+#include "wizard/pacing.h"
+#include <optional>
+
+class TForm1;
+
+// The exit codes of such a run, as the common installer systems give them.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitBadCommandLine = 87;
+inline constexpr int kExitFailed = 1603;
+inline constexpr int kExitUnknownProduct = 1605; // no installation in the uninstaller's folder
+inline constexpr int kExitAlreadyRunning = 1618; // another setup holds the machine
+inline constexpr int kExitRebootRequired = 3010; // done; a file goes at the next restart
+// ERROR_PRODUCT_VERSION: a newer version is installed; nothing was changed.
+inline constexpr int kExitNewerVersionInstalled = 1638;
+
+class UnattendedRun : public Pacing, public ui::Report {
+public:
+    UnattendedRun() = default;
+    UnattendedRun(const UnattendedRun &) = delete;
+    UnattendedRun &operator=(const UnattendedRun &) = delete;
+    ~UnattendedRun() override;
+
+    // Creates the log at log_path (none when it is empty), names the time,
+    // the program and its command line in it, and takes the pauses and the
+    // boxes from here on; false when the log cannot be made.
+    bool start(const platform::Text &log_path);
+    // What the start-up check chose: an install into the directory of the
+    // path box, with the shortcuts for every user, unless a newer version is
+    // installed; or, from the installed copy, the removal; then Finish. The
+    // exit code: failed once any box would have been shown, else whether a
+    // file waits for the next restart. removal_only: the removal of the
+    // installation in the program's own folder, or, when no record names
+    // that folder, nothing at all (unknown product).
+    int run(TForm1 &form, bool removal_only);
+    // The run's last line, "exit code N"; returns the code, or the failure
+    // of a log that cannot take the line.
+    int finish(int exit_code);
+
+    void pause(DWORD) override {}
+    void status_shown(const platform::Text &text) override;
+    void report_error(const platform::Text &text, DWORD code) override;
+    void left_for_restart(const platform::Text &path) override;
+
+private:
+    void write(const platform::Text &line);
+
+    std::optional<platform::TextFileWriter> log_;
+    bool started_ = false;
+    bool failed_ = false;
+    bool restart_needed_ = false;
+};

@@ -1,0 +1,190 @@
+// The wizard: start-up check, page flow, cancel and the folder browser.
+#include "insta.h"
+#include "platform/files/paths.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "window/application.h"
+#include "contiu.h"
+#include "product/manifest.h"
+
+namespace insta {
+unsigned char page_index = 0;
+platform::Text install_directory;
+unsigned char self_removal_pending = 0;
+unsigned char all_users_shortcuts = 0;
+unsigned char removal_of_own_folder = 0;
+} // namespace insta
+
+using namespace insta;
+
+namespace {
+constexpr wchar_t kAccept[] = L"Yes,I Accept";
+constexpr wchar_t kRefuseOnReturn[] = L"NO.I Don't Accept";
+constexpr wchar_t kInstallChoice[] =
+    L"Install Now!      Corvanta will be install on your computer, enjoy it";
+constexpr wchar_t kRemoveChoice[] =
+    L"I want to UNinstall!     Remove Corvanta from your computer,really?";
+// A lone carriage return: the label shows the heading as two lines.
+constexpr wchar_t kPathHeading[] =
+    L"Corvanta will be installed in the path, \rTo change path, please click the button";
+constexpr wchar_t kRemoveHeading[] = L"Remove Corvanta From you system now!";
+constexpr wchar_t kInstallHeading[] = L"Copy Files to destination directory";
+} // namespace
+
+namespace {
+// The installed-copy rule: the recorded folder, in any letter case of A to
+// Z, is the one the program runs from. Records are written canonical, and
+// the system gives the program its path canonical.
+bool names_running_folder(const platform::Text &recorded) {
+    return platform::ascii_lower(recorded) ==
+           platform::ascii_lower(platform::directory_part(platform::module_path()));
+}
+} // namespace
+
+void TForm1::FormCreate() {
+    set_top(::GetSystemMetrics(SM_CYSCREEN) / 2 - 190);
+    set_left(::GetSystemMetrics(SM_CXSCREEN) / 2 - 260);
+    page_index = 0;
+    install_directory.clear();
+    self_removal_pending = 0;
+
+    // Started from the recorded directory, the program is the uninstaller:
+    // it opens on the choice page with removal checked.
+    const auto key =
+        platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
+    if (!key.is_open()) return;
+    install_directory = key.read_text(manifest::kInstalledLocationValue);
+    if (names_running_folder(install_directory)) {
+        Edit1->set_text(install_directory);
+        rb2->set_checked(true);
+        Button2->set_enabled(true);
+        Button2Click(*Button2);
+    } else if (platform::is_full_path(install_directory)) {
+        // Another setup program: an upgrade or a repair goes where the
+        // installation is, not into a second copy beside it.
+        Edit1->set_text(install_directory);
+    }
+}
+
+bool recorded_in_own_folder() {
+    const wchar_t *const records[][2] = {
+        {manifest::kInstalledLocationKey, manifest::kInstalledLocationValue},
+        {manifest::kUninstallKey, manifest::kInstallLocationValue}};
+    for (const auto &record : records)
+        if (names_running_folder(platform::RegistryKey::open(manifest::kMachineRoot, record[0])
+                                     .read_text(record[1])))
+            return true;
+    return false;
+}
+
+void TForm1::Button2Click(ui::Control &sender) {
+    if (&sender == Button2) ++page_index;
+    if (&sender == Button1) --page_index;
+    Button1->set_enabled(page_index > 0);
+    // With removal chosen, Next on the choice page goes straight to the work.
+    if (page_index == 2 && rb2->checked()) page_index = 3;
+    apply_page();
+}
+
+void TForm1::apply_page() {
+    switch (page_index) {
+    case 0:
+        rb1->set_top(272);
+        rb1->set_text(kAccept);
+        rb2->set_text(kRefuseOnReturn);
+        for (auto *shown : {rb1, rb2, Memo1})
+            shown->set_visible(true);
+        for (auto *hidden : {Image3, Image4, Label1, Edit1, Button4, Image2})
+            hidden->set_visible(false);
+        Button2->set_focus();
+        break;
+    case 1:
+        rb1->set_top(120);
+        rb1->set_text(kInstallChoice);
+        rb2->set_text(kRemoveChoice);
+        for (auto *shown : {rb1, rb2, Image3, Image4})
+            shown->set_visible(true);
+        for (auto *hidden : {Memo1, Label2, Label1, Edit1, Button4, Image2})
+            hidden->set_visible(false);
+        break;
+    case 2:
+        for (auto *hidden : {rb1, rb2, Image3, Image4, Memo1, Label1})
+            hidden->set_visible(false);
+        Label2->set_text(kPathHeading);
+        for (auto *shown : {Label2, Edit1, Button4, Image2})
+            shown->set_visible(true);
+        Button2->set_focus();
+        break;
+    case 3:
+        for (auto *hidden : {rb1, rb2, Image3, Image4})
+            hidden->set_visible(false);
+        if (rb2->checked()) {
+            show_progress_page(kRemoveHeading);
+            dodel();
+            Button2->set_focus();
+        } else {
+            install_directory = platform::trim(Edit1->text());
+            if (install_directory.empty()) return; // the path page stays as it is
+            if (install_directory.back() == '\\') install_directory.pop_back();
+            install_directory += '\\';
+            show_progress_page(kInstallHeading);
+            docopy();
+            if (Button2->enabled()) Button2->set_focus();
+        }
+        break;
+    case 4:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::show_progress_page(const wchar_t *heading) {
+    Label2->set_text(heading);
+    Label2->set_visible(true);
+    for (auto *button : {Button1, Button2, Button3})
+        button->set_enabled(false);
+    for (auto *hidden : {Edit1, Button4, Image3, Image4})
+        hidden->set_visible(false);
+    for (auto *shown : {Label1, Image2, pb1})
+        shown->set_visible(true);
+}
+
+void TForm1::rb1Click(ui::Control &) {
+    if (rb1->checked()) Button2->set_enabled(true);
+}
+
+void TForm1::Button3Click(ui::Control &) {
+    Form2->show_modal();
+}
+
+void TForm1::Button4Click(ui::Control &) {
+    std::optional<platform::Text> folder;
+    {
+        const ui::TaskWindowsDisabled disabled;
+        folder = platform::browse_for_folder(ui::Application::get().handle(), L"Select Directory");
+    }
+    if (folder) Edit1->set_text(*folder);
+}
+
+void TForm1::FormClose(CloseAction &) {
+    if (self_removal_pending != 1) return;
+    // A script that cannot be written is reported, and the close still goes
+    // through, so that the user can always end the program.
+    try {
+        DeleteMe();
+    } catch (const platform::SetupError &error) {
+        ui::Application::get().show_error(error);
+    }
+}
+
+void TForm1::set_status(const platform::Text &text) {
+    Label1->set_text(text);
+    pacing().status_shown(text);
+}
+
+void TForm1::set_position(int position) {
+    pb1->set_position(position);
+    pacing().position_shown(position);
+}

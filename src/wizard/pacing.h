@@ -1,0 +1,22 @@
+#pragma once
+// The one seam of the install and uninstall sequences: their pauses and
+// their handling of waiting messages, and a view of what they show. The
+// program uses the real thing; tests may put a recorder in its place.
+#include <windows.h>
+#include "platform/text/text.h"
+
+class Pacing {
+public:
+    virtual ~Pacing() = default;
+    virtual void pause(DWORD milliseconds);
+    virtual void process_messages();
+    virtual void status_shown(const platform::Text &text) { (void)text; }
+    virtual void position_shown(int position) { (void)position; }
+    // A file of the installation that was in use, left to the system to
+    // delete at the next restart; the wizard says nothing of it.
+    virtual void left_for_restart(const platform::Text &path) { (void)path; }
+};
+
+Pacing &pacing();
+// nullptr restores the real pacing.
+void set_pacing(Pacing *replacement);
