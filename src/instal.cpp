@@ -10,6 +10,8 @@
 #include "unattended/command_line.h"
 #include "wizard/contiu.h"
 #include "wizard/insta.h"
+#include "wizard/running_wizard.h"
+#include "platform/shell.h"
 #include "product/manifest.h"
 #include "unattended/unattended.h"
 #include <commctrl.h>
@@ -28,9 +30,11 @@ void __verbose_terminate_handler() {
 namespace {
 
 // DLLs that system DLLs load later on the program's behalf, by name.
+// bcryptprimitives: the provider that bcrypt.dll loads for a compressed
+// build's digests.
 const wchar_t *const kLoadedLater[] = {L"uxtheme", L"version", L"userenv", L"setupapi",
                                        L"apphelp", L"propsys", L"dwmapi",  L"cryptbase",
-                                       L"cryptsp", L"oleacc",  L"clbcatq"};
+                                       L"cryptsp", L"oleacc",  L"clbcatq", L"bcryptprimitives"};
 
 // DLLs come from the system directory only, never from the directory the
 // setup program was downloaded to nor the current one. Where the system
@@ -55,7 +59,7 @@ void restrict_dll_search() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrict_dll_search();
-    const CommandLine command = parse_command_line(::GetCommandLineW());
+    const CommandLine command = parse_command_line(::GetCommandLineW(), platform::module_path());
     // A line setup does not understand ends it without a window, with /S or
     // without: a deployment tool that used another installer's switches
     // learns it at once instead of waiting for a wizard nobody sees.
@@ -69,17 +73,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return kExitDone;
     }
     // One setup at a time on the machine, taken before anything is written;
-    // a name that exists but cannot be opened is held by another too.
+    // a name that exists but cannot be opened, or is held by another kind
+    // of object, is held by another too. A second wizard hands over to the
+    // first, else says so with the system's text: whoever took the name
+    // can delay setup, never pass for it.
     const platform::UniqueHandle one_setup(::CreateMutexW(nullptr, FALSE, manifest::kSetupMutex));
     if (!one_setup || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         if (command.unattended) return kExitAlreadyRunning;
-        ui::Application::bring_other_copy_forward();
-        return kExitDone;
+        if (bring_running_wizard_forward()) return kExitDone;
+        ::MessageBoxW(nullptr, platform::ole_error_text(kExitAlreadyRunning).c_str(),
+                      manifest::kWindowCaption, MB_OK | MB_ICONERROR);
+        return kExitAlreadyRunning;
     }
     // Held from here on: the file cannot be swapped while setup waits.
     platform::ImageFile::running();
     ui::Application &application = ui::Application::get();
     application.initialize(instance);
+    const RunningWizardRecord wizard(command.unattended ? nullptr : application.handle());
     UnattendedRun unattended;
     if (command.unattended) {
         // Nor any box of the system's own, such as the one for a drive

@@ -77,6 +77,8 @@ inline constexpr int kAllUsersProgramsFolder = CSIDL_COMMON_PROGRAMS;
 
 // Held by every setup and uninstaller while it runs, machine-wide: one at a time.
 inline constexpr wchar_t kSetupMutex[] = L"Global\\Corvanta.Setup";
+// The wizard that holds it: its window and process (volatile, under kMachineRoot).
+inline constexpr wchar_t kRunningWizardKey[] = L"SOFTWARE\\Corvanta.Setup";
 
 inline constexpr wchar_t kSelfRemovalScript[] = L"$$a$$.bat";
 // The program's file, moved beside the script that deletes it.

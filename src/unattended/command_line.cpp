@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "platform/files/paths.h"
+#include <windows.h>
 
 namespace {
 
@@ -23,13 +24,31 @@ const wchar_t *after_name(const wchar_t *p, const wchar_t *name) {
     return p;
 }
 
+// The rest of the line when it starts with the program's own full path,
+// quoted or not, in any letter case, followed by a blank or nothing; else
+// nullptr. A launcher may pass that path unquoted, blanks and all, as
+// CreateProcess with the program's name allows.
+const wchar_t *after_own_path(const wchar_t *p, const platform::Text &own_path) {
+    const bool quoted = *p == L'"';
+    p += quoted;
+    const std::size_t length = own_path.size();
+    if (!length || std::wcslen(p) < length ||
+        ::lstrcmpiW(platform::Text(p, length).c_str(), own_path.c_str()) != 0)
+        return nullptr;
+    p += length;
+    if (quoted && *p++ != L'"') return nullptr;
+    return !*p || is_blank(*p) ? p : nullptr;
+}
+
 } // namespace
 
-CommandLine parse_command_line(const wchar_t *p) {
+CommandLine parse_command_line(const wchar_t *p, const platform::Text &own_path) {
     CommandLine command;
     bool directory_usable = true;
-    // The program's own name, quoted or not, as the system's runtime reads it.
-    if (*p == L'"') {
+    // Else the program's name as the system's runtime reads it.
+    if (const wchar_t *rest = after_own_path(p, own_path)) {
+        p = rest;
+    } else if (*p == L'"') {
         do
             ++p;
         while (*p && *p != L'"');

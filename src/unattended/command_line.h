@@ -21,5 +21,7 @@ struct CommandLine {
     platform::Text directory; // empty without /D=
 };
 
-// The switches of line, the whole command line, the program's own name first.
-CommandLine parse_command_line(const wchar_t *line);
+// The switches of line, the whole command line, the program's own name
+// first: own_path (its full path, as the system gives it), quoted or not,
+// or else the name as the runtime reads it.
+CommandLine parse_command_line(const wchar_t *line, const platform::Text &own_path);

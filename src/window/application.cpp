@@ -37,16 +37,6 @@ LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPAR
 }
 } // namespace
 
-void Application::bring_other_copy_forward() {
-    // Its own window is visible exactly while it shows a form, and restored
-    // here should its taskbar button have minimised it; the form, or a box
-    // over it, is the window that was last active.
-    const HWND other = ::FindWindowW(kApplicationClass, nullptr);
-    if (!::IsWindowVisible(other)) return;
-    ::ShowWindow(other, SW_RESTORE);
-    ::SetForegroundWindow(::GetLastActivePopup(other));
-}
-
 void Application::initialize(HINSTANCE instance) {
     if (window_) return;
     instance_ = instance;

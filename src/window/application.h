@@ -31,10 +31,6 @@ platform::Text error_box_text(const platform::Text &message);
 class Application {
 public:
     static Application &get();
-    // Brings the window of another running copy of the program to the
-    // front, if it shows one: to be called before initialize.
-    static void bring_other_copy_forward();
-
     void initialize(HINSTANCE instance);
     HINSTANCE instance() const { return instance_; }
     HWND handle() const { return window_; }

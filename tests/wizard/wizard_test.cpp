@@ -13,6 +13,7 @@
 #include "support/recorder.h"
 #include "support/wizard_fixture.h"
 #include "product/manifest.h"
+#include "unattended/command_line.h"
 #include "window/pictures.h"
 #include <algorithm>
 #include <oleacc.h>
@@ -440,6 +441,32 @@ TEST_F(Wizard, ANonTextRecordIsReportedAndTheLicenceShows) {
     EXPECT_EQ(watcher.seen()[0].style_icon, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(insta::page_index, 0);
     EXPECT_TRUE(shown(*form().Memo1));
+}
+
+// The program's own full path as the system gives it starts the line,
+// quoted or not (CreateProcess with the program's name lets a launcher pass
+// it unquoted, blanks and all); any other first part is read as the
+// runtime reads it.
+TEST(CommandLine, TheProgramsOwnPathQuotedOrNotIsNoArgument) {
+    const std::wstring own = L"C:\\My Downloads\\instal.exe";
+    const struct {
+        const wchar_t *line;
+        bool understood, unattended;
+    } cases[] = {
+        {L"C:\\My Downloads\\instal.exe", true, false},
+        {L"C:\\My Downloads\\instal.exe /S", true, true},
+        {L"c:\\my downloads\\INSTAL.EXE\t/S", true, true},
+        {L"\"C:\\My Downloads\\instal.exe\" /S", true, true},
+        {L"\"C:\\My Downloads\\instal.exe\"/S", true, true},
+        {L"instal /S", true, true},
+        {L"C:\\My Downloads\\instal.exe2 /S", false, true},
+        {L"C:\\My Downloads\\instal /S", false, true},
+    };
+    for (const auto &c : cases) {
+        const CommandLine command = parse_command_line(c.line, own);
+        EXPECT_EQ(command.understood, c.understood) << utf8(c.line);
+        EXPECT_EQ(command.unattended, c.unattended) << utf8(c.line);
+    }
 }
 
 // --- Cancel dialog ------------------------------------------------------------

@@ -81,7 +81,9 @@ compress(UINT32 (&state)[8], const unsigned char *blocks, std::size_t count) {
 // --- the system's CNG provider ----------------------------------------------
 
 // bcrypt.dll is no known DLL, and Windows XP has none: loaded by its full
-// path once the program runs, and kept.
+// path once the program runs, and kept. The provider it loads by name
+// (bcryptprimitives.dll) start-up has loaded by its full path where the
+// system cannot restrict the DLL search.
 struct CngFunctions {
     LoadedModule module;
     decltype(&::BCryptOpenAlgorithmProvider) open_algorithm;
