@@ -33,7 +33,10 @@ void make_folder_link(const platform::Text &target, int csidl, const wchar_t *li
     // A folder whose path the shell cannot give would leave the link at the
     // root of the current drive, where no uninstall looks for it.
     const platform::Text folder = platform::special_folder_path(csidl);
-    if (!usable_user_folder(folder)) return;
+    platform::HeldFolders held;
+    if (!usable_user_folder(folder) ||
+        (insta::all_users_shortcuts && !hold_all_users_folder(folder, held)))
+        return;
     const platform::Text link_path = folder + link_name;
     save_unless_elsewhere(shortcut, link_path);
 }
@@ -92,8 +95,14 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
     platform::Text sub_folder = platform::directory_part(link_path);
     sub_folder.pop_back();
-    {
-        const platform::ActingAsUser user(!insta::all_users_shortcuts);
+    platform::HeldFolders held;
+    if (insta::all_users_shortcuts) {
+        // One level only, made with the access list of Program Files.
+        if (!hold_all_users_folder(programs, held) ||
+            !hold_all_users_folder(sub_folder, held, true))
+            return;
+    } else {
+        const platform::ActingAsUser user;
         ::CreateDirectoryW(sub_folder.c_str(), nullptr); // one level only
     }
     // It may have been there already, as a link that the user put there:

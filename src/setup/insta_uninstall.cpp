@@ -54,23 +54,34 @@ platform::Text shortcut_folder(const platform::RegistryKey *user_key, int which)
 }
 
 // The six shortcuts and the Programs sub-folder from one set of folders,
-// each folder looked up just before its shortcuts go.
+// each folder looked up just before its shortcuts go. Those of every user
+// are judged first and held meanwhile (see hold_all_users_folder).
 void delete_shortcuts(const platform::RegistryKey *user_key) {
+    platform::HeldFolders held;
+    const auto usable = [user_key, &held](const platform::Text &folder) {
+        return usable_user_folder(folder) && (user_key || hold_all_users_folder(folder, held));
+    };
     const platform::Text desktop = shortcut_folder(user_key, 0);
-    if (usable_user_folder(desktop)) {
+    if (usable(desktop)) {
         delete_shortcut(desktop + manifest::kDesktopAppLink);
         delete_shortcut(desktop + manifest::kDesktopHelpLink);
     }
     const platform::Text start_menu = shortcut_folder(user_key, 1);
-    if (usable_user_folder(start_menu)) delete_shortcut(start_menu + manifest::kStartMenuAppLink);
+    if (usable(start_menu)) delete_shortcut(start_menu + manifest::kStartMenuAppLink);
     const platform::Text programs = shortcut_folder(user_key, 2);
     const platform::Text sub_folder =
         platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
-    if (usable_user_folder(programs)) {
-        const platform::Text folder = programs + L"\\";
-        delete_shortcut(folder + manifest::kProgramsAppLink);
-        delete_shortcut(folder + manifest::kProgramsUninstallLink);
-        delete_shortcut(folder + manifest::kProgramsHelpLink);
+    if (usable(programs)) {
+        {
+            platform::HeldFolders sub;
+            if (!user_key && platform::directory_exists(sub_folder) &&
+                !hold_all_users_folder(sub_folder, sub))
+                return;
+            const platform::Text folder = programs + L"\\";
+            delete_shortcut(folder + manifest::kProgramsAppLink);
+            delete_shortcut(folder + manifest::kProgramsUninstallLink);
+            delete_shortcut(folder + manifest::kProgramsHelpLink);
+        } // let go, for its removal; Programs, held, keeps it in place
         ::RemoveDirectoryW(sub_folder.c_str());
     }
 }

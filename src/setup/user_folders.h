@@ -4,12 +4,24 @@
 // does there, it does as that user, with the user's own rights, which are
 // the guard. A folder there that is a link or junction (a profile folder
 // moved to another drive) is used as the user's shell uses it.
+#include "platform/files/files.h"
 #include "platform/text/text.h"
 
 // A drive path (X:\...) or a share (\\server\share\...): a device or object
 // name, or a relative one, counts as empty, and nothing is made or deleted
 // there.
 bool usable_user_folder(const platform::Text &folder);
+
+// A folder of every user, judged as the destination is (see
+// force_directories, which makes nothing here but with make): each folder
+// on the way opened without following a link, judged for its rights, and
+// held in held. Only administrators may change these folders, so setup
+// works there with its own rights, never through a folder anybody else
+// may change. False when it fails, and the folder is then told to the
+// pacing with its reason; false too, silently, for a folder that is not
+// usable at all.
+bool hold_all_users_folder(const platform::Text &folder, platform::HeldFolders &held,
+                           bool make = false);
 
 struct IPersistFile;
 

@@ -14,8 +14,6 @@ UnattendedRun::~UnattendedRun() {
 
 bool UnattendedRun::start(const platform::Text &log_path) {
     if (!log_path.empty()) {
-        // Written with administrator rights: through no link on the way.
-        if (platform::path_has_link(platform::full_path(log_path))) return false;
         try {
             log_.emplace(log_path);
         } catch (const platform::SetupError &) {
@@ -29,11 +27,16 @@ bool UnattendedRun::start(const platform::Text &log_path) {
     // which program and version, and with which switches.
     SYSTEMTIME now;
     ::GetLocalTime(&now);
-    wchar_t time[40];
-    ::wsprintfW(time, L"%04u-%02u-%02uT%02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
-                now.wMinute, now.wSecond);
-    write(platform::joined({time, manifest::kWindowCaption, L": ", ::GetCommandLineW()}));
+    write(platform::joined(
+        {log_time(now).c_str(), manifest::kWindowCaption, L": ", ::GetCommandLineW()}));
     return !failed_;
+}
+
+platform::Text log_time(const SYSTEMTIME &time) {
+    wchar_t text[40];
+    ::wsprintfW(text, L"%04u-%02u-%02uT%02u:%02u:%02u ", time.wYear, time.wMonth, time.wDay,
+                time.wHour, time.wMinute, time.wSecond);
+    return text;
 }
 
 int UnattendedRun::run(TForm1 &form, bool removal_only) {
@@ -97,6 +100,15 @@ void UnattendedRun::report_error(const platform::Text &text, DWORD code) {
 void UnattendedRun::left_for_restart(const platform::Text &path) {
     restart_needed_ = true;
     write(L"delete at restart: " + path);
+}
+
+void UnattendedRun::folder_skipped(const platform::Text &folder, DWORD reason) {
+    // Once for the shortcuts that follow one another there.
+    if (folder == last_skipped_) return;
+    last_skipped_ = folder;
+    wchar_t number[40];
+    ::wsprintfW(number, L" (system error %lu)", static_cast<unsigned long>(reason));
+    write(platform::joined({L"folder skipped: ", folder.c_str(), number}));
 }
 
 void UnattendedRun::write(const platform::Text &line) {

@@ -20,6 +20,10 @@ inline constexpr int kExitRebootRequired = 3010; // done; a file goes at the nex
 // ERROR_PRODUCT_VERSION: a newer version is installed; nothing was changed.
 inline constexpr int kExitNewerVersionInstalled = 1638;
 
+// How the log's first line begins: the local time as "2026-01-05T03:04:05 ",
+// every number but the year in two digits, as tools that sort logs expect.
+platform::Text log_time(const SYSTEMTIME &time);
+
 class UnattendedRun : public Pacing, public ui::Report {
 public:
     UnattendedRun() = default;
@@ -47,11 +51,13 @@ public:
     void status_shown(const platform::Text &text) override;
     void report_error(const platform::Text &text, DWORD code) override;
     void left_for_restart(const platform::Text &path) override;
+    void folder_skipped(const platform::Text &folder, DWORD reason) override;
 
 private:
     void write(const platform::Text &line);
 
     std::optional<platform::TextFileWriter> log_;
+    platform::Text last_skipped_;
     bool started_ = false;
     bool failed_ = false;
     bool restart_needed_ = false;

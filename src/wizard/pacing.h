@@ -15,6 +15,12 @@ public:
     // A file of the installation that was in use, left to the system to
     // delete at the next restart; the wizard says nothing of it.
     virtual void left_for_restart(const platform::Text &path) { (void)path; }
+    // A folder of every user that failed its judgement, and why (the
+    // system's code): no shortcut is made or deleted there.
+    virtual void folder_skipped(const platform::Text &folder, DWORD reason) {
+        (void)folder;
+        (void)reason;
+    }
 };
 
 Pacing &pacing();

@@ -2,6 +2,7 @@
 // outside: installing, as a user does it through the wizard, and what the
 // machine holds afterwards.
 #include "product/manifest.h"
+#include "unattended/unattended.h"
 #include "support/environment.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
@@ -205,6 +206,9 @@ TEST_F(Install, UnattendedIntoTheDefaultDirectoryShowsNothingAndLogsEachStep) {
     char today[16];
     std::snprintf(today, sizeof today, "%04u-%02u-%02uT", now.wYear, now.wMonth, now.wDay);
     EXPECT_EQ(first.substr(0, 11), today);
+    // Whatever today is: a month, day or time below 10 in two digits.
+    SYSTEMTIME early = {2026, 1, 1, 5, 3, 4, 9, 0};
+    EXPECT_EQ(log_time(early), "2026-01-05T03:04:09 ");
     const std::string d = directory;
     EXPECT_EQ(first + "copy main exe to" + d + "\r\ncopy " + d + "misuc.dat\r\ncopy " + d +
                   "readme.chm\r\ncopy " + d + "orderform.htm\r\ncopy " + d +
@@ -422,9 +426,9 @@ TEST_F(Install, UnattendedIntoADirectoryThatCannotBeMadeFails) {
 }
 
 // The log is written with administrator rights: a link planted at its
-// path, or in place of a folder on its way, would have it replace whatever
-// that leads to. Such a run, as one whose log cannot be made at all, does
-// nothing and fails.
+// path, or in place of a folder on its way, or a second name of another
+// file, would have it replace whatever that leads to. Such a run, as one
+// whose log cannot be made at all, does nothing and fails.
 TEST_F(Install, UnattendedWithALogThatIsALinkOrCannotBeMadeDoesNothing) {
     const std::string scratch = scratch_directory("unattended");
     const std::string other = scratch + "\\system.ini", real = scratch + "\\real";
@@ -432,8 +436,9 @@ TEST_F(Install, UnattendedWithALogThatIsALinkOrCannotBeMadeDoesNothing) {
     ::CreateDirectoryA(real.c_str(), nullptr);
     ASSERT_TRUE(make_unix_symbolic_link(other, scratch + "\\setup.log"));
     ASSERT_TRUE(make_unix_symbolic_link(real, scratch + "\\logs"));
+    ASSERT_TRUE(::CreateHardLinkA((scratch + "\\second.log").c_str(), other.c_str(), nullptr));
     for (const std::string &log : {scratch + "\\setup.log", scratch + "\\logs\\setup.log",
-                                   scratch + "\\missing\\setup.log"}) {
+                                   scratch + "\\missing\\setup.log", scratch + "\\second.log"}) {
         SCOPED_TRACE(log);
         const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
         ASSERT_TRUE(run.ended);

@@ -660,6 +660,23 @@ TEST_F(Files, TextFileLinesEndInCrLfAndReplaceTheOldFile) {
     EXPECT_EQ(read_file(path), ":try\r\nexit\r\n");
 }
 
+// Known by its whole name within its volume as the system gives it through
+// the file's and its folder's handles, not by the name's ending.
+TEST_F(Files, AFileIsKnownByItsWholeNameThroughTheFoldersHandle) {
+    const auto open = [](const std::string &path) {
+        return platform::UniqueHandle(
+            ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    };
+    for (const char *folder : {"\\logs", "\\other"})
+        ::CreateDirectoryW(wide(dir + folder).c_str(), nullptr);
+    platform::TextFileWriter(wide(dir + "\\logs\\t.log")).close();
+    const platform::UniqueHandle file = open(dir + "\\logs\\t.log");
+    EXPECT_TRUE(platform::opened_as(file.get(), open(dir + "\\logs").get(), L"T.LOG"));
+    EXPECT_FALSE(platform::opened_as(file.get(), open(dir + "\\other").get(), L"t.log"));
+    EXPECT_FALSE(platform::opened_as(file.get(), open(dir).get(), L"t.log"));
+}
+
 TEST_F(Files, TextFileErrorsUseTheRuntimeTexts) {
     ::CreateDirectoryA((dir + "\\$$a$$.bat").c_str(), nullptr);
     EXPECT_EQ(error_of([&] { platform::TextFileWriter writer(wdir + L"\\$$a$$.bat"); }),
@@ -724,7 +741,9 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
     const std::string me = "S-1-5-21-7-7-7-1000", other = "S-1-5-21-7-7-7-1001";
     struct Case {
         std::string what, descriptor;
-        bool change, move; // only trusted accounts hold kChangeRights, kMoveRights
+        // Only trusted accounts may change it, as the install folder itself;
+        // move what is in it, as a folder above that.
+        bool change, move;
     } cases[] = {
         {"Program Files of Windows 7 and later",
          "O:" + ti + "D:PAI(A;;FA;;;" + ti + ")(A;CIIO;GA;;;" + ti +
@@ -779,15 +798,15 @@ TEST_F(Files, OnlyTrustedAccountsMayChangeTheFolderOrMoveWhatIsInIt) {
     };
     PSID user = nullptr;
     ASSERT_TRUE(::ConvertStringSidToSidW(wide(me).c_str(), &user));
+    const DWORD change = platform::judged_rights(false, true),
+                move = platform::judged_rights(false, false);
     for (const auto &c : cases) {
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
             wide(c.descriptor).c_str(), SDDL_REVISION_1, &descriptor, nullptr))
             << c.what;
-        EXPECT_EQ(platform::only_trusted_may(descriptor, user, platform::kChangeRights), c.change)
-            << c.what;
-        EXPECT_EQ(platform::only_trusted_may(descriptor, user, platform::kMoveRights), c.move)
-            << c.what;
+        EXPECT_EQ(platform::only_trusted_may(descriptor, user, change), c.change) << c.what;
+        EXPECT_EQ(platform::only_trusted_may(descriptor, user, move), c.move) << c.what;
         ::LocalFree(descriptor);
     }
     // With a split token the account's own programs without administrator

@@ -332,6 +332,38 @@ TEST_F(Uninstall, EveryShortcutIsSavedAndDeletedWithTheRestrictedToken) {
     std::sort(every_users.begin(), every_users.end());
     std::sort(watch.unrestricted.begin(), watch.unrestricted.end());
     EXPECT_EQ(watch.unrestricted, every_users);
+
+    // An unattended install's, in the folders of every user: setup's own,
+    // as the restricted token could not write there on Windows.
+    watch.unrestricted.clear();
+    insta::all_users_shortcuts = 1;
+    install();
+    insta::all_users_shortcuts = 0;
+    EXPECT_EQ(watch.unrestricted.size(), 6u) << "saves acting as the user";
+    uninstall();
+}
+
+// A folder of every user that others may change is judged as the
+// destination is, and not used: no shortcut is made or deleted there, and
+// the reason is told; the other folders are used as before.
+TEST_F(Uninstall, AFolderOfEveryUserThatOthersMayChangeIsSkipped) {
+    const auto shortcuts = expected_shortcuts(target, all_users_folders());
+    const std::string sub = all_users_folders().programs + "\\Tolmera";
+    ::CreateDirectoryW(wide(sub).c_str(), nullptr);
+    ASSERT_TRUE(set_access_list(sub, "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;WD)"));
+    write_text_file(shortcuts[3].path, "anybody's");
+    insta::all_users_shortcuts = 1;
+    install();
+    insta::all_users_shortcuts = 0;
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(exists(shortcuts[i].path), i <= 3) << shortcuts[i].path;
+    PacingRecorder recorder;
+    uninstall();
+    EXPECT_EQ(recorder.only("skipped"), std::vector<std::string>{"skipped " + sub + " 5"});
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(exists(shortcuts[i].path), i == 3) << shortcuts[i].path;
+    EXPECT_EQ(read_file(shortcuts[3].path), "anybody's");
+    remove_tree(sub);
 }
 
 TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {

@@ -28,6 +28,10 @@ public:
         events.push_back("position " + std::to_string(position));
     }
 
+    void folder_skipped(const platform::Text &folder, DWORD reason) override {
+        events.push_back("skipped " + utf8(folder.c_str()) + " " + std::to_string(reason));
+    }
+
     std::vector<std::string> only(const std::string &kind) const;
     std::vector<std::string> events;
 };

@@ -448,24 +448,18 @@ TEST_F(Wizard, ANonTextRecordIsReportedAndTheLicenceShows) {
 // it unquoted, blanks and all); any other first part is read as the
 // runtime reads it.
 TEST(CommandLine, TheProgramsOwnPathQuotedOrNotIsNoArgument) {
-    const std::wstring own = L"C:\\My Downloads\\instal.exe";
-    const struct {
-        const wchar_t *line;
-        bool understood, unattended;
-    } cases[] = {
-        {L"C:\\My Downloads\\instal.exe", true, false},
-        {L"C:\\My Downloads\\instal.exe /S", true, true},
-        {L"c:\\my downloads\\INSTAL.EXE\t/S", true, true},
-        {L"\"C:\\My Downloads\\instal.exe\" /S", true, true},
-        {L"\"C:\\My Downloads\\instal.exe\"/S", true, true},
-        {L"instal /S", true, true},
-        {L"C:\\My Downloads\\instal.exe2 /S", false, true},
-        {L"C:\\My Downloads\\instal /S", false, true},
+    // Understood, and with /S.
+    const std::pair<const wchar_t *, std::pair<bool, bool>> cases[] = {
+        {L"C:\\My Downloads\\instal.exe", {true, false}},
+        {L"c:\\my downloads\\INSTAL.EXE\t/S", {true, true}},
+        {L"\"C:\\My Downloads\\instal.exe\" /S", {true, true}},
+        {L"\"C:\\My Downloads\\instal.exe\"/S", {true, true}},
+        {L"instal /S", {true, true}},
+        {L"C:\\My Downloads\\instal.exe2 /S", {false, true}},
     };
-    for (const auto &c : cases) {
-        const CommandLine command = parse_command_line(c.line, own);
-        EXPECT_EQ(command.understood, c.understood) << utf8(c.line);
-        EXPECT_EQ(command.unattended, c.unattended) << utf8(c.line);
+    for (const auto &[line, expected] : cases) {
+        const CommandLine command = parse_command_line(line, L"C:\\My Downloads\\instal.exe");
+        EXPECT_EQ(std::make_pair(command.understood, command.unattended), expected) << utf8(line);
     }
 }
 

@@ -70,23 +70,25 @@ bool query_file_information(HANDLE file, int kind, void *information, DWORD size
     return query && query(file, &status, information, size, kind) >= 0;
 }
 
-bool opened_as(HANDLE file, const Text &path) {
-    // The name within its volume, after the drive ("C:"): the system's name
-    // ends with it. (A share's, a mapped or substituted drive's starts with
-    // more.)
-    const Text full = full_path(path);
-    const std::size_t after = full.size() > 1 && full[1] == L':' ? 2 : 1;
+bool opened_as(HANDLE file, HANDLE folder, const Text &name) {
+    // Each name within its volume, after the drive: a root's is "\\".
     struct {
         ULONG length;
         WCHAR name[MAX_PATH * 2 + 1]; // the last stays the end of the text
-    } information = {};
+    } names[2] = {};
+    BY_HANDLE_FILE_INFORMATION infos[2];
+    const HANDLE handles[2] = {file, folder};
     constexpr int kFileNameInformation = 9;
-    if (!query_file_information(file, kFileNameInformation, &information,
-                                sizeof information - sizeof(WCHAR)))
-        return false;
-    const std::size_t length = information.length / sizeof(WCHAR), tail = full.size() - after;
-    return length >= tail &&
-           ::lstrcmpiW(information.name + length - tail, full.c_str() + after) == 0;
+    for (int i = 0; i < 2; ++i)
+        if (!query_file_information(handles[i], kFileNameInformation, &names[i],
+                                    sizeof names[i] - sizeof(WCHAR)) ||
+            !::GetFileInformationByHandle(handles[i], &infos[i]))
+            return false;
+    Text expected = names[1].name;
+    if (expected.back() != L'\\') expected += L'\\';
+    expected += name;
+    return infos[0].dwVolumeSerialNumber == infos[1].dwVolumeSerialNumber &&
+           ::lstrcmpiW(names[0].name, expected.c_str()) == 0;
 }
 
 HeldFolders::~HeldFolders() {
@@ -131,14 +133,24 @@ DWORD check_folder(const Text &folder, void *trusted_user, DWORD rights, HeldFol
     // Wine opens what a Unix link points to and tells no tag through the
     // handle; by its name, now pinned by the handle, it is still seen.
     if (redirects_name(attributes, tag) || is_link(folder)) return kErrorLinkOnTheWay;
-    if (!only_trusted_may_on(handle.get(), trusted_user, rights)) return ERROR_ACCESS_DENIED;
+    if (rights && !only_trusted_may_on(handle.get(), trusted_user, rights))
+        return ERROR_ACCESS_DENIED;
     held.hold(std::move(handle));
     return 0;
 }
 
 } // namespace
 
+DWORD judged_rights(bool root, bool last) {
+    // A root cannot be renamed or removed, whatever its list says.
+    return (last ? kChangeRights : kMoveRights) & (root ? ~static_cast<DWORD>(DELETE) : ~0ul);
+}
+
 DWORD force_directories(Text path, void *trusted_user, HeldFolders &held) {
+    return hold_directories(path, trusted_user, true, held, true);
+}
+
+DWORD hold_directories(Text path, void *trusted_user, bool judge, HeldFolders &held, bool make) {
     for (std::size_t i = 0; i < path.size(); ++i)
         if (path[i] == L'/') path[i] = L'\\';
     if (path.empty() || path.back() != L'\\') path += L'\\';
@@ -150,10 +162,8 @@ DWORD force_directories(Text path, void *trusted_user, HeldFolders &held) {
         // Made where any user may write (a drive's root), the folder would
         // inherit that; what setup leaves in it is later run as
         // administrator. Whoever made the folder first, it is judged below.
-        if (end != root) create_protected_directory(folder);
-        // A root cannot be renamed or removed, whatever its list says.
-        const DWORD rights = (end + 1 == path.size() ? kChangeRights : kMoveRights) &
-                             (end == root ? ~static_cast<DWORD>(DELETE) : ~0ul);
+        if (make && end != root) create_protected_directory(folder);
+        const DWORD rights = judge ? judged_rights(end == root, end + 1 == path.size()) : 0;
         if (const DWORD refused = check_folder(folder, trusted_user, rights, held)) return refused;
     }
     return 0;
@@ -205,6 +215,45 @@ void copy_file(HANDLE source, const Text &path, bool (*accept)(HANDLE written)) 
     file.reset();
     ::DeleteFileW(path.c_str());
     cannot_create(path, kInvalidImageHash);
+}
+
+UniqueHandle create_in_folder(HANDLE folder, const Text &name, DWORD access, bool &made) {
+    using NtCreateFileFunction =
+        LONG(NTAPI *)(HANDLE *, ACCESS_MASK, OBJECT_ATTRIBUTES *, IO_STATUS_BLOCK *,
+                      LARGE_INTEGER *, ULONG, ULONG, ULONG, ULONG, void *, ULONG);
+    using StatusToError = ULONG(NTAPI *)(LONG);
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    const auto create = dll_function<NtCreateFileFunction>(ntdll, "NtCreateFile");
+    const auto error_of = dll_function<StatusToError>(ntdll, "RtlNtStatusToDosError");
+    const USHORT bytes = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    UNICODE_STRING object_name = {bytes, bytes, const_cast<wchar_t *>(name.c_str())};
+    OBJECT_ATTRIBUTES attributes = {sizeof attributes,    folder,  &object_name,
+                                    OBJ_CASE_INSENSITIVE, nullptr, nullptr};
+    IO_STATUS_BLOCK status = {};
+    HANDLE file = nullptr;
+    // Values of the driver kit's headers: FILE_OPEN_IF; FILE_NON_DIRECTORY_FILE,
+    // FILE_SYNCHRONOUS_IO_NONALERT and FILE_OPEN_REPARSE_POINT; FILE_CREATED.
+    const LONG result =
+        create && error_of
+            ? create(&file, access | SYNCHRONIZE, &attributes, &status, nullptr,
+                     FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, 3, 0x40 | 0x20 | 0x200000, nullptr, 0)
+            : -1;
+    if (result < 0) {
+        ::SetLastError(create && error_of ? error_of(result) : ERROR_INVALID_FUNCTION);
+        return {};
+    }
+    made = status.Information == 2;
+    return UniqueHandle(file);
+}
+
+void delete_open_file(HANDLE file) {
+    using SetInformationFile = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, int);
+    const auto set =
+        dll_function<SetInformationFile>(::GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile");
+    IO_STATUS_BLOCK status = {};
+    BOOLEAN delete_it = TRUE;
+    constexpr int kFileDispositionInformation = 13;
+    if (set) set(file, &status, &delete_it, sizeof delete_it, kFileDispositionInformation);
 }
 
 bool redirects_name(DWORD attributes, DWORD tag) {

@@ -45,6 +45,21 @@ constexpr DWORD kErrorLinkOnTheWay = 4395;
 // made here gets the access list of Program Files; directories that
 // existed keep their own.
 DWORD force_directories(Text path, void *trusted_user, HeldFolders &held);
+// The rights only trusted accounts may have on one folder of that walk:
+// kChangeRights on the last, kMoveRights above it, DELETE aside on a root.
+DWORD judged_rights(bool root, bool last);
+// The same walk over folders that must exist (or, with make, as
+// force_directories): each opened once without following a link, and
+// held; with judge also judged for its rights.
+DWORD hold_directories(Text path, void *trusted_user, bool judge, HeldFolders &held,
+                       bool make = false);
+// Opens the file name (no folders in it) inside the folder open at folder,
+// or makes it there if it is missing, without following a link in its
+// place, shared for reading only; made tells which. A null handle, with
+// the system's code, when it cannot.
+UniqueHandle create_in_folder(HANDLE folder, const Text &name, DWORD access, bool &made);
+// Marks the file open at file, opened with DELETE, to go when it is closed.
+void delete_open_file(HANDLE file);
 
 // Replaces path with exactly these bytes, written in one call:
 // "Cannot create file %s" or "Stream write error". The file gets the
@@ -78,10 +93,11 @@ bool leads_elsewhere(const Text &path);
 bool same_file(const Text &first, const Text &second);
 // NtQueryInformationFile: what the system tells of an open file, by kind.
 bool query_file_information(HANDLE file, int kind, void *information, DWORD size);
-// Whether the file open at file is the one path names, as the system names
-// it through the handle: not one a link led to. (Wine names the file a Unix
-// link leads to, and shows no such link as one otherwise.)
-bool opened_as(HANDLE file, const Text &path);
+// Whether the file open at file is the entry name of the folder open at
+// folder: its whole name within its volume, and the volume, as the system
+// gives them through the two handles; not one a link led to. (Wine names
+// the file a Unix link leads to, and shows no such link as one otherwise.)
+bool opened_as(HANDLE file, HANDLE folder, const Text &name);
 // Clears the read-only attribute, which would stop a deletion or overwrite.
 void clear_read_only(const Text &path);
 

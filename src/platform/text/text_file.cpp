@@ -1,5 +1,6 @@
 #include "text_file.h"
 #include "platform/files/files.h"
+#include "platform/files/paths.h"
 #include "platform/setup_error.h"
 
 namespace platform {
@@ -36,20 +37,29 @@ namespace {
 } // namespace
 
 TextFileWriter::TextFileWriter(const Text &path) {
-    // What is there already is replaced only if it is a plain file with no
-    // other name: through a link, or a second name, the lines would replace
-    // whatever that leads to. Judged through the handle that writes; by
-    // name too, as Wine's handles follow a Unix link without saying so.
-    if (is_link(path)) raise_error(io_error_text(5), kErrorLinkOnTheWay);
-    file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // Written with administrator rights, where a user may have put a link:
+    // each folder on the way is opened from the root without following
+    // one and held, and the file is made in the last of them. What is there
+    // already is replaced only if it is a plain file with no other name:
+    // through a link, or a second name, the lines would replace whatever
+    // that leads to. Judged through the handle that writes; by name too, as
+    // Wine's handles follow a Unix link without saying so.
+    const Text full = full_path(path);
+    const Text folder = directory_part(full), name = full.substr(folder.size());
+    if (const DWORD refused = hold_directories(folder, nullptr, false, folders_))
+        raise_error(io_error_text(refused == kErrorLinkOnTheWay ? 5 : refused), refused);
+    if (name.empty() || is_link(full)) raise_error(io_error_text(5), kErrorLinkOnTheWay);
+    bool made = false;
+    file_ = create_in_folder(folders_.handles().back(), name, GENERIC_WRITE | DELETE, made);
     if (!file_) raise_last_error();
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(file_.get(), &info)) raise_last_error();
     if (::GetFileType(file_.get()) != FILE_TYPE_DISK || info.nNumberOfLinks > 1 ||
-        !opened_as(file_.get(), path) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        !opened_as(file_.get(), folders_.handles().back(), name) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        if (made) delete_open_file(file_.get());
         raise_error(io_error_text(5), kErrorLinkOnTheWay);
+    }
     // Emptied only when there is something to take away: on a full disk
     // the system refuses even to cut a new file to its own length.
     if ((info.nFileSizeLow || info.nFileSizeHigh) && !::SetEndOfFile(file_.get()))
