@@ -29,6 +29,8 @@ inline constexpr const auto &kPayloads = kCarriedFiles;
 inline constexpr wchar_t kApplicationFile[] = L"Tolmera.exe";
 inline constexpr wchar_t kHelpFile[] = L"readme.chm";
 inline constexpr wchar_t kUninstallerFile[] = L"install.exe";
+// The uninstaller copy while it is written and checked, before it takes its place.
+inline constexpr wchar_t kStagedUninstallerFile[] = L"install.exe.new";
 
 // Registry records. Paths carry no leading backslash.
 inline const HKEY kMachineRoot = HKEY_LOCAL_MACHINE;

@@ -3,6 +3,7 @@
 #include "platform/files/image_file.h"
 #include "platform/owners.h"
 #include "platform/files/paths.h"
+#include "platform/files/restart_list.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
 #include "platform/security/security.h"
@@ -69,21 +70,66 @@ DWORD make_directory(platform::Text &dir, platform::HeldFolders &held) {
 // The running program, written as the uninstaller from its own file as it
 // was opened at start-up, and known by the digest the build recorded in the
 // running image: whatever has since been put at the program's path never
-// becomes the uninstaller that the list of programs starts elevated.
-// Installing again from the uninstaller into its own directory finds the
-// target to be the running file itself, however the directory was typed:
-// it is left as it is.
-void place_uninstaller_copy(const platform::Text &directory) {
-    const platform::Text source = platform::trim(platform::module_path());
-    const platform::Text target = platform::trim(directory + manifest::kUninstallerFile);
-    if (platform::same_file(source, target)) return;
-    const platform::ImageFile &image = platform::ImageFile::running();
-    if (!image.opened())
-        platform::raise_error(platform::format_message(L"Cannot create file %s", target));
-    // An old copy made read-only (from a CD) could not be overwritten; a
-    // link in its place is refused by the write, and left as it is here.
-    if (!platform::leads_elsewhere(target)) platform::clear_read_only(target);
-    platform::copy_file(image.handle(), target, platform::is_running_program);
+// becomes the uninstaller that the list of programs starts elevated. The
+// copy is written and checked under another name before anything else is
+// written, so that one that cannot be made stops the install with nothing
+// changed, and a repair never loses the uninstaller that works; it takes
+// its place at its own step, by a rename, and is removed on every other way
+// out. Installing again from the uninstaller into its own directory finds
+// the target to be the running file itself, however the directory was
+// typed: it is left as it is, and nothing is staged.
+class UninstallerCopy {
+public:
+    explicit UninstallerCopy(const platform::Text &directory)
+        : target_(platform::trim(directory + manifest::kUninstallerFile)) {
+        if (platform::same_file(platform::trim(platform::module_path()), target_)) return;
+        const platform::Text staged = directory + manifest::kStagedUninstallerFile;
+        const platform::ImageFile &image = platform::ImageFile::running();
+        // A folder in its place would refuse the rename, after everything else.
+        DWORD error = ERROR_ACCESS_DENIED;
+        if (image.opened() && !platform::directory_exists(target_)) try {
+                platform::copy_file(image.handle(), staged, platform::is_running_program);
+                staged_ = staged;
+                return;
+            } catch (const platform::SetupError &failure) {
+                error = failure.code();
+            }
+        ::DeleteFileW(staged.c_str());
+        cannot_create(error);
+    }
+    UninstallerCopy(const UninstallerCopy &) = delete;
+    UninstallerCopy &operator=(const UninstallerCopy &) = delete;
+    ~UninstallerCopy() {
+        if (!staged_.empty()) ::DeleteFileW(staged_.c_str());
+    }
+
+    void put_in_place() {
+        if (staged_.empty()) return;
+        // An old copy made read-only (from a CD) could not be replaced; a
+        // link in its place is replaced itself, what it leads to left alone.
+        if (!platform::leads_elsewhere(target_)) platform::clear_read_only(target_);
+        if (!::MoveFileExW(staged_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING))
+            cannot_create(::GetLastError());
+        staged_.clear();
+    }
+
+private:
+    [[noreturn]] void cannot_create(DWORD error) const {
+        platform::raise_error(platform::format_message(L"Cannot create file %s", target_), error);
+    }
+
+    platform::Text target_, staged_;
+};
+
+// What a removal left to the next restart (files in use then) must not
+// take what this install writes: the restart would delete the new files.
+void keep_through_restart(const platform::Text &dir) {
+    platform::Text names[std::size(manifest::kPayloads) + 2];
+    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i)
+        names[i] = dir + manifest::kPayloads[i].file;
+    names[std::size(names) - 2] = dir + manifest::kUninstallerFile;
+    names[std::size(names) - 1] = dir.substr(0, dir.size() - 1);
+    platform::cancel_deletions_at_restart(names, std::size(names));
 }
 
 // Every file the install replaces, tried for writing and deleting with no
@@ -127,6 +173,8 @@ void TForm1::docopy() {
     pacing().process_messages();
     Carried carried;
     load_checked_payloads(carried);
+    UninstallerCopy uninstaller(dir);
+    keep_through_restart(dir);
     write_payload(carried, 0, dir);
     set_position(10);
     pacing().pause(400);
@@ -162,7 +210,7 @@ void TForm1::docopy() {
     write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
     set_position(95);
 
-    place_uninstaller_copy(dir);
+    uninstaller.put_in_place();
 
     set_position(20);
     set_status(L"Create desktop icon  ");

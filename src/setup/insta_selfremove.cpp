@@ -93,6 +93,8 @@ public:
         return true;
     }
     void keep() { kept_ = true; }
+    // The program file stays where it was moved; the folder still goes.
+    void let_go() { moved_ = nullptr; }
 
 private:
     platform::Text folder_, script_;
@@ -196,28 +198,31 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
     // The install directory goes after the program, when it is empty; a
     // drive's root never. Its file left to the restart, it is left too: the
     // system removes it after the file, and only when it is empty then.
-    platform::Text directory =
-        part_of_installation ? platform::directory_part(program_path) : platform::Text();
+    const platform::Text own_folder = platform::directory_part(program_path);
+    platform::Text directory = part_of_installation ? own_folder : platform::Text();
     if (directory.size() > 3)
         directory.pop_back();
     else
         directory.clear();
-    // Left to the system to delete when it next starts: only where no user
-    // could have put something else in its place meanwhile.
-    // Held for reading only (from a CD, or while another program holds it
-    // without delete sharing), the file cannot be moved: it stays, as a
-    // setup program on another drive does.
-    if (!program.movable()) return;
     const auto delete_at_restart = [](const platform::Text &path) {
         if (!path.empty()) ::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     };
+    // Left to the system to delete when it next starts: only where no user
+    // could have put something else in its place meanwhile. A restart is
+    // then due, and the run says so; an install before it takes the entry
+    // out again.
     const auto leave_to_restart = [&](const platform::Text &path) {
-        delete_at_restart(path);
+        if (::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            pacing().left_for_restart(path);
         delete_at_restart(directory); // none when it is empty
     };
+    // Held for reading only (from a CD, or while another program holds it
+    // without delete sharing), the file cannot be moved; nor can a script
+    // run safely from every folder. A setup program elsewhere then stays,
+    // the installed uninstaller goes at the next restart.
     const platform::Text system = platform::system_directory();
-    if (!plain_for_interpreter(scripts_parent) || !plain_for_interpreter(system)) {
-        // No script can run safely from there.
+    if (!program.movable() || !plain_for_interpreter(scripts_parent) ||
+        !plain_for_interpreter(system)) {
         if (part_of_installation) leave_to_restart(program_path);
         return;
     }
@@ -231,16 +236,22 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
     platform::Text target = moved;
     if (!folder.take(program, program_path, moved)) {
         if (!part_of_installation) return;
-        target = program_path;
+        // On another volume: moved by its handle to a new name in its own
+        // folder, which the install judged. The script deletes that name,
+        // never the installed one, which an install started meanwhile has
+        // written again.
+        target = platform::joined({own_folder.c_str(), platform::random_name().c_str(), L".tmp"});
+        if (!folder.take(program, program_path, target)) {
+            leave_to_restart(program_path);
+            return;
+        }
     }
     const platform::Text short_target = GetShortPath(target);
     if (!plain_ascii(short_target)) {
         // No script could name it: the system deletes it when it next starts.
         leave_to_restart(target);
-        if (target == moved) {
-            delete_at_restart(folder.folder());
-            folder.keep();
-        }
+        if (target == moved) delete_at_restart(folder.folder());
+        folder.let_go();
         return;
     }
     platform::Text short_directory = GetShortPath(directory);

@@ -113,6 +113,8 @@ void TForm1::dodel() {
         bool left = false;
         for (const auto &payload : manifest::kPayloads)
             left |= delete_installed_file(dir + payload.file);
+        // The uninstaller's copy of an install that was stopped before it took its place.
+        left |= delete_installed_file(dir + manifest::kStagedUninstallerFile);
         // Its folder goes after it, if nothing else is left in it then.
         if (left)
             ::MoveFileExW(dir.substr(0, dir.size() - 1).c_str(), nullptr,

@@ -40,18 +40,23 @@ platform::Text log_time(const SYSTEMTIME &time) {
 }
 
 int UnattendedRun::run(TForm1 &form, bool removal_only) {
-    // Asked for the removal only: whether or not the start-up check found
-    // the location key, the removal of an entry whose key an earlier
-    // removal took must go on, from the program's own folder.
-    if (removal_only && !failed_) {
+    // From the folder either record names, the removal, whether or not the
+    // start-up check found the location key: the removal of an entry whose
+    // key an earlier removal took must go on, from the program's own
+    // folder, and the entry's uninstall command with /S must not install.
+    // Asked for the removal only, and no record names the folder: nothing.
+    if (!failed_ && (removal_only || !form.rb2->checked())) {
         bool recorded = false;
         ui::guarded([&recorded] { recorded = recorded_in_own_folder(); });
         if (failed_) return kExitFailed;
-        if (!recorded) return kExitUnknownProduct;
-        insta::install_directory = platform::directory_part(platform::module_path());
-        insta::removal_of_own_folder = 1;
-        form.rb2->set_checked(true);
-        insta::page_index = 1;
+        if (recorded) {
+            insta::install_directory = platform::directory_part(platform::module_path());
+            insta::removal_of_own_folder = 1;
+            form.rb2->set_checked(true);
+            insta::page_index = 1;
+        } else if (removal_only) {
+            return kExitUnknownProduct;
+        }
     }
     // Removal needs nothing more: the start-up check has opened the choice
     // page with it chosen. An install goes on from the path page, unless it

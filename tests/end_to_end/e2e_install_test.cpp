@@ -377,29 +377,32 @@ TEST_F(Install, UnattendedOverANewerVersionChangesNothing) {
     }
 }
 
-// A file of the installation in use stops a repair before anything is
-// written: no mixture of old and new files.
+// A file of the installation in use, the uninstaller too, stops a repair
+// before anything is written: no mixture of old and new files.
 TEST_F(Install, UnattendedRepairWithAFileInUseChangesNothing) {
     ASSERT_EQ(0u, run_unattended(program, "/S").exit_code);
-    write_text_file(directory + "Tolmera.exe", "an older application");
-    write_text_file(directory + "misuc.dat", "[changed by the user]\r\n");
-    const std::string held = directory + "orderform.htm";
-    const HANDLE file = ::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const std::string log = scratch_directory("unattended") + "\\setup.log";
-    const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
-    ::CloseHandle(file);
-    ASSERT_TRUE(run.ended);
-    EXPECT_EQ(1603u, run.exit_code);
-    EXPECT_EQ("", run.window_seen);
-    const std::string text = read_file(log);
-    EXPECT_TRUE(ends_with(text, "\r\nerror: Cannot create file " + held +
-                                    ". (system error 32)\r\nexit code 1603\r\n"))
-        << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3) << text;
-    EXPECT_EQ("an older application", read_file(directory + "Tolmera.exe"));
-    EXPECT_EQ("[changed by the user]\r\n", read_file(directory + "misuc.dat"));
+    for (const char *name : {"orderform.htm", "install.exe"}) {
+        SCOPED_TRACE(name);
+        write_text_file(directory + "Tolmera.exe", "an older application");
+        write_text_file(directory + "misuc.dat", "[changed by the user]\r\n");
+        const std::string held = directory + name;
+        const HANDLE file = ::CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        const std::string log = scratch_directory("unattended") + "\\setup.log";
+        const UnattendedResult run = run_unattended(program, "/S /LOG=" + log);
+        ::CloseHandle(file);
+        ASSERT_TRUE(run.ended);
+        EXPECT_EQ(1603u, run.exit_code);
+        EXPECT_EQ("", run.window_seen);
+        const std::string text = read_file(log);
+        EXPECT_TRUE(ends_with(text, "\r\nerror: Cannot create file " + held +
+                                        ". (system error 32)\r\nexit code 1603\r\n"))
+            << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3) << text;
+        EXPECT_EQ("an older application", read_file(directory + "Tolmera.exe"));
+        EXPECT_EQ("[changed by the user]\r\n", read_file(directory + "misuc.dat"));
+    }
 }
 
 // What the wizard would show in its box goes to the log, with the system's

@@ -160,7 +160,9 @@ TEST_F(FaultMatrix, TargetThatCannotBeWrittenNamesTheFileAndRecordsNothing) {
     EXPECT_FALSE(exists(target_ + "install.exe"));
 }
 
-TEST_F(FaultMatrix, DiskFullDuringTheFirstFileIsAStreamWriteError) {
+// The uninstaller copy, written first under another name, finds the disk
+// full before any of the five files is written.
+TEST_F(FaultMatrix, DiskFullIsFoundWithTheUninstallerCopyBeforeTheFirstFile) {
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
     if (!drive || !*drive || !is_directory(std::string(drive) + "\\"))
         FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
@@ -174,12 +176,13 @@ TEST_F(FaultMatrix, DiskFullDuringTheFirstFileIsAStreamWriteError) {
     const std::string setup_program = program("instal.exe");
     SetupDriver setup(setup_program);
     setup.start_install(directory);
-    expect_box(setup, "instal", "Stream write error.");
+    expect_box(setup, "instal", "Cannot create file " + directory + "install.exe.");
     expect_stuck_then_closed(setup, setup_program);
 
     expect_no_registry_records();
-    EXPECT_FALSE(exists(directory + "misuc.dat"));
+    EXPECT_FALSE(exists(directory + "Tolmera.exe"));
     EXPECT_FALSE(exists(directory + "install.exe"));
+    EXPECT_FALSE(exists(directory + "install.exe.new"));
     EXPECT_EQ(read_file(root + kUserFile), kUserText);
 }
 

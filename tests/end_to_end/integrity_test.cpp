@@ -152,8 +152,10 @@ TEST_F(DamagedPayload, DamagedHelpOrOrderFormWritesNothing) {
 // The downloaded setup file swapped, after the elevated start and before
 // the program's first instruction, for a copy with one byte of an imported
 // DLL's name changed: every later elevated uninstall would load that DLL.
-// The copy is not written as the uninstaller.
+// The copy is not written as the uninstaller: the repair stops before
+// anything is written, and the working uninstaller stays.
 TEST_F(DamagedPayload, ASetupFileSwappedBeforeItsFirstInstructionIsNotTheUninstaller) {
+    write_text_file(target_ + "\\install.exe", "the working uninstaller");
     const std::string program = programs_ + "\\setup.exe";
     std::string swapped = read_file(path_from_environment("INSTAL_EXE"));
     write_text_file(program, swapped);
@@ -166,7 +168,8 @@ TEST_F(DamagedPayload, ASetupFileSwappedBeforeItsFirstInstructionIsNotTheUninsta
             ASSERT_TRUE(::MoveFileA(program.c_str(), (program + ".away").c_str()));
             write_text_file(program, swapped);
         });
-    EXPECT_FALSE(exists(target_ + "\\install.exe"));
+    EXPECT_EQ(files_in(target_), std::vector<std::string>{"install.exe"});
+    EXPECT_EQ(read_file(target_ + "\\install.exe"), "the working uninstaller");
     EXPECT_EQ(read_file(program), swapped) << "the swap did not take";
 }
 

@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 #include "platform/text/text_file.h"
 #include "support/environment.h"
+#include "support/program.h"
 #include "support/text.h"
 #include "support/registry_state.h"
 #include "window/application.h"
@@ -1119,13 +1120,48 @@ TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
             const platform::ImageFile file(wide(program));
             ASSERT_FALSE(file.movable());
             EXPECT_EQ(
-                error_of([&] { remove_after_exit(file, wide(program), true, wide(scripts)); }),
+                error_of([&] { remove_after_exit(file, wide(program), false, wide(scripts)); }),
                 "(no error)");
         }
         ::CloseHandle(other);
         EXPECT_TRUE(exists(program));
         EXPECT_EQ(scripts_entries(), empty) << "a script was left to delete it";
     }
+}
+
+// The uninstaller on another drive than the scripts' folder is moved by its
+// handle to a new name in its own folder, and the script deletes that name:
+// never the installed one, which an install started meanwhile wrote again.
+TEST(SelfRemoval, AnUninstallerOnAnotherDriveIsDeletedUnderANewName) {
+    const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
+    if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
+        FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
+    const std::string folder = std::string(drive) + "\\Tolmera", program = folder + "\\install.exe";
+    const std::string scripts = scratch_directory("self-removal-other-drive");
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    write_text_file(program, "x");
+    {
+        const platform::ImageFile file(wide(program));
+        EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(scripts)); }),
+                  "(no error)");
+        EXPECT_FALSE(exists(program));
+        write_text_file(program, "a new install's");
+    }
+    // The script's folder goes last.
+    const auto script_done = [&] {
+        WIN32_FIND_DATAA found;
+        platform::FindHandle search(::FindFirstFileA((scripts + "\\*").c_str(), &found));
+        int entries = 0;
+        if (search) do
+                ++entries;
+            while (::FindNextFileA(search.get(), &found));
+        return entries <= 2;
+    };
+    EXPECT_TRUE(testing_support::wait_until(script_done, 20000));
+    EXPECT_EQ(read_file(program), "a new install's");
+    EXPECT_FALSE(platform::file_exists(wide(folder + "\\*.tmp")));
+    ::DeleteFileA(program.c_str());
+    ::RemoveDirectoryA(folder.c_str());
 }
 
 TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {

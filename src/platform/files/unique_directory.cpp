@@ -7,9 +7,6 @@
 
 namespace platform {
 
-namespace {
-
-// 64 bits from the system's cryptographic generator, as 16 hex digits.
 Text random_name() {
     // advapi32 forwards it to cryptbase.dll, which is no known DLL: looked
     // up once the DLL search is restricted, not imported.
@@ -26,8 +23,6 @@ Text random_name() {
     }
     return name;
 }
-
-} // namespace
 
 Text create_unique_protected_directory(const Text &parent) {
     // A folder of that name already there, whoever made it, is never used:

@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// 64 bits from the system's cryptographic generator, as 16 hex digits.
+// Raises with the runtime's text for the failure when there are none.
+Text random_name();
+
 // Makes a new folder with a random name inside parent and returns its path.
 // Raises with the runtime's text for the failure when none can be made.
 Text create_unique_protected_directory(const Text &parent);

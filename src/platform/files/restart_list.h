@@ -1,0 +1,15 @@
+#pragma once
+// The system's list of what to do with files when it next starts
+// (PendingFileRenameOperations), which MoveFileEx fills when asked to delay
+// a move until the restart: pairs of names, a file and its new name, the
+// new name empty for a deletion.
+#include <cstddef>
+#include "platform/text/text.h"
+
+namespace platform {
+
+// Takes every deletion of one of the paths (full paths, compared in any
+// letter case) out of the list, and keeps every other entry as it was.
+void cancel_deletions_at_restart(const Text *paths, std::size_t count);
+
+} // namespace platform

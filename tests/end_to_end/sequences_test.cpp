@@ -1,0 +1,153 @@
+// Fixed sequences of unattended installs, removals, restarts, held files and
+// killed runs, as a machine meets them over time. After every step: an
+// entry in the list of programs means its uninstaller and the five carried
+// files are there; an install that said 0 is recorded in the folder it was
+// meant for; a removal that said 0 left nothing; and an installation
+// complete before a restart is complete after it. The restart is Wine's
+// own (wineboot -r), which carries out the list of what to delete at a
+// restart as Windows does when it starts.
+#include "support/environment.h"
+#include "support/installed_product.h"
+#include "support/registry_state.h"
+#include "support/setup_driver.h"
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+
+constexpr char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta";
+constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingRenames[] = "PendingFileRenameOperations";
+
+// Open for reading, and to be read by others but not deleted, as a running
+// program or a virus scanner holds a file.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string &path)
+        : handle_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr)) {}
+    ~HeldFile() { ::CloseHandle(handle_); }
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+class Sequences : public ::testing::Test {
+protected:
+    void SetUp() override {
+        remove_product(directory);
+        pending_ = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames);
+    }
+    void TearDown() override {
+        remove_product(directory);
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key)) return;
+        if (pending_.present)
+            ::RegSetValueExA(key, kPendingRenames, 0, pending_.type,
+                             reinterpret_cast<const BYTE *>(pending_.bytes.data()),
+                             static_cast<DWORD>(pending_.bytes.size()));
+        else
+            ::RegDeleteValueA(key, kPendingRenames);
+        ::RegCloseKey(key);
+    }
+
+    // An entry means its uninstaller and the carried bytes.
+    static bool entry_holds() {
+        if (!key_exists(HKEY_LOCAL_MACHINE, kUninstallKey)) return false;
+        const std::string dir = read_string(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation");
+        EXPECT_TRUE(exists(dir + "install.exe")) << "an entry without its uninstaller";
+        for (const CarriedFile &file : carried_files())
+            EXPECT_TRUE(read_file(dir + file.name) == read_file(file.source)) << file.name;
+        return true;
+    }
+    DWORD install() {
+        const UnattendedResult run = run_unattended(program, "/S");
+        EXPECT_TRUE(run.ended);
+        if (run.exit_code == 0) {
+            EXPECT_EQ(directory, read_string(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath"));
+            EXPECT_EQ(directory, read_string(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"));
+        }
+        entry_holds();
+        return run.exit_code;
+    }
+    DWORD remove(const std::string &arguments = "/S /UNINSTALL") {
+        const UnattendedResult run = run_unattended(uninstaller, arguments + " /LOG=" + log);
+        EXPECT_TRUE(run.ended);
+        if (run.exit_code == 0) {
+            expect_removed(directory);
+            EXPECT_TRUE(wait_until_gone(directory, 15000)) << "the removal left its folder";
+        }
+        entry_holds();
+        return run.exit_code;
+    }
+    void restart() {
+        const bool complete = entry_holds();
+        char system[MAX_PATH + 1] = {};
+        ::GetSystemDirectoryA(system, MAX_PATH);
+        ProgramRun boot(std::string(system) + "\\wineboot.exe", "", "-r");
+        ASSERT_TRUE(boot.wait_for_exit(60000));
+        if (complete) expect_complete_install(directory, kForAllUsers);
+        entry_holds();
+    }
+
+    const std::string program = path_from_environment("INSTAL_EXE");
+    const std::string directory = default_install_directory();
+    const std::string uninstaller = directory + "install.exe";
+    const std::string log = scratch_directory("sequences") + "\\removal.log";
+    RawValue pending_;
+};
+
+} // namespace
+
+// "Remove, install, restart tonight", while the application runs or while
+// another program holds the uninstaller: the removal leaves that file and
+// the folder to the restart and says so; the install made before the
+// restart outlives it.
+TEST_F(Sequences, ARemovalWithAFileHeldThenAnInstallThenTheRestart) {
+    for (const char *name : {"Tolmera.exe", "install.exe"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(0u, install());
+        {
+            const HeldFile held(directory + name);
+            ASSERT_TRUE(held.held());
+            EXPECT_EQ(3010u, remove());
+            EXPECT_NE(read_file(log).find("delete at restart: " + directory + name + "\r\n"),
+                      std::string::npos)
+                << read_file(log);
+        }
+        EXPECT_EQ(0u, install());
+        restart();
+        EXPECT_EQ(0u, remove());
+    }
+}
+
+// A removal that stopped after its first step (the location key gone, the
+// entry still there) is finished by the entry's command with /S, as scripts
+// call an uninstaller, not turned into an install.
+TEST_F(Sequences, AHalfFinishedRemovalIsFinishedByTheUninstallerWithS) {
+    ASSERT_EQ(0u, install());
+    delete_value(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath");
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera");
+    entry_holds();
+    EXPECT_EQ(0u, remove("/S"));
+}
+
+// The wizard killed half-way through an install: whatever it left, an
+// unattended install repairs it, and the removal takes everything.
+TEST_F(Sequences, AKilledInstallIsRepairedAndRemoved) {
+    {
+        SetupDriver setup(program);
+        ASSERT_TRUE(setup.has_window());
+        setup.start_install(directory);
+        ::Sleep(1200);
+    } // ended here, in the middle of the install
+    entry_holds();
+    EXPECT_EQ(0u, install());
+    restart();
+    EXPECT_EQ(0u, remove());
+}
