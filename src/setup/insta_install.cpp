@@ -83,7 +83,8 @@ void place_uninstaller_copy(const platform::Text &directory) {
     // An old copy made read-only (from a CD) could not be overwritten; a
     // link in its place is refused by the write, and left as it is here.
     if (!platform::leads_elsewhere(target)) platform::clear_read_only(target);
-    platform::copy_file(image.handle(), target, platform::is_running_program);
+    platform::RunningProgramCopy copy;
+    platform::copy_file(image.handle(), target, copy);
 }
 
 // Every file the install replaces, tried for writing and deleting with no

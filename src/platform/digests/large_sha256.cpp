@@ -128,10 +128,13 @@ LargeSha256::LargeSha256(Means means)
     BCRYPT_HASH_HANDLE hash = nullptr;
     if (!api.open_algorithm || !api.close_algorithm || !api.create_hash || !api.destroy_hash ||
         !api.hash_data || !api.finish_hash ||
-        !succeeded(api.open_algorithm(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
+        !succeeded(api.open_algorithm(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+        fallback_ = std::make_unique<Sha256Hash>();
         return;
+    }
     if (!succeeded(api.create_hash(algorithm, &hash, nullptr, 0, nullptr, 0, 0))) {
         api.close_algorithm(algorithm, 0);
+        fallback_ = std::make_unique<Sha256Hash>();
         return;
     }
     algorithm_ = algorithm;
@@ -162,7 +165,7 @@ void LargeSha256::add(const void *bytes, DWORD size) {
         std::memcpy(block_, next + size - block_size_, block_size_);
         return;
     }
-    if (!hash_) return fallback_.add(bytes, size);
+    if (!hash_) return fallback_->add(bytes, size);
     if (!succeeded(cng().hash_data(hash_, static_cast<PUCHAR>(const_cast<void *>(bytes)), size, 0)))
         unavailable();
 }
@@ -181,7 +184,7 @@ Sha256 LargeSha256::finish() {
             digest.bytes[i] = static_cast<BYTE>(state_[i / 4] >> (24 - 8 * (i % 4)));
         return digest;
     }
-    if (!hash_) return fallback_.finish();
+    if (!hash_) return fallback_->finish();
     if (!succeeded(cng().finish_hash(hash_, digest.bytes, sizeof digest.bytes, 0))) unavailable();
     return digest;
 }
