@@ -5,6 +5,7 @@
 #include "platform/owners.h"
 #include "platform/files/paths.h"
 #include "platform/resources.h"
+#include "platform/startup_probe.h"
 #include "window/application.h"
 #include "window/common_controls.h"
 #include "unattended/command_line.h"
@@ -54,6 +55,7 @@ void restrict_dll_search() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    STARTUP_PROBE("WinMain");
     restrict_dll_search();
     const CommandLine command = parse_command_line(::GetCommandLineW());
     // A line setup does not understand ends it without a window, with /S or
@@ -78,8 +80,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     // Held from here on: the file cannot be swapped while setup waits.
     platform::ImageFile::running();
+    STARTUP_PROBE("command line, one setup, own file held");
     ui::Application &application = ui::Application::get();
     application.initialize(instance);
+    STARTUP_PROBE("application window");
     UnattendedRun unattended;
     if (command.unattended) {
         // Nor any box of the system's own, such as the one for a drive
@@ -94,12 +98,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         application.show_error(error);
         return command.unattended ? unattended.finish(kExitFailed) : 1;
     }
+    STARTUP_PROBE("comctl32 loaded");
     const platform::ComApartment com; // shortcuts need it on this thread
+    STARTUP_PROBE("CoInitialize");
     int exit_code = kExitDone;
     {
         TForm1 main_form;
         application.set_main_form(&main_form);
         TForm2 cancel_dialog;
+        STARTUP_PROBE("cancel dialog made");
         if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
         if (command.unattended)
             exit_code = unattended.run(main_form, command.uninstall); // the windows are never shown

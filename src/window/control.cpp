@@ -1,5 +1,6 @@
 #include "control.h"
 #include "platform/resources.h"
+#include "platform/startup_probe.h"
 #include "application.h"
 #include "form.h"
 #include <commctrl.h>
@@ -26,6 +27,7 @@ Control::Control(Form &form, const ControlDescription &description)
         Bitmap picture = decode_jpeg(jpeg.data, jpeg.size);
         const int width = form.scale(picture.width), height = form.scale(picture.height);
         bitmap_ = scale_bitmap(std::move(picture), width, height);
+        STARTUP_PROBE("banner decoded");
         break;
     }
     case ControlKind::IconPicture:
