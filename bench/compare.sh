@@ -140,11 +140,12 @@ echo "(payload: the five files, $payload_bytes bytes; the compressed build's str
 # ratio of the medians.
 pair_ratio() { # OURS PEER COLUMN
   paste -d' ' <(cut -d' ' -f"$3" "$results/$1") <(cut -d' ' -f"$3" "$results/$2") |
-    awk '$1 != "timeout" && $2 != "timeout" && $2 > 0 { print $1 / $2 }' | stats | cut -d' ' -f1
+    awk '$1 != "timeout" && $2 != "timeout" && $2 > 0 { print $1 / $2 }' | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR) printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 median_ratio() { # OURS PEER COLUMN
   awk -v a="$(column_stats "$3" "$1" | cut -d' ' -f1)" -v b="$(column_stats "$3" "$2" | cut -d' ' -f1)" \
-    'BEGIN { printf "%.3f", b > 0 ? a / b : 0 }'
+    'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'
 }
 echo
 printf '%-30s %16s %16s %16s %16s\n' "" "first page, ms" "complete page, ms" \

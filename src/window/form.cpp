@@ -78,6 +78,16 @@ void Form::create() {
     for (std::size_t i = 0; i < description_count_; ++i)
         controls_.push_back(std::make_unique<Control>(*this, descriptions_[i]));
     STARTUP_PROBE("controls made");
+    order_windows();
+}
+
+void Form::create_waiting_windows() {
+    for (const auto &control : controls_)
+        control->create_waiting_window();
+    order_windows();
+}
+
+void Form::order_windows() {
     // Among the child windows a later one lies above an earlier one, except
     // that a control named by a text lies directly beneath that text.
     for (const auto &control : controls_)
