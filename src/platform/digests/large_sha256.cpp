@@ -37,8 +37,11 @@ bool has_sha_instructions() {
 
 // Runs the compression function over whole 64-byte blocks. The instructions
 // keep the state as ABEF and CDGH, and take two rounds at a time, each group
-// of four message words made from the four before it.
-__attribute__((target("sha,sse4.1,ssse3"))) void
+// of four message words made from the four before it. Every byte of a large
+// install passes here twice: optimised for speed, with the sixteen groups
+// laid out one after another, it takes two thirds of the time it takes
+// optimised for size.
+__attribute__((target("sha,sse4.1,ssse3"), optimize("O2"))) void
 compress(UINT32 (&state)[8], const unsigned char *blocks, std::size_t count) {
     const __m128i big_endian = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
     __m128i cdab =
@@ -50,6 +53,7 @@ compress(UINT32 (&state)[8], const unsigned char *blocks, std::size_t count) {
     for (; count; --count, blocks += 64) {
         const __m128i abef_before = abef, cdgh_before = cdgh;
         __m128i w0 = _mm_setzero_si128(), w1 = w0, w2 = w0, w3 = w0;
+#pragma GCC unroll 16
         for (int group = 0; group < 16; ++group) {
             const __m128i words =
                 group < 4

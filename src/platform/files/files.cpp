@@ -193,8 +193,9 @@ void write_file(const Text &path, const void *bytes, DWORD size) {
 void copy_file(HANDLE source, const Text &path, CopyCheck &check) {
     UniqueHandle file = open_or_raise(path);
     // Parts large enough that the calls into the system cost little beside
-    // the bytes they move.
-    constexpr DWORD kPartSize = 256 * 1024;
+    // the bytes they move (under Wine, 64 MiB are read in 35 ms in parts of
+    // 256 KiB, in 6 to 12 ms in parts of 1 MiB).
+    constexpr DWORD kPartSize = 1024 * 1024;
     Buffer<unsigned char> part;
     part.resize(kPartSize);
     OVERLAPPED position = {};
