@@ -6,7 +6,10 @@
 #     stub's own overhead; the NSIS one is built uncompressed for this);
 #   - start-up: ms from process creation until the first page is on the
 #     screen (window visible and chosen pixels of the page in their final
-#     colours, read back from the screen by bench_driver.exe);
+#     colours, read back from the screen by bench_driver.exe), and until the
+#     complete page is (the whole client area as it finally looks); each
+#     beside NSIS as the median of the ratios of the start-ups taken in
+#     pairs, and as the ratio of the medians;
 #   - memory: peak resident set (VmHWM) and peak anonymous memory (RssAnon)
 #     of the Wine process running each installer, sampled every 20 ms.
 # The same for the compressed build (INSTAL_COMPRESS_PAYLOAD) and an NSIS
@@ -63,7 +66,8 @@ mkdir -p "$results"
 ours_checks=(87,25,26478e 12,100,ff9326 12,250,ff9326)
 peer_checks=(20,20,808080 11,100,a6a6a6 12,100,6a6a6a 16,150,f5f5f5)
 
-# one_run NAME EXE CAPTION CHECKS...: appends "paint_ms hwm anon file".
+# one_run NAME EXE CAPTION CHECKS...: appends "paint_ms hwm anon file
+# complete_ms".
 one_run() {
   local name=$1 exe=$2 caption=$3
   shift 3
@@ -73,9 +77,10 @@ one_run() {
   out=$(wine 'C:\bench\bench_driver.exe' first-paint "C:\\bench\\$exe" "$caption" 500 "$@" \
         2>/dev/null | tr -d '\r' || true)
   wait "$watcher"
-  local paint
+  local paint complete
   paint=$(awk '$1 == "first_paint_ms" { print $2 }' <<<"$out")
-  echo "${paint:-timeout} $(cat "$results/memory")" >>"$results/$name"
+  complete=$(awk '$1 == "complete_page_ms" { print $2 }' <<<"$out")
+  echo "${paint:-timeout} $(cat "$results/memory") ${complete:-timeout}" >>"$results/$name"
 }
 
 names=(ours peer ours_lzma peer_lzma)
@@ -92,7 +97,7 @@ for i in $(seq "$runs"); do
   if ((i % 2)); then ours; peer; ours_lzma; peer_lzma; else peer_lzma; ours_lzma; peer; ours; fi
 done
 
-column_stats() { awk -v c="$1" '$1 != "timeout" { print $c }' "$results/$2" | stats; }
+column_stats() { awk -v c="$1" '$1 != "timeout" && $c != "timeout" { print $c }' "$results/$2" | stats; }
 timeouts() { awk '$1 == "timeout"' "$results/$1" | wc -l; }
 read -r o_med o_min o_max o_q1 o_q3 < <(column_stats 1 ours)
 read -r p_med p_min p_max p_q1 p_q3 < <(column_stats 1 peer)
@@ -129,3 +134,29 @@ build_row "NSIS (stored)" "$peer_size" "$((peer_size - payload_bytes))" peer
 build_row "compressed build" "$ours_lzma_size" "$((ours_lzma_size - streams_bytes))" ours_lzma
 build_row "NSIS solid LZMA" "$peer_lzma_size" "-" peer_lzma
 echo "(payload: the five files, $payload_bytes bytes; the compressed build's streams, $streams_bytes bytes)"
+
+# Beside NSIS: the start-ups of one run form a pair (the machine is shared,
+# and a pair shares its moment); the median of the pairs' ratios, and the
+# ratio of the medians.
+pair_ratio() { # OURS PEER COLUMN
+  paste -d' ' <(cut -d' ' -f"$3" "$results/$1") <(cut -d' ' -f"$3" "$results/$2") |
+    awk '$1 != "timeout" && $2 != "timeout" && $2 > 0 { print $1 / $2 }' | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR) printf "%.3f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+median_ratio() { # OURS PEER COLUMN
+  awk -v a="$(column_stats "$3" "$1" | cut -d' ' -f1)" -v b="$(column_stats "$3" "$2" | cut -d' ' -f1)" \
+    'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'
+}
+echo
+printf '%-30s %16s %16s %16s %16s\n' "" "first page, ms" "complete page, ms" \
+  "first: ratio" "complete: ratio"
+ratios_row() { # NAME OURS PEER
+  printf '%-30s %16s %16s %16s %16s\n' "$1" \
+    "$(column_stats 1 "$2" | cut -d' ' -f1) / $(column_stats 1 "$3" | cut -d' ' -f1)" \
+    "$(column_stats 5 "$2" | cut -d' ' -f1) / $(column_stats 5 "$3" | cut -d' ' -f1)" \
+    "$(pair_ratio "$2" "$3" 1) ($(median_ratio "$2" "$3" 1))" \
+    "$(pair_ratio "$2" "$3" 5) ($(median_ratio "$2" "$3" 5))"
+}
+ratios_row "instal.exe / NSIS (stored)" ours peer
+ratios_row "compressed / NSIS solid LZMA" ours_lzma peer_lzma
+echo "(ratio: the median of the $runs pairs' ratios, in brackets the ratio of the medians)"

@@ -5,6 +5,7 @@
 #include "platform/owners.h"
 #include "platform/files/paths.h"
 #include "platform/resources.h"
+#include "platform/startup_probe.h"
 #include "window/application.h"
 #include "window/common_controls.h"
 #include "unattended/command_line.h"
@@ -16,6 +17,7 @@
 #include "unattended/unattended.h"
 #include <commctrl.h>
 #include <cstdlib>
+#include <memory>
 
 // An exception that escapes everything ends the program at once. The
 // library's default handler would first print the exception's demangled type
@@ -55,9 +57,44 @@ void restrict_dll_search() {
         ::LoadLibraryW(platform::joined({system.c_str(), L"\\", name, L".dll"}).c_str());
 }
 
+// The common controls, or else the standard error box and false.
+bool load_controls(platform::LoadedModule &common_controls) {
+    try {
+        common_controls = ui::load_common_controls(ICC_PROGRESS_CLASS);
+    } catch (const platform::SetupError &error) {
+        ui::Application::get().show_error(error);
+        return false;
+    }
+    STARTUP_PROBE("comctl32 loaded");
+    return true;
+}
+
+// What the first page does not need: the common controls (the progress bar
+// is on the install's page) and the cancel dialog. Done once the first
+// page is on the screen, or at once in a run without windows.
+struct RestOfStartUp {
+    TForm1 &main_form;
+    platform::LoadedModule &common_controls;
+    std::unique_ptr<TForm2> cancel_dialog; // goes before the main window
+    bool &failed;
+
+    static void run_it(void *self) { static_cast<RestOfStartUp *>(self)->run(); }
+    void run() {
+        if (!common_controls && !load_controls(common_controls)) {
+            failed = true;
+            ui::Application::get().terminate();
+            return;
+        }
+        main_form.create_waiting_windows();
+        cancel_dialog = std::make_unique<TForm2>();
+        STARTUP_PROBE("cancel dialog made");
+    }
+};
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    STARTUP_PROBE("WinMain");
     restrict_dll_search();
     const CommandLine command = parse_command_line(::GetCommandLineW(), platform::module_path());
     // A line setup does not understand ends it without a window, with /S or
@@ -87,8 +124,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     // Held from here on: the file cannot be swapped while setup waits.
     platform::ImageFile::running();
+    STARTUP_PROBE("command line, one setup, own file held");
     ui::Application &application = ui::Application::get();
     application.initialize(instance);
+    STARTUP_PROBE("application window");
     const RunningWizardRecord wizard(command.unattended ? nullptr : application.handle());
     UnattendedRun unattended;
     if (command.unattended) {
@@ -97,25 +136,28 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         if (!unattended.start(command.log)) return kExitFailed;
     }
+    // A run without windows loads the common controls first, as it reports
+    // a failure without any window; the wizard once the first page shows.
     platform::LoadedModule common_controls;
-    try {
-        common_controls = ui::load_common_controls(ICC_PROGRESS_CLASS);
-    } catch (const platform::SetupError &error) {
-        application.show_error(error);
-        return command.unattended ? unattended.finish(kExitFailed) : 1;
-    }
+    if (command.unattended && !load_controls(common_controls))
+        return unattended.finish(kExitFailed);
     const platform::ComApartment com; // shortcuts need it on this thread
+    STARTUP_PROBE("CoInitialize");
     int exit_code = kExitDone;
+    bool failed = false;
     {
         TForm1 main_form;
         application.set_main_form(&main_form);
-        TForm2 cancel_dialog;
         if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
-        if (command.unattended)
+        RestOfStartUp rest{main_form, common_controls, nullptr, failed};
+        if (command.unattended) {
+            rest.run();
             exit_code = unattended.run(main_form, command.uninstall); // the windows are never shown
-        else
-            application.run();
+        } else {
+            application.run(RestOfStartUp::run_it, &rest);
+        }
         application.set_main_form(nullptr);
     } // both windows go here, without any close handler
+    if (failed) return 1;
     return unattended.finish(exit_code);
 }

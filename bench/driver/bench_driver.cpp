@@ -2,7 +2,11 @@
 //   bench_driver first-paint EXE CAPTION HOLD_MS X,Y,RRGGBB...
 //     ms from process creation until the window with CAPTION is visible and
 //     every listed client pixel shows its colour; then holds the program
-//     open HOLD_MS (so that its memory can be read) and ends it.
+//     open HOLD_MS (so that its memory can be read) and ends it. While it
+//     holds, the whole client area is read back again and again: the
+//     complete page is the first moment from which on it looks as it does
+//     at the end (but for a blinking caret), and the start tick
+//     (GetTickCount at process creation) places Wine's own timestamps.
 //   bench_driver probe EXE CAPTION WAIT_MS X,Y...
 //     the colours of client pixels WAIT_MS after the window appears.
 //   bench_driver install EXE CAPTION
@@ -51,8 +55,47 @@ void settle(HWND window) {
     ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
 }
 
+// Pixels a caret covers, and no step of painting a page is as small.
+constexpr std::size_t kCaretPixels = 40;
+
+std::size_t differing(const std::vector<unsigned> &a, const std::vector<unsigned> &b) {
+    if (a.size() != b.size()) return a.size() + b.size();
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        count += a[i] != b[i];
+    return count;
+}
+
+// Reads the client area until hold_ms after painted_at have passed; the
+// ms (from start) from which on every reading is the last one, give or
+// take a caret, or the time of the first reading when all were.
+double complete_page(HWND window, double start, double painted_at, DWORD hold_ms) {
+    struct Reading {
+        double at;
+        std::vector<unsigned> pixels;
+    };
+    std::vector<Reading> changes; // each reading that differs from the one before
+    while (bench::now_ms() - painted_at < hold_ms) {
+        const double at = bench::now_ms();
+        std::vector<unsigned> pixels = bench::screen_client(window);
+        if (changes.empty() || pixels != changes.back().pixels)
+            changes.push_back({at, std::move(pixels)});
+        ::Sleep(1);
+    }
+    if (changes.empty()) return painted_at - start;
+    const std::vector<unsigned> &last = changes.back().pixels;
+    std::size_t from = changes.size() - 1;
+    while (from > 0 && differing(changes[from - 1].pixels, last) <= kCaretPixels)
+        --from;
+    return changes[from].at - start;
+}
+
 int first_paint(const std::string &exe, const char *caption, DWORD hold_ms,
                 const std::vector<PixelCheck> &checks) {
+    const DWORD start_tick = ::GetTickCount();
+    // Marks in Wine's own trace (warn+debugstr), beside the program's own
+    // marks of a bench build: bench/startup_steps.sh reads them.
+    ::OutputDebugStringA("bench-driver: CreateProcess");
     const double start = bench::now_ms();
     testing_support::ProgramRun program(exe);
     if (!program.started()) return 2;
@@ -65,10 +108,18 @@ int first_paint(const std::string &exe, const char *caption, DWORD hold_ms,
                 painted = painted && bench::screen_pixel(window, check.x, check.y) == check.colour;
             if (painted) {
                 const double painted_at = bench::now_ms();
-                std::printf("visible_ms %.1f\nfirst_paint_ms %.1f\n", visible_at - start,
+                ::OutputDebugStringA("bench-driver: pixels painted");
+                std::printf("process_id %lu\nstart_tick %lu\nvisible_ms %.1f\nfirst_paint_ms "
+                            "%.1f\n",
+                            static_cast<unsigned long>(program.id()),
+                            static_cast<unsigned long>(start_tick), visible_at - start,
                             painted_at - start);
                 std::fflush(stdout);
-                ::Sleep(hold_ms);
+                if (hold_ms) {
+                    std::printf("complete_page_ms %.1f\n",
+                                complete_page(window, start, painted_at, hold_ms));
+                    std::fflush(stdout);
+                }
                 return 0;
             }
         }

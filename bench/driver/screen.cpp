@@ -43,6 +43,39 @@ COLORREF screen_pixel(HWND window, int x, int y) {
     return colour;
 }
 
+std::vector<unsigned> screen_client(HWND window) {
+    RECT client;
+    POINT origin = {0, 0};
+    if (!::GetClientRect(window, &client) || !::ClientToScreen(window, &origin)) return {};
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return {};
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<unsigned> pixels;
+    if (bitmap) {
+        HGDIOBJ before = ::SelectObject(memory, bitmap);
+        if (::BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) {
+            ::GdiFlush();
+            const auto *first = static_cast<const unsigned *>(bits);
+            pixels.assign(first, first + static_cast<std::size_t>(width) * height);
+        }
+        ::SelectObject(memory, before);
+        ::DeleteObject(bitmap);
+    }
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 HWND created_child(HWND window, std::size_t index) {
     Children children = {window, {}};
     ::EnumChildWindows(window, collect_child, reinterpret_cast<LPARAM>(&children));

@@ -4,6 +4,7 @@
 // pixels the screen shows, children in creation order.
 #include <windows.h>
 #include <cstddef>
+#include <vector>
 
 namespace bench {
 
@@ -12,6 +13,9 @@ double now_ms();
 
 // The colour the screen shows at a client point of window.
 COLORREF screen_pixel(HWND window, int x, int y);
+// The client area of window as the screen shows it, one 0x00RRGGBB value
+// a pixel, row by row from the top; empty when it cannot be read.
+std::vector<unsigned> screen_client(HWND window);
 // The index-th child that window created (creation order, not z-order),
 // its texts (Static windows) left out.
 HWND created_child(HWND window, std::size_t index);

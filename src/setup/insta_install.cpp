@@ -88,7 +88,8 @@ public:
         // A folder in its place would refuse the rename, after everything else.
         DWORD error = ERROR_ACCESS_DENIED;
         if (image.opened() && !platform::directory_exists(target_)) try {
-                platform::copy_file(image.handle(), staged, platform::is_running_program);
+                platform::RunningProgramCopy check;
+                platform::copy_file(image.handle(), staged, check);
                 staged_ = staged;
                 return;
             } catch (const platform::SetupError &failure) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 #include <cstring>
+#include <utility>
 
 namespace ui {
 
@@ -57,10 +58,26 @@ void Application::initialize(HINSTANCE instance) {
                           0, 0, nullptr, nullptr, instance, nullptr);
 }
 
-void Application::run() {
+void Application::run(void (*after_first_page)(void *), void *context) {
+    after_first_page_ = after_first_page;
+    after_first_page_context_ = context;
     if (main_form_) main_form_->show();
-    while (!terminated_)
+    while (!terminated_) {
+        // Paint messages come only when no other message waits, so an empty
+        // queue means the page is painted; finding it empty, the system
+        // puts what was painted on the screen (under Wine, too).
+        MSG waiting;
+        if (after_first_page_ && !::PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) {
+            finish_start_up();
+            continue;
+        }
         handle_message();
+    }
+}
+
+void Application::finish_start_up() {
+    if (const auto work = std::exchange(after_first_page_, nullptr))
+        work(after_first_page_context_);
 }
 
 void Application::dispatch(MSG &message) {

@@ -39,8 +39,15 @@ public:
     void set_main_form(Form *form) { main_form_ = form; }
     Form *main_form() const { return main_form_; }
 
-    // Shows the main form and handles messages until the application terminates.
-    void run();
+    // Shows the main form and handles messages until the application
+    // terminates. after_first_page, when given, runs once, the first time
+    // no message waits once the form is shown: every window has then
+    // painted the first page, and the system has put it on the screen. It
+    // is start-up work that the first page does not need.
+    void run(void (*after_first_page)(void *context) = nullptr, void *context = nullptr);
+    // Runs that work now if it has not run yet: a click (even one sent
+    // from outside before the first idle moment) needs all of it done.
+    void finish_start_up();
     // Waits for one message and handles it; a quit marks the application as terminating.
     void handle_message();
     // Handles every waiting message, then returns; a quit only marks termination.
@@ -70,6 +77,8 @@ private:
     Form *main_form_ = nullptr;
     Report *report_ = nullptr;
     bool terminated_ = false;
+    void (*after_first_page_)(void *context) = nullptr;
+    void *after_first_page_context_ = nullptr;
 };
 
 // Disables the thread's visible, enabled top-level windows but one, and

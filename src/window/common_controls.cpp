@@ -6,6 +6,10 @@
 
 namespace ui {
 
+namespace {
+bool loaded = false;
+} // namespace
+
 platform::LoadedModule load_common_controls(DWORD classes) {
     constexpr wchar_t kFailure[] = L"Cannot load comctl32.dll";
     platform::LoadedModule module(
@@ -16,7 +20,12 @@ platform::LoadedModule load_common_controls(DWORD classes) {
         platform::dll_function<InitCommonControlsExFunction>(module.get(), "InitCommonControlsEx");
     const INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
     if (!initialize || !initialize(&controls)) platform::raise_error(kFailure);
+    loaded = true;
     return module;
+}
+
+bool common_controls_loaded() {
+    return loaded;
 }
 
 } // namespace ui

@@ -12,5 +12,8 @@ namespace ui {
 // stays loaded for as long as the result lives. "Cannot load comctl32.dll"
 // when either fails.
 platform::LoadedModule load_common_controls(DWORD classes);
+// Whether load_common_controls has succeeded: until then a form makes no
+// window of these classes (see Form::create_waiting_windows).
+bool common_controls_loaded();
 
 } // namespace ui

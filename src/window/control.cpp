@@ -1,6 +1,8 @@
 #include "control.h"
 #include "platform/resources.h"
+#include "platform/startup_probe.h"
 #include "application.h"
+#include "common_controls.h"
 #include "form.h"
 #include <commctrl.h>
 #include <utility>
@@ -8,10 +10,10 @@
 namespace ui {
 
 Control::Control(Form &form, const ControlDescription &description)
-    : form_(form),
-      description_(description), bounds_{form.scale(description.left), form.scale(description.top),
-                                         form.scale(description.left + description.width),
-                                         form.scale(description.top + description.height)},
+    : form_(form), description_(description), id_(static_cast<int>(form.controls().size() + 1)),
+      bounds_{form.scale(description.left), form.scale(description.top),
+              form.scale(description.left + description.width),
+              form.scale(description.top + description.height)},
       visible_(description.visible), enabled_(description.enabled),
       text_(description.text ? description.text : L"") {
     if (description.font) font_.reset(form.create_font(*description.font));
@@ -26,6 +28,7 @@ Control::Control(Form &form, const ControlDescription &description)
         Bitmap picture = decode_jpeg(jpeg.data, jpeg.size);
         const int width = form.scale(picture.width), height = form.scale(picture.height);
         bitmap_ = scale_bitmap(std::move(picture), width, height);
+        STARTUP_PROBE("banner decoded");
         break;
     }
     case ControlKind::IconPicture:
@@ -39,6 +42,9 @@ Control::Control(Form &form, const ControlDescription &description)
         create_window();
         break;
     case ControlKind::Bevel:
+        break;
+    case ControlKind::ProgressBar:
+        if (common_controls_loaded()) create_window();
         break;
     default:
         create_window();
@@ -86,9 +92,9 @@ void Control::create_window() {
     }
     if (visible_) style |= WS_VISIBLE;
     if (!enabled_) style |= WS_DISABLED;
-    // Its place in the form's table, counted from 1 (controls are made in
-    // that order), as its ID: tools find a control by it whatever its z-order.
-    const auto id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(form_.controls().size() + 1));
+    // Its place in the form's table as its ID: tools find a control by it
+    // whatever its z-order, and whenever its window was made.
+    const auto id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id_));
     window_.reset(::CreateWindowExW(extended, window_class, text_.c_str(), style, bounds_.left,
                                     bounds_.top, bounds_.right - bounds_.left,
                                     bounds_.bottom - bounds_.top, form_.handle(), id,
@@ -100,6 +106,10 @@ void Control::create_window() {
         ::SendMessageW(handle(), PBM_SETSTEP, 10, 0);
         ::SendMessageW(handle(), PBM_SETPOS, 0, 0);
     }
+}
+
+void Control::create_waiting_window() {
+    if (!windowed() && description_.kind == ControlKind::ProgressBar) create_window();
 }
 
 void Control::invalidate() const {
@@ -216,6 +226,7 @@ void Control::set_focus() {
 }
 
 void Control::click() {
+    Application::get().finish_start_up();
     if (description_.on_click) description_.on_click(form_, *this);
 }
 

@@ -46,6 +46,10 @@ public:
     void set_focus();
     void click();
 
+    // A control of the common controls' classes made before they were
+    // loaded gets its window here.
+    void create_waiting_window();
+
     void paint(HDC dc) const;
     HBRUSH background_brush() const { return static_cast<HBRUSH>(brush_.get()); }
     COLORREF text_colour() const;
@@ -59,6 +63,7 @@ private:
 
     Form &form_;
     const ControlDescription &description_;
+    int id_; // its place in the form's table, counted from 1
     RECT bounds_;
     bool visible_;
     bool enabled_;

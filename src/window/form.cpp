@@ -1,5 +1,6 @@
 #include "form.h"
 #include "application.h"
+#include "platform/startup_probe.h"
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -73,8 +74,20 @@ void Form::create() {
                       description_.design_left, description_.design_top, outer.right - outer.left,
                       outer.bottom - outer.top, application.handle(), nullptr,
                       application.instance(), this);
+    STARTUP_PROBE("form window made");
     for (std::size_t i = 0; i < description_count_; ++i)
         controls_.push_back(std::make_unique<Control>(*this, descriptions_[i]));
+    STARTUP_PROBE("controls made");
+    order_windows();
+}
+
+void Form::create_waiting_windows() {
+    for (const auto &control : controls_)
+        control->create_waiting_window();
+    order_windows();
+}
+
+void Form::order_windows() {
     // Among the child windows a later one lies above an earlier one, except
     // that a control named by a text lies directly beneath that text.
     for (const auto &control : controls_)
@@ -134,6 +147,7 @@ void Form::show() {
         ::ShowWindow(Application::get().handle(), SW_SHOWNA);
     ::ShowWindow(handle(), SW_SHOW);
     ::SetForegroundWindow(handle());
+    STARTUP_PROBE("form shown");
 }
 
 void Form::hide() {
@@ -285,11 +299,13 @@ LRESULT Form::colour_control(HDC dc, HWND child, bool is_edit) {
 }
 
 void Form::paint() {
+    STARTUP_PROBE("form paint begins");
     PAINTSTRUCT paint_info;
     HDC dc = ::BeginPaint(handle(), &paint_info);
     for (const auto &control : controls_)
         if (!control->windowed()) control->paint(dc);
     ::EndPaint(handle(), &paint_info);
+    STARTUP_PROBE("form paint ends");
 }
 
 LRESULT CALLBACK Form::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {

@@ -47,6 +47,9 @@ public:
     COLORREF colour() const { return description_.colour; }
     HBRUSH brush() const { return static_cast<HBRUSH>(brush_.get()); }
     HWND focused_control() const { return focus_; }
+    // Makes the windows of controls whose classes were not loaded when the
+    // form was created (the common controls), in their place in the order.
+    void create_waiting_windows();
     void focus(Control &control);
     void invalidate(const RECT &area) const;
 
@@ -65,6 +68,7 @@ private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void paint();
+    void order_windows();
     void restore_focus();
     bool dialog_key(HWND from, WPARAM key);
     void select_next(HWND from, bool forward);

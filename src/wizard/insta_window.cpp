@@ -1,6 +1,7 @@
 // The main window as designed: the licence page as the user first sees it.
 #include "platform/resources.h"
 #include "platform/shell.h"
+#include "platform/startup_probe.h"
 #include "window/application.h"
 #include <iterator>
 #include "insta.h"
@@ -100,6 +101,9 @@ TForm1::TForm1() : Form(kForm, kControls, std::size(kControls)) {
     for (const auto &binding : kMembers)
         this->*binding.member = &control(binding.name);
     Memo1->set_text(licence_text());
+    STARTUP_PROBE("licence text set");
     Edit1->set_text(default_directory());
+    STARTUP_PROBE("default folder set");
     created();
+    STARTUP_PROBE("FormCreate done");
 }

@@ -66,7 +66,12 @@ HWND ProgramRun::visible_window(const char *caption) const {
 
 HWND ProgramRun::wait_for_window(const char *caption, DWORD timeout_ms) const {
     HWND found = nullptr;
+    const DWORD start = ::GetTickCount();
     wait_until([&] { return (found = visible_window(caption)) != nullptr; }, timeout_ms);
+    // Then until it waits for input, as a user's first click finds it: the
+    // program finishes its start-up once its first page is on the screen.
+    const DWORD spent = ::GetTickCount() - start;
+    if (found && process_ && spent < timeout_ms) ::WaitForInputIdle(process_, timeout_ms - spent);
     return found;
 }
 

@@ -26,6 +26,7 @@ public:
     // A visible top-level window of the process with this caption, now or
     // within the time; nullptr when there is none.
     HWND visible_window(const char *caption) const;
+    // The same, waited for, and then the program waiting for input.
     HWND wait_for_window(const char *caption, DWORD timeout_ms = 15000) const;
     bool wait_for_exit(DWORD timeout_ms = 15000) const;
     DWORD exit_code() const;

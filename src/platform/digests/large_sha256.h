@@ -5,6 +5,7 @@
 // Wine, 64 MiB take some 40 ms, 183 ms and 300 ms.
 #include <windows.h>
 #include "sha256.h"
+#include <memory>
 
 namespace platform {
 
@@ -31,10 +32,10 @@ private:
     DWORD block_size_ = 0;
     ULONGLONG length_ = 0;
     // The system's: CNG (BCRYPT_ALG_HANDLE, BCRYPT_HASH_HANDLE), or else
-    // CryptoAPI.
+    // CryptoAPI, which is made only when it is needed.
     void *algorithm_ = nullptr;
     void *hash_ = nullptr;
-    Sha256Hash fallback_;
+    std::unique_ptr<Sha256Hash> fallback_;
 };
 
 } // namespace platform

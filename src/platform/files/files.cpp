@@ -200,18 +200,24 @@ void write_file(const Text &path, const void *bytes, DWORD size) {
     if (size) write_or_raise(file.get(), bytes, size);
 }
 
-void copy_file(HANDLE source, const Text &path, bool (*accept)(HANDLE written)) {
+void copy_file(HANDLE source, const Text &path, CopyCheck &check) {
     UniqueHandle file = open_or_raise(path);
-    unsigned char piece[16 * 1024];
+    // Parts large enough that the calls into the system cost little beside
+    // the bytes they move (under Wine, 64 MiB are read in 35 ms in parts of
+    // 256 KiB, in 6 to 12 ms in parts of 1 MiB).
+    constexpr DWORD kPartSize = 1024 * 1024;
+    Buffer<unsigned char> part;
+    part.resize(kPartSize);
     OVERLAPPED position = {};
     for (DWORD read = 0;; position.Offset += read) {
-        if (!::ReadFile(source, piece, sizeof piece, &read, &position) &&
+        if (!::ReadFile(source, part.data(), kPartSize, &read, &position) &&
             ::GetLastError() != ERROR_HANDLE_EOF)
             cannot_create(path, ::GetLastError());
         if (read == 0) break;
-        write_or_raise(file.get(), piece, read);
+        write_or_raise(file.get(), part.data(), read);
+        check.add(part.data(), read);
     }
-    if (accept(file.get())) return;
+    if (check.accept()) return;
     file.reset();
     ::DeleteFileW(path.c_str());
     cannot_create(path, kInvalidImageHash);

@@ -67,11 +67,22 @@ void delete_open_file(HANDLE file);
 // replaced. A link in the file's place, or a file with more than one name,
 // is not written through: that too is "Cannot create file %s".
 void write_file(const Text &path, const void *bytes, DWORD size);
+// What a copy is judged by: every byte written, in order, then a verdict.
+class CopyCheck {
+public:
+    virtual void add(const void *bytes, DWORD size) = 0;
+    virtual bool accept() = 0;
+
+protected:
+    ~CopyCheck() = default;
+};
 // Replaces path the same way with the whole of the file open at source,
-// read from its start. Then accept, given the handle that wrote the copy
-// (which nobody else can have changed), must hold: otherwise the copy is
-// deleted and that is "Cannot create file %s" too.
-void copy_file(HANDLE source, const Text &path, bool (*accept)(HANDLE written));
+// read from its start once: each part goes to the copy and to check. The
+// copy is open without sharing from before its first byte until the
+// verdict, so the bytes written are the copy's bytes, and none is read
+// back. Unless check accepts them, the copy is deleted and that is "Cannot
+// create file %s" too.
+void copy_file(HANDLE source, const Text &path, CopyCheck &check);
 
 // Whether a directory entry with these attributes and reparse tag sends its
 // name elsewhere: a symbolic link, junction or mount point. Other reparse

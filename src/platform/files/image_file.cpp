@@ -5,6 +5,7 @@
 #include <winternl.h>
 #include <cstddef>
 #include <cstring>
+#include <algorithm>
 #include <iterator>
 
 namespace platform {
@@ -22,26 +23,6 @@ DWORD read32(const unsigned char *at) {
     return value;
 }
 
-// Reads size bytes at offset; false when the file has fewer.
-bool read_at(HANDLE file, DWORD offset, void *bytes, DWORD size) {
-    OVERLAPPED position = {};
-    position.Offset = offset;
-    DWORD read = 0;
-    return ::ReadFile(file, bytes, size, &read, &position) && read == size;
-}
-
-// Adds the bytes from begin up to end, read in pieces.
-bool hash_range(HANDLE file, DWORD begin, DWORD end, Sha256Hash &hash) {
-    unsigned char piece[16 * 1024];
-    for (DWORD at = begin; at < end;) {
-        const DWORD count = end - at < sizeof piece ? end - at : sizeof piece;
-        if (!read_at(file, at, piece, count)) return false;
-        hash.add(piece, count);
-        at += count;
-    }
-    return true;
-}
-
 } // namespace
 
 const Sha256 &recorded_program_digest() {
@@ -54,52 +35,113 @@ const Sha256 &recorded_program_digest() {
     return digest;
 }
 
-bool program_file_digest(HANDLE file, DWORD slot_rva, Sha256 &digest) {
-    LARGE_INTEGER size = {};
-    unsigned char headers[4096] = {};
-    if (!::GetFileSizeEx(file, &size) || size.HighPart || size.LowPart < sizeof headers ||
-        !read_at(file, 0, headers, sizeof headers))
-        return false;
-    const DWORD nt = read32(headers + offsetof(IMAGE_DOS_HEADER, e_lfanew));
-    if (nt > sizeof headers - sizeof(IMAGE_NT_HEADERS32)) return false;
-    const auto &nt_headers = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(headers + nt);
+bool ProgramDigest::read_headers() {
+    const DWORD nt = read32(headers_ + offsetof(IMAGE_DOS_HEADER, e_lfanew));
+    if (nt > sizeof headers_ - sizeof(IMAGE_NT_HEADERS32)) return false;
+    const auto &nt_headers = *reinterpret_cast<const IMAGE_NT_HEADERS32 *>(headers_ + nt);
     const auto *section = IMAGE_FIRST_SECTION(&nt_headers);
     const WORD sections = nt_headers.FileHeader.NumberOfSections;
     if (nt_headers.OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_SECURITY ||
-        reinterpret_cast<const unsigned char *>(section + sections) > headers + sizeof headers)
+        reinterpret_cast<const unsigned char *>(section + sections) > headers_ + sizeof headers_)
         return false;
 
     // Where the slot lies in the file, by the file's own section table.
     DWORD slot = 0;
     for (WORD i = 0; i < sections; ++i, ++section)
-        if (slot_rva >= section->VirtualAddress &&
-            slot_rva - section->VirtualAddress + 32 <= section->SizeOfRawData)
-            slot = section->PointerToRawData + (slot_rva - section->VirtualAddress);
+        if (slot_rva_ >= section->VirtualAddress &&
+            slot_rva_ - section->VirtualAddress + 32 <= section->SizeOfRawData)
+            slot = section->PointerToRawData + (slot_rva_ - section->VirtualAddress);
     const DWORD checksum = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.CheckSum);
     const DWORD certificates = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader.DataDirectory) +
                                IMAGE_DIRECTORY_ENTRY_SECURITY * sizeof(IMAGE_DATA_DIRECTORY);
     // Signing appends its certificate table; the bytes before it count.
+    // Without one, every byte to the file's end counts.
     const IMAGE_DATA_DIRECTORY &table =
         nt_headers.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY];
-    const DWORD end = table.Size ? table.VirtualAddress : size.LowPart;
-    if (slot < certificates + sizeof table || end > size.LowPart || end < slot + 32) return false;
+    const DWORD end = table.Size ? table.VirtualAddress : MAXDWORD;
+    if (slot < certificates + sizeof table || end < slot + 32) return false;
 
     // Everything but the checksum, the table's entry and the slot.
     const DWORD pieces[] = {0,    checksum,  checksum + 4, certificates, certificates + 8,
                             slot, slot + 32, end};
-    Sha256Hash hash;
-    for (std::size_t i = 0; i < std::size(pieces); i += 2)
-        if (!hash_range(file, pieces[i], pieces[i + 1], hash)) return false;
-    digest = hash.finish();
+    std::memcpy(pieces_, pieces, sizeof pieces_);
     return true;
 }
 
-bool is_running_program(HANDLE file) {
+// The counted parts of bytes that lie at offset in the file.
+void ProgramDigest::hash_counted(DWORD offset, const unsigned char *bytes, DWORD size) {
+    for (std::size_t i = 0; i < std::size(pieces_); i += 2) {
+        const DWORD begin = std::max(pieces_[i], offset);
+        const DWORD end = static_cast<DWORD>(
+            std::min<ULONGLONG>(pieces_[i + 1], static_cast<ULONGLONG>(offset) + size));
+        if (begin < end) hash_.add(bytes + (begin - offset), end - begin);
+    }
+}
+
+void ProgramDigest::add(const void *bytes, DWORD size) {
+    const auto *next = static_cast<const unsigned char *>(bytes);
+    if (!shaped_ || seen_ + static_cast<ULONGLONG>(size) > MAXDWORD) {
+        shaped_ = false;
+        return;
+    }
+    if (seen_ < sizeof headers_) {
+        const DWORD taken = std::min<DWORD>(size, sizeof headers_ - seen_);
+        std::memcpy(headers_ + seen_, next, taken);
+        seen_ += taken;
+        next += taken;
+        size -= taken;
+        if (seen_ < sizeof headers_) return;
+        shaped_ = read_headers();
+        if (!shaped_) return;
+        hash_counted(0, headers_, sizeof headers_);
+    }
+    hash_counted(seen_, next, size);
+    seen_ += size;
+}
+
+bool ProgramDigest::finish(Sha256 &digest) {
+    // A file shorter than its headers, or that ends before its slot or its table.
+    if (!shaped_ || seen_ < sizeof headers_ || pieces_[6] > seen_ ||
+        (pieces_[7] != MAXDWORD && pieces_[7] > seen_))
+        return false;
+    digest = hash_.finish();
+    return true;
+}
+
+bool program_file_digest(HANDLE file, DWORD slot_rva, Sha256 &digest) {
+    ProgramDigest program(slot_rva);
+    unsigned char piece[16 * 1024];
+    OVERLAPPED position = {};
+    for (DWORD read = 0;; position.Offset += read) {
+        if (!::ReadFile(file, piece, sizeof piece, &read, &position) &&
+            ::GetLastError() != ERROR_HANDLE_EOF)
+            return false;
+        if (read == 0) break;
+        program.add(piece, read);
+    }
+    return program.finish(digest);
+}
+
+DWORD running_program_slot() {
     const auto *image = reinterpret_cast<const unsigned char *>(::GetModuleHandleW(nullptr));
     const auto *slot = const_cast<const unsigned char *>(kProgramDigest);
+    return static_cast<DWORD>(slot - image);
+}
+
+namespace {
+bool is_recorded(const Sha256 &digest) {
+    return std::memcmp(digest.bytes, recorded_program_digest().bytes, sizeof digest.bytes) == 0;
+}
+} // namespace
+
+bool is_running_program(HANDLE file) {
     Sha256 digest;
-    return program_file_digest(file, static_cast<DWORD>(slot - image), digest) &&
-           std::memcmp(digest.bytes, recorded_program_digest().bytes, sizeof digest.bytes) == 0;
+    return program_file_digest(file, running_program_slot(), digest) && is_recorded(digest);
+}
+
+bool RunningProgramCopy::accept() {
+    Sha256 digest;
+    return digest_.finish(digest) && is_recorded(digest);
 }
 
 ImageFile &ImageFile::running() {
