@@ -24,7 +24,8 @@ set(jpeg_source "${CMAKE_BINARY_DIR}/libjpeg-source")
 if(IS_SYMLINK "${jpeg_source}")
   file(REMOVE "${jpeg_source}")
 endif()
-set(jpeg_trimmed_files jmorecfg.h jdcolor.c jdsample.c jdmainct.c jdmarker.c jmemmgr.c jdmaster.c)
+set(jpeg_trimmed_files jmorecfg.h jdcolor.c jdsample.c jdmainct.c jdmarker.c jmemmgr.c jdmaster.c
+                       jdhuff.c jdpostct.c jdatasrc.c)
 set(jpeg_copy_patterns "")
 foreach(trimmed IN LISTS jpeg_trimmed_files)
   list(APPEND jpeg_copy_patterns PATTERN ${trimmed} EXCLUDE)
@@ -129,7 +130,32 @@ file(READ "${jpeg_origin}/jdmarker.c" jpeg_markers)
 jpeg_trim(jpeg_markers
   "\n  marker->process_APPn\\[0\\] = get_interesting_appn;\n  marker->process_APPn\\[14\\] = get_interesting_appn;\n"
   "\n  /* JFIF and Adobe markers: not used by setup */\n")
+# The banner has no restart markers (checked below): the reading of them
+# and the resynchronising after a damaged one go (some 360 bytes).
+jpeg_trim(jpeg_markers "\n  marker->pub.read_restart_marker = read_restart_marker;"
+          "\n  marker->pub.read_restart_marker = NULL; /* restart markers: not used by setup */")
 jpeg_write_trimmed(jdmarker.c jpeg_markers)
+file(READ "${jpeg_origin}/jdatasrc.c" jpeg_data_source)
+jpeg_trim(jpeg_data_source "\n  src->resync_to_restart = jpeg_resync_to_restart; /\\* use default method \\*/"
+          "\n  src->resync_to_restart = NULL; /* restart markers: not used by setup */")
+jpeg_write_trimmed(jdatasrc.c jpeg_data_source)
+
+# Of the Huffman decoder, the one path that decodes any block (the faster
+# one for blocks far from the end of the data is some 1 KB more; the banner
+# decodes in well under a millisecond either way), and no standard tables
+# for files that define none (the banner defines its own, checked below).
+file(READ "${jpeg_origin}/jdhuff.c" jpeg_huffman)
+jpeg_trim(jpeg_huffman "\n  int usefast = 1;\n"
+          "\n  int usefast = 0; /* the fast path: not used by setup */\n")
+jpeg_trim(jpeg_huffman "\n  std_huff_tables\\(\\(j_common_ptr\\)cinfo\\);\n"
+          "\n  /* standard tables: not used by setup */\n")
+jpeg_write_trimmed(jdhuff.c jpeg_huffman)
+
+# Without colour quantizing, the post-processor hands the upsampler's rows
+# straight through: its own buffered pass goes (some 250 bytes).
+file(READ "${jpeg_origin}/jdpostct.c" jpeg_post)
+jpeg_trim(jpeg_post "cinfo->quantize_colors" "FALSE /* quantizing: not used by setup */")
+jpeg_write_trimmed(jdpostct.c jpeg_post)
 
 # Virtual arrays serve multi-scan files and two-pass quantizing only, both
 # switched off above: none is ever requested, so they are neither offered
