@@ -24,8 +24,31 @@ set(jpeg_source "${CMAKE_BINARY_DIR}/libjpeg-source")
 if(IS_SYMLINK "${jpeg_source}")
   file(REMOVE "${jpeg_source}")
 endif()
-file(COPY "${jpeg_origin}/" DESTINATION "${jpeg_source}" PATTERN jmorecfg.h EXCLUDE
-     PATTERN jdcolor.c EXCLUDE)
+set(jpeg_trimmed_files jmorecfg.h jdcolor.c jdsample.c jdmainct.c jdmarker.c jmemmgr.c jdmaster.c
+                       jdhuff.c jdpostct.c jdatasrc.c)
+set(jpeg_copy_patterns "")
+foreach(trimmed IN LISTS jpeg_trimmed_files)
+  list(APPEND jpeg_copy_patterns PATTERN ${trimmed} EXCLUDE)
+endforeach()
+file(COPY "${jpeg_origin}/" DESTINATION "${jpeg_source}" ${jpeg_copy_patterns})
+
+# jpeg_trim(VARIABLE REGEX REPLACEMENT): REGEX, which must match, replaced in
+# the text held in VARIABLE.
+function(jpeg_trim variable regex replacement)
+  string(REGEX REPLACE "${regex}" "${replacement}" trimmed "${${variable}}")
+  if(trimmed STREQUAL "${${variable}}")
+    message(FATAL_ERROR "libjpeg: not found, to take out: ${regex}")
+  endif()
+  set(${variable} "${trimmed}" PARENT_SCOPE)
+endfunction()
+
+# jpeg_write_trimmed(FILE VARIABLE): the copy of FILE, rewritten only when
+# its text changed, so that make rebuilds only what did.
+function(jpeg_write_trimmed file variable)
+  file(WRITE "${jpeg_source}/${file}.new" "${${variable}}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/${file}.new"
+                          "${jpeg_source}/${file}")
+endfunction()
 file(READ "${jpeg_origin}/jmorecfg.h" jpeg_config)
 foreach(feature D_MULTISCAN_FILES_SUPPORTED D_PROGRESSIVE_SUPPORTED SAVE_MARKERS_SUPPORTED
                 BLOCK_SMOOTHING_SUPPORTED IDCT_SCALING_SUPPORTED UPSAMPLE_MERGING_SUPPORTED
@@ -33,9 +56,7 @@ foreach(feature D_MULTISCAN_FILES_SUPPORTED D_PROGRESSIVE_SUPPORTED SAVE_MARKERS
   string(REGEX REPLACE "\n#define ${feature}[^\n]*" "\n/* ${feature}: not used by setup */"
          jpeg_config "${jpeg_config}")
 endforeach()
-file(WRITE "${jpeg_source}/jmorecfg.h.new" "${jpeg_config}")
-execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jmorecfg.h.new"
-                        "${jpeg_source}/jmorecfg.h")
+jpeg_write_trimmed(jmorecfg.h jpeg_config)
 
 # Output as 16-bit RGB565 has no switch of its own: its converters (some
 # 3 KB) are taken out of the colour deconverter's choice, so that asking
@@ -73,9 +94,83 @@ string(REPLACE
 if(NOT jpeg_orders_trimmed EQUAL 5 OR jpeg_colour_trimmed STREQUAL jpeg_colour)
   message(FATAL_ERROR "jdcolor.c: the extended pixel orders were not found")
 endif()
-file(WRITE "${jpeg_source}/jdcolor.c.new" "${jpeg_colour_trimmed}")
-execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${jpeg_source}/jdcolor.c.new"
-                        "${jpeg_source}/jdcolor.c")
+# Of the conversions, the program asks for YCbCr to that one order only
+# (the banner's form, checked below): the grey, RGB-to-RGB, null and CMYK
+# converters (some 1.2 KB) go with their choice.
+jpeg_trim(jpeg_colour_trimmed
+  "\n  switch \\(cinfo->out_color_space\\) {\n  case JCS_GRAYSCALE:\n.*/\\* unsupported non-null conversion \\*/\n      ERREXIT\\(cinfo, JERR_CONVERSION_NOTIMPL\\);\n    break;\n  }\n"
+  "\n  /* YCbCr to RGB or BGR only: the other conversions are not used by setup */
+  if ((cinfo->out_color_space != JCS_RGB && cinfo->out_color_space != JCS_EXT_BGR) ||
+      cinfo->jpeg_color_space != JCS_YCbCr)
+    ERREXIT(cinfo, JERR_CONVERSION_NOTIMPL);
+  cinfo->out_color_components = 3;
+  cconvert->pub.color_convert = ycc_rgb_convert;
+  build_ycc_rgb_table(cinfo);
+")
+jpeg_write_trimmed(jdcolor.c jpeg_colour_trimmed)
+
+# Components at full size only (no subsampling): the upsamplers (some 1 KB)
+# and the main controller's context rows, which only they need (some 1.3 KB),
+# go. A subsampled picture fails to decode as one of a form libjpeg does not
+# offer would.
+file(READ "${jpeg_origin}/jdsample.c" jpeg_sample)
+jpeg_trim(jpeg_sample
+  "\n    } else if \\(h_in_group \\* 2 == h_out_group && v_in_group == v_out_group\\) {\n.*\n    } else\n      ERREXIT\\(cinfo, JERR_FRACT_SAMPLE_NOTIMPL\\);"
+  "\n    } else /* subsampled components: not used by setup */\n      ERREXIT(cinfo, JERR_FRACT_SAMPLE_NOTIMPL);")
+jpeg_write_trimmed(jdsample.c jpeg_sample)
+file(READ "${jpeg_origin}/jdmainct.c" jpeg_main)
+jpeg_trim(jpeg_main "cinfo->upsample->need_context_rows"
+          "FALSE /* context rows: only for subsampled components */")
+jpeg_write_trimmed(jdmainct.c jpeg_main)
+
+# The JFIF and Adobe markers are skipped as any other APPn marker: the colour
+# space is then taken from the component IDs, which gives the banner's
+# (checked below) YCbCr as the JFIF marker would.
+file(READ "${jpeg_origin}/jdmarker.c" jpeg_markers)
+jpeg_trim(jpeg_markers
+  "\n  marker->process_APPn\\[0\\] = get_interesting_appn;\n  marker->process_APPn\\[14\\] = get_interesting_appn;\n"
+  "\n  /* JFIF and Adobe markers: not used by setup */\n")
+# The banner has no restart markers (checked below): the reading of them
+# and the resynchronising after a damaged one go (some 360 bytes).
+jpeg_trim(jpeg_markers "\n  marker->pub.read_restart_marker = read_restart_marker;"
+          "\n  marker->pub.read_restart_marker = NULL; /* restart markers: not used by setup */")
+jpeg_write_trimmed(jdmarker.c jpeg_markers)
+file(READ "${jpeg_origin}/jdatasrc.c" jpeg_data_source)
+jpeg_trim(jpeg_data_source "\n  src->resync_to_restart = jpeg_resync_to_restart; /\\* use default method \\*/"
+          "\n  src->resync_to_restart = NULL; /* restart markers: not used by setup */")
+jpeg_write_trimmed(jdatasrc.c jpeg_data_source)
+
+# Of the Huffman decoder, the one path that decodes any block (the faster
+# one for blocks far from the end of the data is some 1 KB more; the banner
+# decodes in well under a millisecond either way), and no standard tables
+# for files that define none (the banner defines its own, checked below).
+file(READ "${jpeg_origin}/jdhuff.c" jpeg_huffman)
+jpeg_trim(jpeg_huffman "\n  int usefast = 1;\n"
+          "\n  int usefast = 0; /* the fast path: not used by setup */\n")
+jpeg_trim(jpeg_huffman "\n  std_huff_tables\\(\\(j_common_ptr\\)cinfo\\);\n"
+          "\n  /* standard tables: not used by setup */\n")
+jpeg_write_trimmed(jdhuff.c jpeg_huffman)
+
+# Without colour quantizing, the post-processor hands the upsampler's rows
+# straight through: its own buffered pass goes (some 250 bytes).
+file(READ "${jpeg_origin}/jdpostct.c" jpeg_post)
+jpeg_trim(jpeg_post "cinfo->quantize_colors" "FALSE /* quantizing: not used by setup */")
+jpeg_write_trimmed(jdpostct.c jpeg_post)
+
+# Virtual arrays serve multi-scan files and two-pass quantizing only, both
+# switched off above: none is ever requested, so they are neither offered
+# nor realized (some 1.7 KB).
+file(READ "${jpeg_origin}/jmemmgr.c" jpeg_memory)
+foreach(method request_virt_sarray request_virt_barray realize_virt_arrays access_virt_sarray
+               access_virt_barray)
+  jpeg_trim(jpeg_memory "\n  mem->pub.${method} = ${method};"
+            "\n  mem->pub.${method} = NULL; /* not used by setup */")
+endforeach()
+jpeg_write_trimmed(jmemmgr.c jpeg_memory)
+file(READ "${jpeg_origin}/jdmaster.c" jpeg_master)
+jpeg_trim(jpeg_master "\n  \\(\\*cinfo->mem->realize_virt_arrays\\) \\(\\(j_common_ptr\\)cinfo\\);"
+          "\n  /* No virtual arrays: not used by setup */")
+jpeg_write_trimmed(jdmaster.c jpeg_master)
 
 set(jpeg_build "${CMAKE_BINARY_DIR}/libjpeg-decoder")
 ExternalProject_Add(libjpeg_decoder
@@ -104,3 +199,61 @@ set_target_properties(libjpeg PROPERTIES IMPORTED_LOCATION "${jpeg_build}/libjpe
 file(MAKE_DIRECTORY "${jpeg_build}")
 target_include_directories(libjpeg INTERFACE "${jpeg_source}" "${jpeg_build}")
 add_dependencies(libjpeg libjpeg_decoder)
+
+# instal_check_banner(PATH): fails the configuration unless the banner is of
+# the one form the program's libjpeg decodes (see above): a
+# baseline JFIF file of three 8-bit components, IDs 1, 2 and 3, none
+# subsampled, with Huffman tables of its own, no restart markers and no
+# Adobe marker. Any other picture would build and then
+# show nothing where the banner belongs.
+function(instal_check_banner path)
+  file(READ "${path}" jpeg HEX)
+  string(LENGTH "${jpeg}" end)
+  string(SUBSTRING "${jpeg}" 0 4 start)
+  set(problem "")
+  set(frame "")
+  set(tables OFF)
+  set(at 4)
+  if(NOT start STREQUAL "ffd8")
+    set(problem "not a JPEG file")
+  endif()
+  while(NOT problem AND at LESS end)
+    # A marker, the length of its segment (itself included), the segment.
+    string(SUBSTRING "${jpeg}" ${at} 4 marker)
+    math(EXPR length_at "${at} + 4")
+    string(SUBSTRING "${jpeg}" ${length_at} 4 length)
+    math(EXPR length "0x${length}")
+    math(EXPR body_at "${at} + 8")
+    math(EXPR body_length "${length} * 2 - 4")
+    string(SUBSTRING "${jpeg}" ${body_at} ${body_length} body)
+    if(at EQUAL 4 AND NOT (marker STREQUAL "ffe0" AND body MATCHES "^4a46494600"))
+      set(problem "no JFIF marker first")
+    elseif(marker STREQUAL "ffee")
+      set(problem "an Adobe marker")
+    elseif(marker STREQUAL "ffdd")
+      set(problem "restart markers")
+    elseif(marker STREQUAL "ffc4")
+      set(tables ON)
+    elseif(marker STREQUAL "ffc0")
+      set(frame "${body}")
+    elseif(marker MATCHES "^ffc[1-35-79abd-f]$")
+      set(problem "not baseline (marker ${marker})")
+    elseif(marker STREQUAL "ffda")
+      break()
+    endif()
+    math(EXPR at "${at} + 4 + ${length} * 2")
+  endwhile()
+  # Precision, height, width, then each component's ID, sampling and
+  # quantization table.
+  if(NOT problem AND NOT tables)
+    set(problem "no Huffman tables of its own")
+  endif()
+  if(NOT problem AND NOT frame MATCHES "^08........030111..0211..0311..$")
+    set(problem "not three components 1, 2 and 3 without subsampling")
+  endif()
+  if(problem)
+    message(FATAL_ERROR "${path}: ${problem}; the banner must be a baseline JFIF JPEG in "
+                        "YCbCr without subsampling (4:4:4), Huffman tables and no restart markers, as the "
+                        "program decodes only that")
+  endif()
+endfunction()

@@ -10,3 +10,6 @@ add_library(lzma_decoder STATIC "${INSTAL_LZMA_SOURCE}/C/LzmaDec.c"
 target_include_directories(lzma_decoder SYSTEM INTERFACE "${INSTAL_LZMA_SOURCE}/C")
 # Plain C that raises nothing: no unwind tables. Its own code, warnings and all.
 target_compile_options(lzma_decoder PRIVATE -fno-asynchronous-unwind-tables -fno-jump-tables -w)
+# The decoder's loops rolled up (some 470 bytes less code): no slower that
+# it shows on the benchmarks' 64 MiB payload.
+target_compile_definitions(lzma_decoder PRIVATE _LZMA_SIZE_OPT)

@@ -1,5 +1,8 @@
 #include "resources.h"
 #include "setup_error.h"
+#ifdef INSTAL_COMPRESS_PAYLOAD
+#include "unpacking/packed_resource.h"
+#endif
 
 namespace platform {
 
@@ -12,10 +15,21 @@ ResourceBytes find_resource(HMODULE module, const wchar_t *type, const wchar_t *
     return {data, ::SizeofResource(module, info)};
 }
 
+OwnResource find_own_resource(HMODULE module, const wchar_t *type, const wchar_t *name) {
+    OwnResource resource;
+#ifdef INSTAL_COMPRESS_PAYLOAD
+    resource.unpacked = unpack_resource(module, type, name);
+    resource.bytes = {resource.unpacked.data(), static_cast<DWORD>(resource.unpacked.size())};
+#else
+    resource.bytes = find_resource(module, type, name);
+#endif
+    return resource;
+}
+
 Text find_text_resource(HMODULE module, const wchar_t *type, const wchar_t *name) {
-    const ResourceBytes bytes = find_resource(module, type, name);
-    const auto *const ansi = static_cast<const char *>(bytes.data);
-    const int size = static_cast<int>(bytes.size);
+    const OwnResource resource = find_own_resource(module, type, name);
+    const auto *const ansi = static_cast<const char *>(resource.bytes.data);
+    const int size = static_cast<int>(resource.bytes.size);
     Text text;
     text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, ansi, size, nullptr, 0)));
     ::MultiByteToWideChar(CP_ACP, 0, ansi, size, text.data(), static_cast<int>(text.size()));

@@ -22,10 +22,10 @@ Control::Control(Form &form, const ControlDescription &description)
     const HINSTANCE instance = Application::get().instance();
     switch (description.kind) {
     case ControlKind::JpegPicture: {
-        const auto jpeg = platform::find_resource(instance, L"JPEG", text_.c_str());
+        const auto jpeg = platform::find_own_resource(instance, L"JPEG", text_.c_str());
         // At another resolution the picture is stretched as the whole
         // window is; the control still cuts it where the design does.
-        Bitmap picture = decode_jpeg(jpeg.data, jpeg.size);
+        Bitmap picture = decode_jpeg(jpeg.bytes.data, jpeg.bytes.size);
         const int width = form.scale(picture.width), height = form.scale(picture.height);
         bitmap_ = scale_bitmap(std::move(picture), width, height);
         STARTUP_PROBE("banner decoded");

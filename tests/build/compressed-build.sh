@@ -27,6 +27,10 @@ export INSTAL_EXE="$program"
 # The Wow64 case needs a 64-bit prefix of its own (the wow64 entry).
 run "install and repair" wine "$e2e_install" --gtest_filter=-Wow64.*
 run "uninstall" wine "$e2e_uninstall"
+# The texts it carries compressed for its own use: the licence is checked in
+# the install cases, the switches' list here.
+run "switches" wine "$(dirname "$e2e_install")/e2e_startup_tests.exe" \
+  --gtest_filter=StartUp.AQuestionMarkListsTheSwitchesAndEndsWhenTheBoxIsClosed
 # The streams are the carried bytes now: one byte changed in any of them is
 # refused before the first write, as a changed file is in the default build.
 run "damaged streams" env INSTAL_PAYLOAD_DIR="$packed" \

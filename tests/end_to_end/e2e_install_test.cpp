@@ -2,12 +2,14 @@
 // outside: installing, as a user does it through the wizard, and what the
 // machine holds afterwards.
 #include "product/manifest.h"
+#include "support/capture.h"
 #include "unattended/unattended.h"
 #include "support/environment.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
 #include "support/text.h"
+#include "window/pictures.h"
 #include <shlobj.h>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -61,11 +63,31 @@ TEST_F(Install, FreshInstallIntoTheDefaultDirectory) {
     SetupDriver setup(program);
     ASSERT_TRUE(setup.has_window());
     EXPECT_TRUE(is_shown(setup.control("Memo1")));
+    // The licence as the file has it, also where the program carries it
+    // compressed (a compressed build); asked for with the message, as
+    // GetWindowText does not ask a window of another process.
+    std::string licence(4096, '\0');
+    licence.resize(
+        static_cast<std::size_t>(::SendMessageA(setup.control("Memo1"), WM_GETTEXT, licence.size(),
+                                                reinterpret_cast<LPARAM>(licence.data()))));
+    EXPECT_EQ(read_file(path_from_environment("INSTAL_ASSETS_DIR") + "\\licence.txt"), licence);
     EXPECT_FALSE(is_enabled(setup.control("Button1")));
     EXPECT_FALSE(is_enabled(setup.control("Button2")));
 
     setup.accept_licence();
     setup.settle();
+    // The banner as libjpeg decodes the file, where the control shows it.
+    const std::string jpeg = read_file(path_from_environment("INSTAL_ASSETS_DIR") + "\\banner.jpg");
+    const ui::Bitmap banner = ui::decode_jpeg(jpeg.data(), jpeg.size());
+    ASSERT_EQ(71, banner.height);
+    const Capture shown = capture_window(setup.window());
+    int differing = 0;
+    for (int y = 0; y < banner.height; ++y)
+        for (int x = 0; x < 513; ++x) {
+            const unsigned char *bgr = banner.pixels.data() + y * banner.stride() + x * 3;
+            differing += shown.at(x, y) != RGB(bgr[2], bgr[1], bgr[0]);
+        }
+    EXPECT_EQ(0, differing) << "banner pixels unlike the file's";
     EXPECT_TRUE(is_enabled(setup.control("Button2")));
     setup.next();
     setup.settle();
