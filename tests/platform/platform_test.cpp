@@ -6,6 +6,7 @@
 #include "platform/files/files.h"
 #include "platform/files/image_file.h"
 #include "platform/files/paths.h"
+#include "platform/files/restart_list.h"
 #include "platform/registry.h"
 #include "platform/resources.h"
 #include "platform/security/security.h"
@@ -1221,6 +1222,45 @@ TEST(SelfRemoval, ShortPathHasNoBlanksAndIsEmptyForMissingFiles) {
     EXPECT_FALSE(short_path.empty());
     EXPECT_EQ(short_path.find(' '), std::string::npos) << short_path;
     EXPECT_EQ(GetShortPath(wide(dir + "\\missing.exe")), L"");
+}
+
+// Deletions of the install's own names leave the restart list; every other
+// entry (renames, other files) keeps its bytes and its order. (Wine ends
+// the last name of a list it stores with its zero, so a list cut inside a
+// name, which Windows keeps as written, is not seen here.)
+TEST(RestartList, OnlyDeletionsOfTheGivenNamesAreTakenOut) {
+    const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+    const char kPending[] = "PendingFileRenameOperations";
+    using namespace std::string_literals;
+    const struct {
+        std::string list, left; // "" left: the value is gone
+    } cases[] = {
+        {"\\??\\C:\\T\\Tolmera.exe\0\0\\??\\C:\\Other\0\0"s, "\\??\\C:\\Other\0\0"s},
+        {"\\??\\c:\\t\\TOLMERA.EXE\0\0\\??\\C:\\T\0\0\0"s, ""},
+        {"\\??\\C:\\T\\Tolmera.exe\0\\??\\C:\\New\0\\??\\C:\\T\0\0\0"s,
+         "\\??\\C:\\T\\Tolmera.exe\0\\??\\C:\\New\0\0"s},
+        {"\\??\\C:\\Other\0\0\\??\\C:\\T\\Tolmera.exe\0\0\0"s, "\\??\\C:\\Other\0\0\0"s},
+    };
+    const RawValue before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+    HKEY opened = nullptr;
+    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &opened);
+    const platform::UniqueKey key(opened);
+    const platform::Text names[] = {L"C:\\T\\Tolmera.exe", L"C:\\T"};
+    for (const auto &row : cases) {
+        const std::wstring list = wide(row.list);
+        ::RegSetValueExW(key.get(), L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                         reinterpret_cast<const BYTE *>(list.data()),
+                         static_cast<DWORD>(list.size() * sizeof(wchar_t)));
+        platform::cancel_deletions_at_restart(names, std::size(names));
+        const RawValue after = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+        EXPECT_EQ(after.present ? after.bytes : "", row.left) << row.list;
+    }
+    if (before.present)
+        ::RegSetValueExA(key.get(), kPending, 0, before.type,
+                         reinterpret_cast<const BYTE *>(before.bytes.data()),
+                         static_cast<DWORD>(before.bytes.size()));
+    else
+        ::RegDeleteValueA(key.get(), kPending);
 }
 
 } // namespace

@@ -36,8 +36,11 @@ void cancel_deletions_at_restart(const Text *paths, std::size_t count) {
     for (std::size_t at = 0; at < end;) {
         const wchar_t *const from = list.data() + at;
         const std::size_t from_size = std::wcslen(from) + 1;
-        const std::size_t pair_size = from_size + std::wcslen(from + from_size) + 1;
-        // The list's closing zero, and whatever else is no whole pair, stay.
+        // The list's closing zero, and whatever else is no whole pair, stay;
+        // a value whose last name lacks its zero is read no further than
+        // the one zero the buffer keeps after it.
+        const std::size_t pair_size =
+            at + from_size < end ? from_size + std::wcslen(from + from_size) + 1 : end + 1;
         if (at + pair_size > end || !*from) {
             kept.append(from, end - at);
             break;
