@@ -9,6 +9,7 @@
 #include "support/setup_driver.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <optional>
 
 using namespace testing_support;
 
@@ -36,32 +37,20 @@ protected:
         setup.next();
         ASSERT_TRUE(setup.process().wait_for_exit());
         temp_before = windows_temp_entries();
-        pending_before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames);
+        restart_list.emplace();
     }
     void TearDown() override {
         remove_product(directory);
         remove_tree(elsewhere);
-        // A file in use left to the next restart: nothing of it is left for
-        // the prefix's next start.
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key)) return;
-        if (pending_before.present)
-            ::RegSetValueExA(key, kPendingRenames, 0, pending_before.type,
-                             reinterpret_cast<const BYTE *>(pending_before.bytes.data()),
-                             static_cast<DWORD>(pending_before.bytes.size()));
-        else
-            ::RegDeleteValueA(key, kPendingRenames);
-        ::RegCloseKey(key);
     }
-
-    static constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-    static constexpr char kPendingRenames[] = "PendingFileRenameOperations";
 
     const std::string directory = default_install_directory();
     const std::string uninstaller = directory + "install.exe";
     std::string elsewhere;                // a scratch folder for copies of the setup program
     std::vector<std::string> temp_before; // Windows\Temp before the uninstall
-    RawValue pending_before;              // the deletions due at the next restart
+    // A file in use left to the next restart: nothing of it is left for
+    // the prefix's next start.
+    std::optional<RestartListGuard> restart_list;
 };
 
 } // namespace
@@ -430,7 +419,7 @@ TEST_F(Uninstall, UnattendedRemovalWhileTheApplicationRunsAsksForARestart) {
     // application, then its folder; each entry a name and an empty target.
     // Read through the ANSI function: narrow text.
     const std::string entries =
-        read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames).bytes;
+        read_raw(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue).bytes;
     const std::string empty_target(2, '\0');
     const std::size_t application_at = entries.find("\\??\\" + application_file + empty_target);
     std::string shown = entries;

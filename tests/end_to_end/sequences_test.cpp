@@ -11,6 +11,7 @@
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace testing_support;
 
@@ -18,8 +19,6 @@ namespace {
 
 constexpr char kUninstallKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvanta";
-constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr char kPendingRenames[] = "PendingFileRenameOperations";
 
 // Open for reading, and to be read by others but not deleted, as a running
 // program or a virus scanner holds a file.
@@ -41,20 +40,9 @@ class Sequences : public ::testing::Test {
 protected:
     void SetUp() override {
         remove_product(directory);
-        pending_ = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames);
+        restart_list_.emplace();
     }
-    void TearDown() override {
-        remove_product(directory);
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key)) return;
-        if (pending_.present)
-            ::RegSetValueExA(key, kPendingRenames, 0, pending_.type,
-                             reinterpret_cast<const BYTE *>(pending_.bytes.data()),
-                             static_cast<DWORD>(pending_.bytes.size()));
-        else
-            ::RegDeleteValueA(key, kPendingRenames);
-        ::RegCloseKey(key);
-    }
+    void TearDown() override { remove_product(directory); }
 
     // An entry means its uninstaller and the carried bytes.
     static bool entry_holds() {
@@ -99,7 +87,7 @@ protected:
     const std::string directory = default_install_directory();
     const std::string uninstaller = directory + "install.exe";
     const std::string log = scratch_directory("sequences") + "\\removal.log";
-    RawValue pending_;
+    std::optional<RestartListGuard> restart_list_;
 };
 
 } // namespace

@@ -1183,13 +1183,11 @@ TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
     const std::string program = dir + "\\install.exe";
     write_text_file(program, "x");
     const platform::ImageFile file(wide(program));
-    const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-    const char kPending[] = "PendingFileRenameOperations";
-    const RawValue before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+    const RestartListGuard restart_list;
 
     EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(parent)); }),
               "(no error)");
-    const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+    const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue);
     // Pairs of names, each ended by a zero: the file, then an empty target;
     // its folder after it, which the system removes only when it is empty.
     const std::string entry = std::string("\\??\\") + program + '\0' + '\0';
@@ -1202,16 +1200,6 @@ TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
             in_parent.push_back(found.cFileName);
         while (::FindNextFileA(search.get(), &found));
     EXPECT_EQ(in_parent, (std::vector<std::string>{".", ".."})) << "a script was written";
-
-    HKEY opened = nullptr;
-    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &opened);
-    const platform::UniqueKey key(opened);
-    if (before.present)
-        ::RegSetValueExA(key.get(), kPending, 0, before.type,
-                         reinterpret_cast<const BYTE *>(before.bytes.data()),
-                         static_cast<DWORD>(before.bytes.size()));
-    else
-        ::RegDeleteValueA(key.get(), kPending);
 }
 
 TEST(SelfRemoval, ShortPathHasNoBlanksAndIsEmptyForMissingFiles) {
@@ -1229,8 +1217,6 @@ TEST(SelfRemoval, ShortPathHasNoBlanksAndIsEmptyForMissingFiles) {
 // the last name of a list it stores with its zero, so a list cut inside a
 // name, which Windows keeps as written, is not seen here.)
 TEST(RestartList, OnlyDeletionsOfTheGivenNamesAreTakenOut) {
-    const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
-    const char kPending[] = "PendingFileRenameOperations";
     using namespace std::string_literals;
     const struct {
         std::string list, left; // "" left: the value is gone
@@ -1241,9 +1227,9 @@ TEST(RestartList, OnlyDeletionsOfTheGivenNamesAreTakenOut) {
          "\\??\\C:\\T\\Tolmera.exe\0\\??\\C:\\New\0\0"s},
         {"\\??\\C:\\Other\0\0\\??\\C:\\T\\Tolmera.exe\0\0\0"s, "\\??\\C:\\Other\0\0\0"s},
     };
-    const RawValue before = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+    const RestartListGuard restart_list;
     HKEY opened = nullptr;
-    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &opened);
+    ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &opened);
     const platform::UniqueKey key(opened);
     const platform::Text names[] = {L"C:\\T\\Tolmera.exe", L"C:\\T"};
     for (const auto &row : cases) {
@@ -1252,15 +1238,10 @@ TEST(RestartList, OnlyDeletionsOfTheGivenNamesAreTakenOut) {
                          reinterpret_cast<const BYTE *>(list.data()),
                          static_cast<DWORD>(list.size() * sizeof(wchar_t)));
         platform::cancel_deletions_at_restart(names, std::size(names));
-        const RawValue after = read_raw(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+        const RawValue after =
+            read_raw(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue);
         EXPECT_EQ(after.present ? after.bytes : "", row.left) << row.list;
     }
-    if (before.present)
-        ::RegSetValueExA(key.get(), kPending, 0, before.type,
-                         reinterpret_cast<const BYTE *>(before.bytes.data()),
-                         static_cast<DWORD>(before.bytes.size()));
-    else
-        ::RegDeleteValueA(key.get(), kPending);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "product/manifest.h"
 #include "platform/registry.h"
 #include "text.h"
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -85,37 +86,28 @@ RawValue read_raw(HKEY root, const std::string &key, const std::string &name) {
     return value;
 }
 
-namespace {
-void restore(const std::string &key, const wchar_t *wide_name, const RawValue &value) {
-    const std::string name = utf8(wide_name);
-    if (value.present)
-        set_raw(manifest::kUserRoot, key, name, value.type, value.bytes.data(),
-                static_cast<DWORD>(value.bytes.size()));
+ValueGuard::ValueGuard(HKEY root, std::string key, std::string name)
+    : root_(root), key_(std::move(key)), name_(std::move(name)),
+      before_(read_raw(root_, key_, name_)) {}
+
+ValueGuard::~ValueGuard() {
+    if (before_.present)
+        set_raw(root_, key_, name_, before_.type, before_.bytes.data(),
+                static_cast<DWORD>(before_.bytes.size()));
     else
-        delete_value(manifest::kUserRoot, key, name);
+        delete_value(root_, key_, name_);
 }
-} // namespace
 
 ShellFoldersGuard::ShellFoldersGuard()
-    : desktop_(read_raw(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
-                        utf8(manifest::kDesktopValue))),
-      start_menu_(read_raw(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
-                           utf8(manifest::kStartMenuValue))),
-      programs_(read_raw(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
-                         utf8(manifest::kProgramsValue))),
-      user_desktop_(read_raw(manifest::kUserRoot, kUserShellFoldersKey, "Desktop")),
-      user_start_menu_(read_raw(manifest::kUserRoot, kUserShellFoldersKey, "Start Menu")),
-      user_programs_(read_raw(manifest::kUserRoot, kUserShellFoldersKey, "Programs")) {}
-
-ShellFoldersGuard::~ShellFoldersGuard() {
-    const std::string key = utf8(manifest::kShellFoldersKey);
-    restore(key, manifest::kDesktopValue, desktop_);
-    restore(key, manifest::kStartMenuValue, start_menu_);
-    restore(key, manifest::kProgramsValue, programs_);
-    restore(kUserShellFoldersKey, manifest::kDesktopValue, user_desktop_);
-    restore(kUserShellFoldersKey, manifest::kStartMenuValue, user_start_menu_);
-    restore(kUserShellFoldersKey, manifest::kProgramsValue, user_programs_);
-}
+    : desktop_(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+               utf8(manifest::kDesktopValue)),
+      start_menu_(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+                  utf8(manifest::kStartMenuValue)),
+      programs_(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
+                utf8(manifest::kProgramsValue)),
+      user_desktop_(manifest::kUserRoot, kUserShellFoldersKey, utf8(manifest::kDesktopValue)),
+      user_start_menu_(manifest::kUserRoot, kUserShellFoldersKey, utf8(manifest::kStartMenuValue)),
+      user_programs_(manifest::kUserRoot, kUserShellFoldersKey, utf8(manifest::kProgramsValue)) {}
 
 void set_user_folder(const char *value_name, const std::string &path) {
     set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey), value_name, path);

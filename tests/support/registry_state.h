@@ -20,6 +20,29 @@ struct RawValue {
 };
 RawValue read_raw(HKEY root, const std::string &key, const std::string &name);
 
+// Saves one value and puts it back when it goes: the same type and bytes,
+// or no value where there was none.
+class ValueGuard {
+public:
+    ValueGuard(HKEY root, std::string key, std::string name);
+    ValueGuard(const ValueGuard &) = delete;
+    ValueGuard &operator=(const ValueGuard &) = delete;
+    ~ValueGuard();
+
+private:
+    HKEY root_;
+    std::string key_, name_;
+    RawValue before_;
+};
+
+// The deletions and renames the system carries out at the next restart.
+inline constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+inline constexpr char kPendingRenamesValue[] = "PendingFileRenameOperations";
+// Saves that list and puts it back when it goes.
+struct RestartListGuard : ValueGuard {
+    RestartListGuard() : ValueGuard(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue) {}
+};
+
 // The user's folders as the system keeps them for everybody to read ("Shell
 // Folders") and as the shell itself looks them up ("User Shell Folders").
 inline constexpr char kUserShellFoldersKey[] =
@@ -31,11 +54,10 @@ public:
     ShellFoldersGuard();
     ShellFoldersGuard(const ShellFoldersGuard &) = delete;
     ShellFoldersGuard &operator=(const ShellFoldersGuard &) = delete;
-    ~ShellFoldersGuard();
 
 private:
-    RawValue desktop_, start_menu_, programs_;
-    RawValue user_desktop_, user_start_menu_, user_programs_;
+    ValueGuard desktop_, start_menu_, programs_;
+    ValueGuard user_desktop_, user_start_menu_, user_programs_;
 };
 
 // Points the user's folder in both keys at path, for the shell and the
