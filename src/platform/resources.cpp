@@ -1,6 +1,7 @@
 #include "resources.h"
 #include "setup_error.h"
 #ifdef INSTAL_COMPRESS_PAYLOAD
+#include "unpacking/packed_icon.h"
 #include "unpacking/packed_resource.h"
 #endif
 
@@ -24,6 +25,16 @@ OwnResource find_own_resource(HMODULE module, const wchar_t *type, const wchar_t
     resource.bytes = find_resource(module, type, name);
 #endif
     return resource;
+}
+
+UniqueIcon load_own_icon(HMODULE module, const wchar_t *name, int size) {
+#ifdef INSTAL_COMPRESS_PAYLOAD
+    if (::FindResourceW(module, name, kPackedIconType)) return unpack_icon(module, name, size);
+#endif
+    // The system picks the image of the icon group closest to the size and
+    // stretches it when none has that size exactly.
+    return UniqueIcon(
+        static_cast<HICON>(::LoadImageW(module, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 Text find_text_resource(HMODULE module, const wchar_t *type, const wchar_t *name) {

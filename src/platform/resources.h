@@ -3,6 +3,7 @@
 // (or, in a compressed build, unpacked where the program reads them itself).
 #include <windows.h>
 #include "platform/buffer.h"
+#include "platform/owners.h"
 #include "platform/text/text.h"
 
 namespace platform {
@@ -32,6 +33,12 @@ struct OwnResource {
     ResourceBytes bytes;
 };
 OwnResource find_own_resource(HMODULE module, const wchar_t *type, const wchar_t *name);
+
+// The icon at size x size pixels, made from its image that fits that size
+// best, with the most colours. The one that only the window draws (the path
+// page's folder) a compressed build carries as a packed icon file
+// (unpacking/packed_icon.h); the others are icon resources in any build.
+UniqueIcon load_own_icon(HMODULE module, const wchar_t *name, int size);
 
 // A text resource of the program's own, stored in the system's ANSI code
 // page, as the window showed it when it took such text directly.

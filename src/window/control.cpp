@@ -32,7 +32,7 @@ Control::Control(Form &form, const ControlDescription &description)
         break;
     }
     case ControlKind::IconPicture:
-        icon_ = load_icon(instance, text_.c_str(), icon_size());
+        icon_ = platform::load_own_icon(instance, text_.c_str(), icon_size());
         break;
     case ControlKind::Label:
         fit_label_to_text();

@@ -4,6 +4,7 @@
 // pictures, bevels).
 #include "control_description.h"
 #include "pictures.h"
+#include "platform/owners.h"
 #include "platform/text/text.h"
 
 namespace ui {

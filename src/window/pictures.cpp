@@ -127,11 +127,4 @@ void draw_bitmap(HDC dc, const Bitmap &bitmap, int left, int top, int width, int
                         bitmap.pixels.data(), &info, DIB_RGB_COLORS);
 }
 
-platform::UniqueIcon load_icon(HINSTANCE instance, const wchar_t *name, int size) {
-    // The system picks the image of the icon group closest to the size and
-    // stretches it when none has that size exactly.
-    return platform::UniqueIcon(
-        static_cast<HICON>(::LoadImageW(instance, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-}
-
 } // namespace ui

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures carried as resources: a JPEG decoded with libjpeg into a bitmap
-// the window can draw, and icons.
-#include "platform/owners.h"
+// the window can draw. (Icons: platform/resources.h.)
+#include <windows.h>
 #include "platform/buffer.h"
 
 namespace ui {
@@ -23,9 +23,5 @@ Bitmap scale_bitmap(Bitmap source, int width, int height);
 
 // Draws the bitmap unscaled at (left, top), cut to width x height.
 void draw_bitmap(HDC dc, const Bitmap &bitmap, int left, int top, int width, int height);
-
-// The icon at size x size pixels, made from its image that fits that size
-// best, with the most colours.
-platform::UniqueIcon load_icon(HINSTANCE instance, const wchar_t *name, int size);
 
 } // namespace ui

@@ -1,6 +1,7 @@
 // The real setup program, started as its own process and driven from
 // outside: installing, as a user does it through the wizard, and what the
 // machine holds afterwards.
+#include "platform/owners.h"
 #include "product/manifest.h"
 #include "support/capture.h"
 #include "unattended/unattended.h"
@@ -27,6 +28,30 @@ bool ends_with(const std::string &text, const std::string &end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 const char kDefaultPathText[] = "C:\\Program Files\\Tolmera";
+
+// How many pixels of the size x size square at (left, top) of shown differ
+// from the icon resource name of this program (as the system makes it)
+// drawn on the window's colour.
+int pixels_unlike_icon(const Capture &shown, int left, int top, const char *name, int size) {
+    const platform::UniqueIcon icon(static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    const platform::GdiObject canvas(::CreateCompatibleBitmap(screen, size, size));
+    const HGDIOBJ previous = ::SelectObject(memory, canvas.get());
+    const platform::GdiObject grey(::CreateSolidBrush(RGB(221, 221, 221)));
+    const RECT all = {0, 0, size, size};
+    ::FillRect(memory, &all, static_cast<HBRUSH>(grey.get()));
+    ::DrawIconEx(memory, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    int differing = icon ? 0 : size * size;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            differing += ::GetPixel(memory, x, y) != shown.at(left + x, top + y);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return differing;
+}
 
 class Install : public ::testing::Test {
 protected:
@@ -96,6 +121,10 @@ TEST_F(Install, FreshInstallIntoTheDefaultDirectory) {
     setup.settle();
     ASSERT_TRUE(is_shown(setup.control("Edit1")));
     EXPECT_EQ(kDefaultPathText, text_of(setup.control("Edit1")));
+    // The folder icon's image that the system chooses for 32 pixels, also
+    // where the program carries the icon file packed (a compressed build).
+    EXPECT_EQ(0, pixels_unlike_icon(capture_window(setup.window()), 40, 96, "#101", 32))
+        << "folder icon pixels unlike the icon resource's";
     setup.next(); // the wizard's own default path
     ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
     EXPECT_FALSE(is_enabled(setup.control("Button1")));
