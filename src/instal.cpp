@@ -152,6 +152,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         RestOfStartUp rest{main_form, common_controls, nullptr, failed};
         if (command.unattended) {
             rest.run();
+            STARTUP_PROBE("unattended: windows made");
             exit_code = unattended.run(main_form, command.uninstall); // the windows are never shown
         } else {
             application.run(RestOfStartUp::run_it, &rest);
