@@ -1,5 +1,5 @@
 // Start-up: the DLL search, the command line, the common controls, COM, the
-// two windows, and the message loop or a run without windows.
+// two windows and the message loop, or a run without any window.
 #include "platform/dll_function.h"
 #include "platform/files/image_file.h"
 #include "platform/owners.h"
@@ -71,7 +71,7 @@ bool load_controls(platform::LoadedModule &common_controls) {
 
 // What the first page does not need: the common controls (the progress bar
 // is on the install's page) and the cancel dialog. Done once the first
-// page is on the screen, or at once in a run without windows.
+// page is on the screen; a run without windows needs neither.
 struct RestOfStartUp {
     TForm1 &main_form;
     platform::LoadedModule &common_controls;
@@ -126,7 +126,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     platform::ImageFile::running();
     STARTUP_PROBE("command line, one setup, own file held");
     ui::Application &application = ui::Application::get();
-    application.initialize(instance);
+    // A run with /S makes no window at all: none is ever shown, and the
+    // first one would cost the system's window driver its start.
+    application.initialize(instance, !command.unattended);
     STARTUP_PROBE("application window");
     const RunningWizardRecord wizard(command.unattended ? nullptr : application.handle());
     UnattendedRun unattended;
@@ -136,11 +138,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         if (!unattended.start(command.log)) return kExitFailed;
     }
-    // A run without windows loads the common controls first, as it reports
-    // a failure without any window; the wizard once the first page shows.
+    // The wizard loads the common controls once the first page shows; a run
+    // without windows has no progress bar and needs none of them.
     platform::LoadedModule common_controls;
-    if (command.unattended && !load_controls(common_controls))
-        return unattended.finish(kExitFailed);
     const platform::ComApartment com; // shortcuts need it on this thread
     STARTUP_PROBE("CoInitialize");
     int exit_code = kExitDone;
@@ -151,8 +151,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
         RestOfStartUp rest{main_form, common_controls, nullptr, failed};
         if (command.unattended) {
-            rest.run();
-            exit_code = unattended.run(main_form, command.uninstall); // the windows are never shown
+            STARTUP_PROBE("unattended: form made");
+            exit_code = unattended.run(main_form, command.uninstall); // without windows
         } else {
             application.run(RestOfStartUp::run_it, &rest);
         }

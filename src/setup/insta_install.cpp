@@ -8,6 +8,7 @@
 #include "platform/resources.h"
 #include "platform/security/security.h"
 #include "platform/setup_error.h"
+#include "platform/startup_probe.h"
 #include "window/application.h"
 #include "wizard/insta.h"
 #include "product/manifest.h"
@@ -17,23 +18,18 @@
 #endif
 #include "uninstall_entry.h"
 #include <iterator>
+#include <optional>
 
 using insta::install_directory;
 
 namespace {
 
-using Carried = platform::ResourceBytes[std::size(manifest::kPayloads)];
+using Carried = PayloadDigests::Carried;
 
-// Every payload is found and checked before the first of them is written: a
-// damaged later one must not stop the install after the earlier files have
-// already replaced a working installation.
-void load_checked_payloads(Carried &carried) {
-    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i) {
-        const auto &payload = manifest::kPayloads[i];
-        carried[i] =
-            platform::find_resource(::GetModuleHandleW(nullptr), payload.type, payload.name);
-        verify_payload(payload.name, carried[i].data, carried[i].size);
-    }
+void find_payloads(Carried &carried) {
+    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i)
+        carried[i] = platform::find_resource(
+            ::GetModuleHandleW(nullptr), manifest::kPayloads[i].type, manifest::kPayloads[i].name);
 }
 
 void write_payload(const Carried &carried, std::size_t index, const platform::Text &dir) {
@@ -169,12 +165,28 @@ void TForm1::docopy() {
         return;
     }
     check_replaceable(dir);
+    STARTUP_PROBE("install: folder made");
     set_status(L"copy main exe to" + dir);
     set_position(0);
     pacing().process_messages();
+    // Every payload is checked before the first of them is written: a
+    // damaged later one must not stop the install after the earlier files
+    // have already replaced a working installation. The check runs beside
+    // the uninstaller's copy, and its error comes first, as when the two ran
+    // one after the other: a damaged program file fails both.
     Carried carried;
-    load_checked_payloads(carried);
-    UninstallerCopy uninstaller(dir);
+    find_payloads(carried);
+    PayloadDigests digests(carried);
+    std::optional<UninstallerCopy> uninstaller;
+    try {
+        uninstaller.emplace(dir);
+    } catch (const platform::SetupError &) {
+        digests.verify();
+        throw;
+    }
+    STARTUP_PROBE("install: uninstaller staged");
+    digests.verify();
+    STARTUP_PROBE("install: payloads checked");
     keep_through_restart(dir);
     write_payload(carried, 0, dir);
     set_position(10);
@@ -197,6 +209,7 @@ void TForm1::docopy() {
     set_position(50);
     pacing().pause(400);
 
+    STARTUP_PROBE("install: files written");
     set_status(L"Write to Registry");
     pacing().process_messages();
     pacing().pause(400);
@@ -211,13 +224,15 @@ void TForm1::docopy() {
     write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
     set_position(95);
 
-    uninstaller.put_in_place();
+    uninstaller->put_in_place();
+    STARTUP_PROBE("install: records written");
 
     set_position(20);
     set_status(L"Create desktop icon  ");
     pacing().process_messages();
     pacing().pause(700);
     makeicon();
+    STARTUP_PROBE("install: shortcuts made");
 
     Button2->set_enabled(true);
     Button2->set_text(L"Finish");

@@ -38,10 +38,12 @@ LRESULT CALLBACK application_procedure(HWND window, UINT message, WPARAM w, LPAR
 }
 } // namespace
 
-void Application::initialize(HINSTANCE instance) {
+void Application::initialize(HINSTANCE instance, bool windows) {
     if (window_) return;
     instance_ = instance;
     title_ = application_title(platform::module_path());
+    windowless_ = !windows;
+    if (windowless_) return;
 
     WNDCLASSW window_class = {};
     window_class.lpfnWndProc = application_procedure;

@@ -31,7 +31,11 @@ platform::Text error_box_text(const platform::Text &message);
 class Application {
 public:
     static Application &get();
-    void initialize(HINSTANCE instance);
+    // windows: false for a run that shows none, which then makes none at
+    // all, not even its own window: its forms keep their controls' state
+    // without windows, and the boxes it would show go to the report.
+    void initialize(HINSTANCE instance, bool windows = true);
+    bool windowless() const { return windowless_; }
     HINSTANCE instance() const { return instance_; }
     HWND handle() const { return window_; }
     const platform::Text &title() const { return title_; }
@@ -77,6 +81,7 @@ private:
     Form *main_form_ = nullptr;
     Report *report_ = nullptr;
     bool terminated_ = false;
+    bool windowless_ = false;
     void (*after_first_page_)(void *context) = nullptr;
     void *after_first_page_context_ = nullptr;
 };

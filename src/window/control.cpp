@@ -16,6 +16,8 @@ Control::Control(Form &form, const ControlDescription &description)
               form.scale(description.top + description.height)},
       visible_(description.visible), enabled_(description.enabled),
       text_(description.text ? description.text : L"") {
+    // A form without windows keeps the state alone: nothing to draw it with.
+    if (!form.windowed()) return;
     if (description.font) font_.reset(form.create_font(*description.font));
     if (description.kind == ControlKind::Memo && description.background != kNoBackground)
         brush_.reset(::CreateSolidBrush(description.background));
@@ -171,7 +173,7 @@ platform::Text Control::text() const {
 }
 
 void Control::set_text(const platform::Text &text) {
-    if (description_.kind == ControlKind::StaticText) {
+    if (description_.kind == ControlKind::StaticText && windowed()) {
         text_ = text;
         fit_label_to_text();
         ::SetWindowPos(handle(), nullptr, 0, 0, bounds_.right - bounds_.left,
@@ -183,12 +185,13 @@ void Control::set_text(const platform::Text &text) {
     }
     invalidate();
     text_ = text;
-    if (description_.kind == ControlKind::Label) fit_label_to_text();
+    if (description_.kind == ControlKind::Label && form_.windowed()) fit_label_to_text();
     invalidate();
 }
 
 bool Control::checked() const {
-    return windowed() && ::SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (!windowed()) return checked_;
+    return ::SendMessageW(handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Control::set_checked(bool checked) {
@@ -196,16 +199,23 @@ void Control::set_checked(bool checked) {
     if (checked)
         for (const auto &other : form_.controls())
             if (other.get() != this && other->kind() == ControlKind::RadioButton)
-                ::SendMessageW(other->handle(), BM_SETCHECK, BST_UNCHECKED, 0);
-    ::SendMessageW(handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+                other->set_check(false);
+    set_check(checked);
     if (checked) click();
 }
 
+void Control::set_check(bool checked) {
+    checked_ = checked;
+    if (windowed()) ::SendMessageW(handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 void Control::set_position(int position) {
-    ::SendMessageW(handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    position_ = position;
+    if (windowed()) ::SendMessageW(handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 int Control::position() const {
+    if (!form_.windowed()) return position_;
     return static_cast<int>(::SendMessageW(handle(), PBM_GETPOS, 0, 0));
 }
 

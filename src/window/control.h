@@ -60,6 +60,7 @@ private:
     int icon_size() const;
     HFONT font() const;
     void fit_label_to_text();
+    void set_check(bool checked);
     void invalidate() const;
 
     Form &form_;
@@ -68,7 +69,9 @@ private:
     RECT bounds_;
     bool visible_;
     bool enabled_;
-    platform::Text text_; // painted controls and static texts only
+    bool checked_ = false; // radio buttons without a window
+    int position_ = 0;     // a progress bar without a window
+    platform::Text text_;  // painted controls and static texts only
     platform::UniqueWindow window_;
     platform::GdiObject font_;
     platform::GdiObject brush_;

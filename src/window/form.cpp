@@ -40,6 +40,8 @@ Form *form_of_window(HWND window) {
 Form::Form(const FormDescription &description, const ControlDescription *controls,
            std::size_t count)
     : description_(description), descriptions_(controls), description_count_(count) {
+    // Without windows nothing is measured nor drawn: no screen, no fonts.
+    if (Application::get().windowless()) return;
     dpi_ = ::GetDeviceCaps(platform::ScreenDC().get(), LOGPIXELSY);
     font_.reset(create_font(description.font));
     brush_.reset(::CreateSolidBrush(description.colour));
@@ -66,6 +68,11 @@ HFONT Form::create_font(const FontDescription &font) const {
 
 void Form::create() {
     Application &application = Application::get();
+    if (application.windowless()) {
+        for (std::size_t i = 0; i < description_count_; ++i)
+            controls_.push_back(std::make_unique<Control>(*this, descriptions_[i]));
+        return;
+    }
     register_form_class(application.instance(), procedure);
     RECT outer = {0, 0, scale(description_.client_width), scale(description_.client_height)};
     ::AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExtendedStyle);
@@ -195,12 +202,13 @@ void Form::close() {
 }
 
 void Form::invalidate(const RECT &area) const {
-    ::InvalidateRect(handle(), &area, TRUE);
+    // No window at all would stand for every window on the screen.
+    if (windowed()) ::InvalidateRect(handle(), &area, TRUE);
 }
 
 void Form::focus(Control &control) {
     focus_ = control.handle();
-    if (::GetActiveWindow() == handle()) ::SetFocus(focus_);
+    if (windowed() && ::GetActiveWindow() == handle()) ::SetFocus(focus_);
 }
 
 void Form::restore_focus() {

@@ -17,6 +17,8 @@ public:
     virtual ~Form();
 
     HWND handle() const { return window_.get(); }
+    // False for a form of a run without windows (Application::windowless).
+    bool windowed() const { return window_.valid(); }
     Control &control(const char *name) const;
     const platform::Buffer<std::unique_ptr<Control>> &controls() const { return controls_; }
 

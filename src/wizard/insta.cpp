@@ -42,8 +42,11 @@ bool names_running_folder(const platform::Text &recorded) {
 } // namespace
 
 void TForm1::FormCreate() {
-    set_top(::GetSystemMetrics(SM_CYSCREEN) / 2 - 190);
-    set_left(::GetSystemMetrics(SM_CXSCREEN) / 2 - 260);
+    // Without windows there is no screen to place the form on.
+    if (windowed()) {
+        set_top(::GetSystemMetrics(SM_CYSCREEN) / 2 - 190);
+        set_left(::GetSystemMetrics(SM_CXSCREEN) / 2 - 260);
+    }
     page_index = 0;
     install_directory.clear();
     self_removal_pending = 0;

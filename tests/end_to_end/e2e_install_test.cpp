@@ -237,13 +237,15 @@ TEST_F(Install, ClosingTheWindowAfterTheInstallWritesNoScript) {
 }
 
 // Without anybody at the keyboard: the same install, no window at any
-// moment, no pauses, and what it did said by the exit code and the log.
+// moment, not even a hidden one, no pauses, and what it did said by the
+// exit code and the log.
 TEST_F(Install, UnattendedIntoTheDefaultDirectoryShowsNothingAndLogsEachStep) {
     const std::string log = scratch_directory("unattended") + "\\setup log.txt";
     const UnattendedResult run = run_unattended(program, "/S /LOG=\"" + log + "\"");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
+    EXPECT_EQ("", run.window_made);
     expect_complete_install(directory, kForAllUsers);
     // First when, which program and how it was started; last the outcome.
     const std::string text = read_file(log);

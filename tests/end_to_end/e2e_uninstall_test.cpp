@@ -333,14 +333,16 @@ TEST_F(Uninstall, AScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
 }
 
 // The quiet uninstall command of the entry, as deployment tools run it: no
-// window at any moment; everything is gone when it returns 0, and the
-// uninstaller itself and the emptied install directory a moment later.
+// window at any moment, not even a hidden one; everything is gone when it
+// returns 0, and the uninstaller itself and the emptied install directory
+// a moment later.
 TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) {
     const std::string log = elsewhere + "\\removal.log";
     const UnattendedResult run = run_unattended(uninstaller, "/S /LOG=" + log);
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);
     EXPECT_EQ("", run.window_seen);
+    EXPECT_EQ("", run.window_made);
     expect_removed(directory);
     EXPECT_FALSE(exists(programs_sub_folder()));
     const std::string text = read_file(log);

@@ -90,13 +90,20 @@ struct VisibleWindowSearch {
     DWORD process;
     std::string title;
     bool found;
+    std::string made; // the class of any window of the process, shown or not
 };
 
 BOOL CALLBACK match_visible_window(HWND window, LPARAM search_pointer) {
     auto *search = reinterpret_cast<VisibleWindowSearch *>(search_pointer);
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
-    if (process != search->process || !::IsWindowVisible(window)) return TRUE;
+    if (process != search->process) return TRUE;
+    if (search->made.empty()) {
+        char name[64] = "?";
+        ::GetClassNameA(window, name, sizeof name);
+        search->made = name;
+    }
+    if (!::IsWindowVisible(window)) return TRUE;
     search->title = window_text(window);
     search->found = true;
     return FALSE;
@@ -112,10 +119,11 @@ UnattendedResult run_unattended(const std::string &program, const std::string &a
     // even for a moment, let alone a box that waits for a click, is seen.
     const DWORD start = ::GetTickCount();
     while (!run.wait_for_exit(5)) {
-        VisibleWindowSearch search = {run.id(), {}, false};
+        VisibleWindowSearch search = {run.id(), {}, false, {}};
         ::EnumWindows(match_visible_window, reinterpret_cast<LPARAM>(&search));
         if (search.found && result.window_seen.empty())
             result.window_seen = search.title.empty() ? "(untitled)" : search.title;
+        if (result.window_made.empty()) result.window_made = search.made;
         if (::GetTickCount() - start > timeout_ms) return result; // ended by run's destructor
     }
     result.ended = true;

@@ -60,11 +60,13 @@ ProcessStart process_start(DWORD process);
 // The program started with arguments and nobody at the keyboard, watched
 // until it ends: whether it ended in time, its exit code as the system gives
 // it (all 32 bits of it), and the title of the first of its windows that was
-// visible at any moment (empty when none ever was).
+// visible at any moment (empty when none ever was), and the class of the
+// first of its top-level windows, shown or not, that was there at any moment.
 struct UnattendedResult {
     bool ended = false;
     DWORD exit_code = STILL_ACTIVE;
     std::string window_seen;
+    std::string window_made;
 };
 UnattendedResult run_unattended(const std::string &program, const std::string &arguments,
                                 DWORD timeout_ms = 60000);

@@ -125,6 +125,10 @@ bool succeeded(NTSTATUS status) {
 
 } // namespace
 
+bool LargeSha256::has_instructions() {
+    return has_sha_instructions();
+}
+
 LargeSha256::LargeSha256(Means means)
     : instructions_(means == Means::fastest && has_sha_instructions()) {
     std::memcpy(state_, kInitialState, sizeof state_);

@@ -16,6 +16,9 @@ public:
     enum class Means { fastest, system };
     // "SHA-256 is not available" when none of them has it.
     explicit LargeSha256(Means means = Means::fastest);
+    // Whether the fastest means is the processor's: then nothing here can
+    // fail, and a second thread may take a digest.
+    static bool has_instructions();
     ~LargeSha256();
     LargeSha256(const LargeSha256 &) = delete;
     LargeSha256 &operator=(const LargeSha256 &) = delete;
