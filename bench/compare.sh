@@ -11,11 +11,13 @@
 #     beside NSIS as the median of the ratios of the start-ups taken in
 #     pairs, and as the ratio of the medians;
 #   - memory: peak resident set (VmHWM) and peak anonymous memory (RssAnon)
-#     of the Wine process running each installer, sampled every 20 ms.
+#     of the Wine process running each installer, sampled every 20 ms in
+#     start-ups of their own, after the timed ones.
 # The same for the compressed build (INSTAL_COMPRESS_PAYLOAD) and an NSIS
 # installer compressed solid with LZMA; their size minus the payload takes
 # off our carried streams (NSIS's solid block cannot be told apart).
-# BENCH_RUNS (default 15) start-ups each; BENCH_BUILD_DIR (default
+# BENCH_RUNS (default 15) timed start-ups each, BENCH_MEMORY_RUNS (default
+# 5) sampled for memory; BENCH_BUILD_DIR (default
 # build-bench) and BENCH_COMPRESSED_BUILD_DIR (default build-bench-lzma).
 # Prints a table; not part of the tests.
 set -euo pipefail
@@ -25,6 +27,7 @@ source bench/common.sh
 build=$(realpath -m "${BENCH_BUILD_DIR:-$root/build-bench}")
 compressed=$(realpath -m "${BENCH_COMPRESSED_BUILD_DIR:-$root/build-bench-lzma}")
 runs=${BENCH_RUNS:-15}
+memory_runs=${BENCH_MEMORY_RUNS:-5}
 
 echo "compare: building into $build and $compressed" >&2
 build_setup "$build"
@@ -66,44 +69,60 @@ mkdir -p "$results"
 ours_checks=(87,25,26478e 12,100,ff9326 12,250,ff9326)
 peer_checks=(20,20,808080 11,100,a6a6a6 12,100,6a6a6a 16,150,f5f5f5)
 
-# one_run NAME EXE CAPTION CHECKS...: appends "paint_ms hwm anon file
-# complete_ms".
+# one_run NAME EXE CAPTION CHECKS...: appends "paint_ms complete_ms" of one
+# start-up to $results/NAME.
 one_run() {
   local name=$1 exe=$2 caption=$3
   shift 3
-  watch_memory "^C:.bench.$exe" "$results/memory" &
-  local watcher=$!
-  local out
+  local out paint complete
   out=$(wine 'C:\bench\bench_driver.exe' first-paint "C:\\bench\\$exe" "$caption" 500 "$@" \
         2>/dev/null | tr -d '\r' || true)
-  wait "$watcher"
-  local paint complete
   paint=$(awk '$1 == "first_paint_ms" { print $2 }' <<<"$out")
   complete=$(awk '$1 == "complete_page_ms" { print $2 }' <<<"$out")
-  echo "${paint:-timeout} $(cat "$results/memory") ${complete:-timeout}" >>"$results/$name"
+  echo "${paint:-timeout} ${complete:-timeout}" >>"$results/$name"
 }
 
+# memory_run NAME EXE CAPTION CHECKS...: appends "hwm anon file" of one
+# start-up to $results/NAME-memory.
+memory_run() {
+  local name=$1 exe=$2 caption=$3
+  shift 3
+  memory_of "^C:.bench.$exe" "$results/$name-memory" \
+    wine 'C:\bench\bench_driver.exe' first-paint "C:\\bench\\$exe" "$caption" 500 "$@"
+}
+
+# start_up RUN NAME: one start-up of that installer, timed (one_run) or
+# sampled for memory (memory_run).
+start_up() {
+  case $2 in
+    ours) $1 ours instal.exe "Setup-Corvanta 1.21" "${ours_checks[@]}" ;;
+    peer) $1 peer peer.exe "Corvanta Setup: License Agreement" "${peer_checks[@]}" ;;
+    ours_lzma) $1 ours_lzma instal-lzma.exe "Setup-Corvanta 1.21" "${ours_checks[@]}" ;;
+    peer_lzma) $1 peer_lzma peer-lzma.exe "Corvanta Setup: License Agreement" "${peer_checks[@]}" ;;
+  esac
+}
+# rounds RUN COUNT: COUNT rounds of the four, the order turning.
+rounds() {
+  for i in $(seq "$2"); do
+    echo "compare: $1 $i of $2" >&2
+    if ((i % 2)); then order=(ours peer ours_lzma peer_lzma); else order=(peer_lzma ours_lzma peer ours); fi
+    for name in "${order[@]}"; do start_up "$1" "$name"; done
+  done
+}
 names=(ours peer ours_lzma peer_lzma)
-rm -f "${names[@]/#/$results/}"
-ours() { one_run ours instal.exe "Setup-Corvanta 1.21" "${ours_checks[@]}"; }
-peer() { one_run peer peer.exe "Corvanta Setup: License Agreement" "${peer_checks[@]}"; }
-ours_lzma() { one_run ours_lzma instal-lzma.exe "Setup-Corvanta 1.21" "${ours_checks[@]}"; }
-peer_lzma() { one_run peer_lzma peer-lzma.exe "Corvanta Setup: License Agreement" "${peer_checks[@]}"; }
 # Warms the file cache and Wine's own start-up; not counted.
-ours; peer; ours_lzma; peer_lzma
-rm -f "${names[@]/#/$results/}"
-for i in $(seq "$runs"); do
-  echo "compare: run $i of $runs" >&2
-  if ((i % 2)); then ours; peer; ours_lzma; peer_lzma; else peer_lzma; ours_lzma; peer; ours; fi
-done
+for name in "${names[@]}"; do start_up one_run "$name"; done
+rm -f "${names[@]/#/$results/}" "$results"/*-memory
+rounds one_run "$runs"
+rounds memory_run "$memory_runs"
 
 column_stats() { awk -v c="$1" '$1 != "timeout" && $c != "timeout" { print $c }' "$results/$2" | stats; }
 timeouts() { awk '$1 == "timeout"' "$results/$1" | wc -l; }
 read -r o_med o_min o_max o_q1 o_q3 < <(column_stats 1 ours)
 read -r p_med p_min p_max p_q1 p_q3 < <(column_stats 1 peer)
-o_hwm=$(column_stats 2 ours | cut -d' ' -f1); p_hwm=$(column_stats 2 peer | cut -d' ' -f1)
-o_anon=$(column_stats 3 ours | cut -d' ' -f1); p_anon=$(column_stats 3 peer | cut -d' ' -f1)
-o_file=$(column_stats 4 ours | cut -d' ' -f1); p_file=$(column_stats 4 peer | cut -d' ' -f1)
+o_hwm=$(column_stats 1 ours-memory | cut -d' ' -f1); p_hwm=$(column_stats 1 peer-memory | cut -d' ' -f1)
+o_anon=$(column_stats 2 ours-memory | cut -d' ' -f1); p_anon=$(column_stats 2 peer-memory | cut -d' ' -f1)
+o_file=$(column_stats 3 ours-memory | cut -d' ' -f1); p_file=$(column_stats 3 peer-memory | cut -d' ' -f1)
 
 row() { printf '%-40s %18s %18s\n' "$@"; }
 echo
@@ -124,7 +143,7 @@ row "peak RssFile, KiB: median" "$o_file" "$p_file"
 build_row() { # NAME SIZE PAYLOAD_BYTES RESULTS
   local paint memory
   read -r med min max _ < <(column_stats 1 "$4")
-  memory="$(column_stats 2 "$4" | cut -d' ' -f1) / $(column_stats 3 "$4" | cut -d' ' -f1)"
+  memory="$(column_stats 1 "$4-memory" | cut -d' ' -f1) / $(column_stats 2 "$4-memory" | cut -d' ' -f1)"
   printf '%-18s %10s %12s %22s %20s\n' "$1" "$2" "$3" "$med ($min / $max)" "$memory"
 }
 echo
@@ -153,9 +172,9 @@ printf '%-30s %16s %16s %16s %16s\n' "" "first page, ms" "complete page, ms" \
 ratios_row() { # NAME OURS PEER
   printf '%-30s %16s %16s %16s %16s\n' "$1" \
     "$(column_stats 1 "$2" | cut -d' ' -f1) / $(column_stats 1 "$3" | cut -d' ' -f1)" \
-    "$(column_stats 5 "$2" | cut -d' ' -f1) / $(column_stats 5 "$3" | cut -d' ' -f1)" \
+    "$(column_stats 2 "$2" | cut -d' ' -f1) / $(column_stats 2 "$3" | cut -d' ' -f1)" \
     "$(pair_ratio "$2" "$3" 1) ($(median_ratio "$2" "$3" 1))" \
-    "$(pair_ratio "$2" "$3" 5) ($(median_ratio "$2" "$3" 5))"
+    "$(pair_ratio "$2" "$3" 2) ($(median_ratio "$2" "$3" 2))"
 }
 ratios_row "instal.exe / NSIS (stored)" ours peer
 ratios_row "compressed / NSIS solid LZMA" ours_lzma peer_lzma

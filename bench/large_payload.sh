@@ -10,8 +10,9 @@
 # The same payload in the compressed build (INSTAL_COMPRESS_PAYLOAD) beside
 # an NSIS installer of it compressed solid with LZMA: unattended install
 # time and peak memory, and the compressed build's first paint.
-# BENCH_RUNS installs of each build (default 3), BENCH_PAINT_RUNS rounds of
-# start-ups (default 9); BENCH_BUILD_DIR (default build-bench),
+# BENCH_RUNS timed installs of each build (default 3), BENCH_MEMORY_RUNS
+# more sampled for memory (default 3), BENCH_PAINT_RUNS rounds of start-ups
+# (default 9); BENCH_BUILD_DIR (default build-bench),
 # BENCH_LARGE_BUILD_DIR (default build-bench-64m) and
 # BENCH_LARGE_COMPRESSED_BUILD_DIR (default build-bench-64m-lzma).
 # Prints a table; not part of the tests.
@@ -24,6 +25,7 @@ large=$(realpath -m "${BENCH_LARGE_BUILD_DIR:-$root/build-bench-64m}")
 large_lzma=$(realpath -m "${BENCH_LARGE_COMPRESSED_BUILD_DIR:-$root/build-bench-64m-lzma}")
 runs=${BENCH_RUNS:-3}
 paint_runs=${BENCH_PAINT_RUNS:-9}
+memory_runs=${BENCH_MEMORY_RUNS:-3}
 pauses_ms=3100
 
 echo "large_payload: building into $build and $large" >&2
@@ -66,7 +68,7 @@ rm -f "$results/normal" "$results/large" "$results/cp-payload" "$results/cp-setu
   "$results/paint-normal" "$results/paint-large" "$results/paint-ratio" \
   "$results/quiet-normal" "$results/quiet-large" "$results/quiet-nsis" \
   "$results/paint-large-lzma" "$results/paint-ratio-lzma" "$results/quiet-large-lzma" \
-  "$results/quiet-nsis-lzma"
+  "$results/quiet-nsis-lzma" "$results"/*-memory
 
 # first_paint NAME: ms to the first painted page (as bench/compare.sh takes it).
 first_paint() {
@@ -75,36 +77,53 @@ first_paint() {
     tr -d '\r' | awk '$1 == "first_paint_ms" { print $2 }'
 }
 
-# quiet_install NAME EXE [RESULTS]: appends "ms hwm anon file" of an
-# unattended install (/S), process start to end, into an empty Program
-# Files\Tolmera, to $results/quiet-RESULTS (default NAME).
-quiet_install() {
+# empty_install_folder: no Program Files\Tolmera, and nothing of the run
+# before still to be written: the deletion and the writes of one install
+# must not be paid for by the next (without the sync, the same 64 MiB
+# install took from 270 to 580 ms, depending on what ran before it).
+empty_install_folder() {
   rm -rf "$drive_c/Program Files/Tolmera"
-  watch_memory "^C:.bench.$1.${2//./\\.}" "$results/memory" &
-  local watcher=$!
-  local out
-  out=$(wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S 2>/dev/null |
-        tr -d '\r' || true)
-  wait "$watcher"
-  local ms
-  ms=$(awk '$1 == "unattended_ms" { print $2 }' <<<"$out")
-  grep -qx 'exit_code 0' <<<"$out" || ms=
-  echo "${ms:-timeout} $(cat "$results/memory")" >>"$results/quiet-${3:-$1}"
+  sync
 }
 
-# one_install NAME: appends "install_ms hwm anon file" to $results/NAME.
+# quiet_install NAME EXE [RESULTS]: appends the ms of an unattended install
+# (/S), process start to end, into an empty Program Files\Tolmera, to
+# $results/quiet-RESULTS (default NAME).
+quiet_install() {
+  empty_install_folder
+  local out ms
+  out=$(wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S 2>/dev/null |
+        tr -d '\r' || true)
+  ms=$(awk '$1 == "unattended_ms" { print $2 }' <<<"$out")
+  grep -qx 'exit_code 0' <<<"$out" || ms=
+  echo "${ms:-timeout}" >>"$results/quiet-${3:-$1}"
+}
+
+# quiet_memory NAME EXE [RESULTS]: the same install, sampled for memory
+# ("hwm anon file" to $results/quiet-RESULTS-memory).
+quiet_memory() {
+  empty_install_folder
+  memory_of "^C:.bench.$1.${2//./\\.}" "$results/quiet-${3:-$1}-memory" \
+    wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S
+}
+
+# one_install NAME: appends the install's ms, last Next to "Finish", to
+# $results/NAME.
 one_install() {
-  local name=$1
-  rm -rf "$drive_c/Program Files/Tolmera"
-  watch_memory "^C:.bench.$name.instal\.exe" "$results/memory" &
-  local watcher=$!
-  local out
-  out=$(wine 'C:\bench\bench_driver.exe' install "C:\\bench\\$name\\instal.exe" \
+  empty_install_folder
+  local out ms
+  out=$(wine 'C:\bench\bench_driver.exe' install "C:\\bench\\$1\\instal.exe" \
         "Setup-Corvanta 1.21" 2>/dev/null | tr -d '\r' || true)
-  wait "$watcher"
-  local ms
   ms=$(awk '$1 == "install_ms" { print $2 }' <<<"$out")
-  echo "${ms:-timeout} $(cat "$results/memory")" >>"$results/$name"
+  echo "${ms:-timeout}" >>"$results/$1"
+}
+
+# install_memory NAME: the same install, sampled for memory
+# ("hwm anon file" to $results/NAME-memory).
+install_memory() {
+  empty_install_folder
+  memory_of "^C:.bench.$1.instal\\.exe" "$results/$1-memory" \
+    wine 'C:\bench\bench_driver.exe' install "C:\\bench\\$1\\instal.exe" "Setup-Corvanta 1.21"
 }
 
 # time_cp FROM NAME: ms for cp of FROM into the prefix's drive C.
@@ -132,6 +151,13 @@ for i in $(seq "$runs"); do
   quiet_install nsis peer-64m.exe
   quiet_install large-lzma instal.exe
   quiet_install nsis peer-64m-lzma.exe nsis-lzma
+done
+for i in $(seq "$memory_runs"); do
+  echo "large_payload: memory run $i of $memory_runs" >&2
+  install_memory normal
+  install_memory large
+  quiet_memory large-lzma instal.exe
+  quiet_memory nsis peer-64m-lzma.exe nsis-lzma
 done
 rm -rf "$drive_c/Program Files/Tolmera"
 
@@ -161,9 +187,9 @@ row "Tolmera.exe, bytes" "$(file_size "$build/payload/app/Tolmera.exe")" "$size"
 row "instal.exe, bytes" "$(file_size "$build/instal.exe")" "$(file_size "$large/instal.exe")"
 row "install, last Next to Finish, ms (median)" "$n_ms" "$l_ms"
 row "  minus the fixed pauses (3,100 ms)" "$n_work" "$l_work"
-row "peak RSS VmHWM, KiB (median)" "$(median 2 normal)" "$(median 2 large)"
-row "peak RssAnon, KiB (median)" "$(median 3 normal)" "$(median 3 large)"
-row "peak RssFile, KiB (median)" "$(median 4 normal)" "$(median 4 large)"
+row "peak RSS VmHWM, KiB (median)" "$(median 1 normal-memory)" "$(median 1 large-memory)"
+row "peak RssAnon, KiB (median)" "$(median 2 normal-memory)" "$(median 2 large-memory)"
+row "peak RssFile, KiB (median)" "$(median 3 normal-memory)" "$(median 3 large-memory)"
 row "unattended install (/S), start to end, ms" "$(median 1 quiet-normal)" "$(median 1 quiet-large)"
 row "  NSIS, the same 64 MiB stored (/S)" "" "$(median 1 quiet-nsis)"
 row "first page painted, ms (median)" "$(median 1 paint-normal)" "$(median 1 paint-large)"
@@ -176,9 +202,9 @@ row "" "compressed build" "NSIS solid LZMA"
 row "instal.exe, bytes" "$(file_size "$large_lzma/instal.exe")" \
   "$(file_size "$large/peer/peer-64m-lzma.exe")"
 row "unattended install (/S), ms" "$(median 1 quiet-large-lzma)" "$(median 1 quiet-nsis-lzma)"
-row "peak RSS VmHWM, KiB" "$(median 2 quiet-large-lzma)" "$(median 2 quiet-nsis-lzma)"
-row "peak RssAnon, KiB" "$(median 3 quiet-large-lzma)" "$(median 3 quiet-nsis-lzma)"
-row "peak RssFile, KiB" "$(median 4 quiet-large-lzma)" "$(median 4 quiet-nsis-lzma)"
+row "peak RSS VmHWM, KiB" "$(median 1 quiet-large-lzma-memory)" "$(median 1 quiet-nsis-lzma-memory)"
+row "peak RssAnon, KiB" "$(median 2 quiet-large-lzma-memory)" "$(median 2 quiet-nsis-lzma-memory)"
+row "peak RssFile, KiB" "$(median 3 quiet-large-lzma-memory)" "$(median 3 quiet-nsis-lzma-memory)"
 row "first page painted, ms (median)" "$(median 1 paint-large-lzma)" ""
 row "  compressed / normal, median of $paint_runs" "$(median_ratio paint-ratio-lzma)" ""
 echo
