@@ -21,14 +21,24 @@ Control::Control(Form &form, const ControlDescription &description)
     if (description.font) font_.reset(form.create_font(*description.font));
     if (description.kind == ControlKind::Memo && description.background != kNoBackground)
         brush_.reset(::CreateSolidBrush(description.background));
+    // The first page needs nothing of a control hidden at first: it is made
+    // when first shown, or with the rest of the start-up.
+    if (description.visible)
+        make();
+    else
+        waiting_ = true;
+}
+
+void Control::make() {
+    waiting_ = false;
     const HINSTANCE instance = Application::get().instance();
-    switch (description.kind) {
+    switch (description_.kind) {
     case ControlKind::JpegPicture: {
         const auto jpeg = platform::find_own_resource(instance, L"JPEG", text_.c_str());
         // At another resolution the picture is stretched as the whole
         // window is; the control still cuts it where the design does.
         Bitmap picture = decode_jpeg(jpeg.bytes.data, jpeg.bytes.size);
-        const int width = form.scale(picture.width), height = form.scale(picture.height);
+        const int width = form_.scale(picture.width), height = form_.scale(picture.height);
         bitmap_ = scale_bitmap(std::move(picture), width, height);
         STARTUP_PROBE("banner decoded");
         break;
@@ -46,7 +56,10 @@ Control::Control(Form &form, const ControlDescription &description)
     case ControlKind::Bevel:
         break;
     case ControlKind::ProgressBar:
-        if (common_controls_loaded()) create_window();
+        if (common_controls_loaded())
+            create_window();
+        else
+            waiting_ = true;
         break;
     default:
         create_window();
@@ -106,12 +119,12 @@ void Control::create_window() {
     if (description_.kind == ControlKind::ProgressBar) {
         ::SendMessageW(handle(), PBM_SETRANGE32, 0, 100);
         ::SendMessageW(handle(), PBM_SETSTEP, 10, 0);
-        ::SendMessageW(handle(), PBM_SETPOS, 0, 0);
+        ::SendMessageW(handle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
     }
 }
 
 void Control::create_waiting_window() {
-    if (!windowed() && description_.kind == ControlKind::ProgressBar) create_window();
+    if (waiting_) make();
 }
 
 void Control::invalidate() const {
@@ -152,6 +165,7 @@ void Control::set_top(int design_top) {
 void Control::set_visible(bool visible) {
     if (visible_ == visible) return;
     visible_ = visible;
+    if (visible && waiting_) form_.create_waiting_windows();
     if (windowed())
         ::ShowWindow(handle(), visible ? SW_SHOWNA : SW_HIDE);
     else

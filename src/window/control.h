@@ -47,8 +47,8 @@ public:
     void set_focus();
     void click();
 
-    // A control of the common controls' classes made before they were
-    // loaded gets its window here.
+    // A control hidden at first, or of the common controls' classes made
+    // before they were loaded, gets its window (or its icon) here.
     void create_waiting_window();
 
     void paint(HDC dc) const;
@@ -56,6 +56,7 @@ public:
     COLORREF text_colour() const;
 
 private:
+    void make();
     void create_window();
     int icon_size() const;
     HFONT font() const;
@@ -69,9 +70,10 @@ private:
     RECT bounds_;
     bool visible_;
     bool enabled_;
+    bool waiting_ = false; // not made yet: see create_waiting_window
     bool checked_ = false; // radio buttons without a window
     int position_ = 0;     // a progress bar without a window
-    platform::Text text_;  // painted controls and static texts only
+    platform::Text text_;  // painted controls, static texts and controls not made yet
     platform::UniqueWindow window_;
     platform::GdiObject font_;
     platform::GdiObject brush_;

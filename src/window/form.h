@@ -49,8 +49,9 @@ public:
     COLORREF colour() const { return description_.colour; }
     HBRUSH brush() const { return static_cast<HBRUSH>(brush_.get()); }
     HWND focused_control() const { return focus_; }
-    // Makes the windows of controls whose classes were not loaded when the
-    // form was created (the common controls), in their place in the order.
+    // Makes the controls hidden at first, and the windows of controls whose
+    // classes were not loaded when the form was created (the common
+    // controls), in their place in the order.
     void create_waiting_windows();
     void focus(Control &control);
     void invalidate(const RECT &area) const;

@@ -29,30 +29,6 @@ bool ends_with(const std::string &text, const std::string &end) {
 }
 const char kDefaultPathText[] = "C:\\Program Files\\Tolmera";
 
-// How many pixels of the size x size square at (left, top) of shown differ
-// from the icon resource name of this program (as the system makes it)
-// drawn on the window's colour.
-int pixels_unlike_icon(const Capture &shown, int left, int top, const char *name, int size) {
-    const platform::UniqueIcon icon(static_cast<HICON>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    const platform::GdiObject canvas(::CreateCompatibleBitmap(screen, size, size));
-    const HGDIOBJ previous = ::SelectObject(memory, canvas.get());
-    const platform::GdiObject grey(::CreateSolidBrush(RGB(221, 221, 221)));
-    const RECT all = {0, 0, size, size};
-    ::FillRect(memory, &all, static_cast<HBRUSH>(grey.get()));
-    ::DrawIconEx(memory, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
-    int differing = icon ? 0 : size * size;
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            differing += ::GetPixel(memory, x, y) != shown.at(left + x, top + y);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    return differing;
-}
-
 class Install : public ::testing::Test {
 protected:
     void SetUp() override { remove_product(directory); }

@@ -1,6 +1,7 @@
 // The real setup program, started as its own process and driven from
 // outside: where it opens for what the registry records, a record it cannot
 // read, and leaving through the cancel dialog.
+#include "support/capture.h"
 #include "support/environment.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
@@ -76,6 +77,10 @@ TEST_F(StartUp, FromTheRecordedDirectoryInAnotherLetterCaseOffersRemoval) {
     ASSERT_TRUE(setup.has_window());
     EXPECT_TRUE(is_checked(setup.control("rb2")));
     EXPECT_FALSE(is_shown(setup.control("Memo1")));
+    // Hidden until the choice page, its icons are drawn on the first page shown.
+    const Capture shown = capture_window(setup.window());
+    EXPECT_EQ(0, pixels_unlike_icon(shown, 24, 80, "#102", 32) +
+                     pixels_unlike_icon(shown, 24, 248, "#103", 32));
     close_and_expect_no_script(setup, directory);
 }
 

@@ -1,4 +1,5 @@
 #include "capture.h"
+#include "platform/owners.h"
 #include <fstream>
 
 namespace testing_support {
@@ -65,6 +66,27 @@ bool Capture::save_bmp(const std::string &path) const {
         out.write(reinterpret_cast<const char *>(row.data()), stride);
     }
     return static_cast<bool>(out);
+}
+
+int pixels_unlike_icon(const Capture &shown, int left, int top, const char *name, int size) {
+    const platform::UniqueIcon icon(static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    const platform::GdiObject canvas(::CreateCompatibleBitmap(screen, size, size));
+    const HGDIOBJ previous = ::SelectObject(memory, canvas.get());
+    const platform::GdiObject grey(::CreateSolidBrush(RGB(221, 221, 221)));
+    const RECT all = {0, 0, size, size};
+    ::FillRect(memory, &all, static_cast<HBRUSH>(grey.get()));
+    ::DrawIconEx(memory, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    int differing = icon ? 0 : size * size;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            differing += ::GetPixel(memory, x, y) != shown.at(left + x, top + y);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return differing;
 }
 
 } // namespace testing_support

@@ -18,4 +18,9 @@ struct Capture {
 // The client area (or, with whole_window, the outer rectangle) from the screen.
 Capture capture_window(HWND window, bool whole_window = false);
 
+// How many pixels of the size x size square at (left, top) of shown differ
+// from the icon resource name of this program (as the system makes it)
+// drawn on the window's colour.
+int pixels_unlike_icon(const Capture &shown, int left, int top, const char *name, int size);
+
 } // namespace testing_support

@@ -23,6 +23,7 @@ protected:
         ui::Application::get().clear_termination();
         main_ = std::make_unique<TForm1>();
         ui::Application::get().set_main_form(main_.get());
+        main_->create_waiting_windows(); // as once the first page shows
         dialog_ = std::make_unique<TForm2>();
     }
     void close_forms() {
