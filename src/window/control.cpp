@@ -229,7 +229,7 @@ void Control::set_position(int position) {
 }
 
 int Control::position() const {
-    if (!form_.windowed()) return position_;
+    if (!windowed()) return position_;
     return static_cast<int>(::SendMessageW(handle(), PBM_GETPOS, 0, 0));
 }
 
