@@ -86,14 +86,20 @@ empty_install_folder() {
   sync
 }
 
+# unattended NAME EXE: the driver's unattended install (/S) of bench\NAME\EXE.
+unattended() { wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S; }
+# wizard_install NAME: the driver's install through the wizard of bench\NAME.
+wizard_install() {
+  wine 'C:\bench\bench_driver.exe' install "C:\\bench\\$1\\instal.exe" "Setup-Corvanta 1.21"
+}
+
 # quiet_install NAME EXE [RESULTS]: appends the ms of an unattended install
 # (/S), process start to end, into an empty Program Files\Tolmera, to
 # $results/quiet-RESULTS (default NAME).
 quiet_install() {
   empty_install_folder
   local out ms
-  out=$(wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S 2>/dev/null |
-        tr -d '\r' || true)
+  out=$(unattended "$1" "$2" 2>/dev/null | tr -d '\r' || true)
   ms=$(awk '$1 == "unattended_ms" { print $2 }' <<<"$out")
   grep -qx 'exit_code 0' <<<"$out" || ms=
   echo "${ms:-timeout}" >>"$results/quiet-${3:-$1}"
@@ -104,7 +110,7 @@ quiet_install() {
 quiet_memory() {
   empty_install_folder
   memory_of "^C:.bench.$1.${2//./\\.}" "$results/quiet-${3:-$1}-memory" \
-    wine 'C:\bench\bench_driver.exe' unattended "C:\\bench\\$1\\$2" /S
+    unattended "$1" "$2"
 }
 
 # one_install NAME: appends the install's ms, last Next to "Finish", to
@@ -112,8 +118,7 @@ quiet_memory() {
 one_install() {
   empty_install_folder
   local out ms
-  out=$(wine 'C:\bench\bench_driver.exe' install "C:\\bench\\$1\\instal.exe" \
-        "Setup-Corvanta 1.21" 2>/dev/null | tr -d '\r' || true)
+  out=$(wizard_install "$1" 2>/dev/null | tr -d '\r' || true)
   ms=$(awk '$1 == "install_ms" { print $2 }' <<<"$out")
   echo "${ms:-timeout}" >>"$results/$1"
 }
@@ -123,7 +128,7 @@ one_install() {
 install_memory() {
   empty_install_folder
   memory_of "^C:.bench.$1.instal\\.exe" "$results/$1-memory" \
-    wine 'C:\bench\bench_driver.exe' install "C:\\bench\\$1\\instal.exe" "Setup-Corvanta 1.21"
+    wizard_install "$1"
 }
 
 # time_cp FROM NAME: ms for cp of FROM into the prefix's drive C.
