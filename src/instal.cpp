@@ -141,7 +141,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The wizard loads the common controls once the first page shows; a run
     // without windows has no progress bar and needs none of them.
     platform::LoadedModule common_controls;
-    const platform::ComApartment com; // shortcuts need it on this thread
+    const platform::ComApartment com(!command.unattended); // shortcuts need it
     STARTUP_PROBE("CoInitialize");
     int exit_code = kExitDone;
     bool failed = false;

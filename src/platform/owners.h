@@ -174,10 +174,15 @@ private:
     T *p_ = nullptr;
 };
 
-// The thread's COM apartment, for as long as the owner lives.
+// The thread's COM apartment, for as long as the owner lives: single-threaded
+// for a thread with windows, whose messages carry the apartment's calls;
+// the multithreaded one for a thread without any, which never reads
+// messages (nor makes the hidden window a single-threaded one needs).
 class ComApartment {
 public:
-    ComApartment() : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
+    explicit ComApartment(bool has_windows)
+        : initialised_(SUCCEEDED(::CoInitializeEx(
+              nullptr, has_windows ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED))) {}
     ComApartment(const ComApartment &) = delete;
     ComApartment &operator=(const ComApartment &) = delete;
     ~ComApartment() {

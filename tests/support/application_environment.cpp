@@ -11,7 +11,7 @@ namespace {
 class ApplicationEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        com_ = std::make_unique<platform::ComApartment>();
+        com_ = std::make_unique<platform::ComApartment>(true);
         common_controls_ = ui::load_common_controls(ICC_PROGRESS_CLASS);
         ui::Application::get().initialize(::GetModuleHandleA(nullptr));
     }

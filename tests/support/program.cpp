@@ -121,6 +121,9 @@ UnattendedResult run_unattended(const std::string &program, const std::string &a
     while (!run.wait_for_exit(5)) {
         VisibleWindowSearch search = {run.id(), {}, false, {}};
         ::EnumWindows(match_visible_window, reinterpret_cast<LPARAM>(&search));
+        for (HWND hidden = nullptr;
+             (hidden = ::FindWindowExA(HWND_MESSAGE, hidden, nullptr, nullptr)) != nullptr;)
+            match_visible_window(hidden, reinterpret_cast<LPARAM>(&search)); // message-only
         if (search.found && result.window_seen.empty())
             result.window_seen = search.title.empty() ? "(untitled)" : search.title;
         if (result.window_made.empty()) result.window_made = search.made;

@@ -61,7 +61,8 @@ ProcessStart process_start(DWORD process);
 // until it ends: whether it ended in time, its exit code as the system gives
 // it (all 32 bits of it), and the title of the first of its windows that was
 // visible at any moment (empty when none ever was), and the class of the
-// first of its top-level windows, shown or not, that was there at any moment.
+// first of its windows, shown or not, top-level or message-only, that was
+// there at any moment.
 struct UnattendedResult {
     bool ended = false;
     DWORD exit_code = STILL_ACTIVE;
