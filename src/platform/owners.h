@@ -181,8 +181,8 @@ private:
 class ComApartment {
 public:
     explicit ComApartment(bool has_windows)
-        : initialised_(SUCCEEDED(::CoInitializeEx(
-              nullptr, has_windows ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED))) {}
+        : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, has_windows ? COINIT_APARTMENTTHREADED
+                                                                       : COINIT_MULTITHREADED))) {}
     ComApartment(const ComApartment &) = delete;
     ComApartment &operator=(const ComApartment &) = delete;
     ~ComApartment() {
