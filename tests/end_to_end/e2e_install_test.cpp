@@ -99,7 +99,7 @@ TEST_F(Install, FreshInstallIntoTheDefaultDirectory) {
     EXPECT_EQ(kDefaultPathText, text_of(setup.control("Edit1")));
     // The folder icon's image that the system chooses for 32 pixels, also
     // where the program carries the icon file packed (a compressed build).
-    EXPECT_EQ(0, pixels_unlike_icon(capture_window(setup.window()), 40, 96, "#101", 32))
+    EXPECT_EQ(0, pixels_unlike_icon(setup.window(), 40, 96, "#101", 32))
         << "folder icon pixels unlike the icon resource's";
     setup.next(); // the wizard's own default path
     ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();

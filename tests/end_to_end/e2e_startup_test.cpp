@@ -78,9 +78,8 @@ TEST_F(StartUp, FromTheRecordedDirectoryInAnotherLetterCaseOffersRemoval) {
     EXPECT_TRUE(is_checked(setup.control("rb2")));
     EXPECT_FALSE(is_shown(setup.control("Memo1")));
     // Hidden until the choice page, its icons are drawn on the first page shown.
-    const Capture shown = capture_window(setup.window());
-    EXPECT_EQ(0, pixels_unlike_icon(shown, 24, 80, "#102", 32) +
-                     pixels_unlike_icon(shown, 24, 248, "#103", 32));
+    EXPECT_EQ(0, pixels_unlike_icon(setup.window(), 24, 80, "#102", 32) +
+                     pixels_unlike_icon(setup.window(), 24, 248, "#103", 32));
     close_and_expect_no_script(setup, directory);
 }
 

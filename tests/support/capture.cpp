@@ -1,5 +1,6 @@
 #include "capture.h"
 #include "platform/owners.h"
+#include "program.h"
 #include <fstream>
 
 namespace testing_support {
@@ -68,7 +69,8 @@ bool Capture::save_bmp(const std::string &path) const {
     return static_cast<bool>(out);
 }
 
-int pixels_unlike_icon(const Capture &shown, int left, int top, const char *name, int size) {
+namespace {
+int unlike_icon(const Capture &shown, int left, int top, const char *name, int size) {
     const platform::UniqueIcon icon(static_cast<HICON>(
         ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     HDC screen = ::GetDC(nullptr);
@@ -86,6 +88,19 @@ int pixels_unlike_icon(const Capture &shown, int left, int top, const char *name
     ::SelectObject(memory, previous);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
+    return differing;
+}
+} // namespace
+
+int pixels_unlike_icon(HWND window, int left, int top, const char *name, int size,
+                       DWORD timeout_ms) {
+    int differing = 0;
+    wait_until(
+        [&] {
+            differing = unlike_icon(capture_window(window), left, top, name, size);
+            return differing == 0;
+        },
+        timeout_ms);
     return differing;
 }
 

@@ -18,9 +18,12 @@ struct Capture {
 // The client area (or, with whole_window, the outer rectangle) from the screen.
 Capture capture_window(HWND window, bool whole_window = false);
 
-// How many pixels of the size x size square at (left, top) of shown differ
-// from the icon resource name of this program (as the system makes it)
-// drawn on the window's colour.
-int pixels_unlike_icon(const Capture &shown, int left, int top, const char *name, int size);
+// How many pixels of the size x size square at (left, top) of window, as
+// the screen shows it, differ from the icon resource name of this program (as
+// the system makes it) drawn on the window's colour. Taken again until none
+// differ or timeout_ms has passed: another process's window reaches the
+// screen a moment after it has painted.
+int pixels_unlike_icon(HWND window, int left, int top, const char *name, int size,
+                       DWORD timeout_ms = 3000);
 
 } // namespace testing_support
