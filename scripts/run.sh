@@ -18,12 +18,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=$(realpath -m "${INSTAL_BUILD_DIR:-$root/build}")
 
-bash scripts/setup.sh
-cmake --preset mingw -B "$build" >/dev/null
-# Only what this command runs; the tests are scripts/test.sh's business.
-targets=(instal)
-[ -n "${DISPLAY:-}" ] || targets+=(walkthrough)
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
+# Done before the emulator's namespace, if any: it runs this script again.
+if [ -z "${INSTAL_WINE_NAMESPACE:-}" ]; then
+  bash scripts/setup.sh
+  cmake --preset mingw -B "$build" >/dev/null
+  # Only what this command runs; the tests are scripts/test.sh's business.
+  targets=(instal)
+  [ -n "${DISPLAY:-}" ] || targets+=(walkthrough)
+  cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
+fi
 
 # The prefix's HOME is a scratch folder, so the X authority file must be
 # named before wine-env.sh replaces HOME.
@@ -32,6 +35,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority"
 fi
 
 source scripts/wine-env.sh
+wine_env_choose "$0" "$@"
 trap wine_env_stop EXIT
 
 if [ -n "${DISPLAY:-}" ]; then

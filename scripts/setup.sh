@@ -64,3 +64,8 @@ for entry in "${sources[@]}"; do
   # shellcheck disable=SC2086
   have_source $entry || fetch_source $entry
 done
+
+# Where this machine runs no 32-bit code, Wine runs under an emulator.
+source "$root/scripts/emulator.sh"
+if emulator_wanted; then emulator_fetch; fi
+echo "setup: $(emulator_way)"

@@ -3,6 +3,24 @@
 # Usage: wine_env_start BUILD_DIR NAME   (NAME: a folder under BUILD_DIR)
 # WINE_ENV_ARCH=win64 makes the prefix a 64-bit Windows instead, on which
 # the 32-bit programs run as they do on 64-bit Windows.
+# Where no 32-bit code runs (or INSTAL_WINE_EMULATED=1), the commands that
+# start Wine call wine_env_choose first: they then run again under qemu-i386
+# (scripts/emulator.sh), and so does every Wine command below them.
+
+source "$(dirname "${BASH_SOURCE[0]}")/emulator.sh"
+
+# wine_env_choose SCRIPT [ARGS...]: says in one line which way Wine runs;
+# where it must be emulated, runs SCRIPT again in the emulator's namespace
+# (INSTAL_WINE_NAMESPACE set there) and exits with its status.
+wine_env_choose() {
+  [ -z "${INSTAL_WINE_NAMESPACE:-}" ] || return 0
+  echo "wine-env: $(emulator_way)"
+  if emulator_wanted; then
+    local status=0
+    emulator_enter bash "$@" || status=$?
+    exit "$status"
+  fi
+}
 
 wine_env_start() {
   local build=$1 name=$2
