@@ -1,6 +1,14 @@
 # Shared by the benchmark scripts: builds, the driver, memory sampling and
 # statistics. Sourced; expects $root (the source tree).
 
+# A figure taken through the emulator measures qemu, not the program:
+# where Wine would run emulated, no benchmark runs.
+source "$root/scripts/emulator.sh"
+if emulator_wanted; then
+  echo "bench: refused: $(emulator_way); an emulated figure is not a figure" >&2
+  exit 1
+fi
+
 # build_setup DIR [CMAKE_ARGS...]: the setup program, without the tests.
 build_setup() {
   local dir=$1

@@ -7,7 +7,7 @@
 # It is registered for i386 programs in the binfmt_misc of a private user
 # namespace, so the machine's own registrations stay untouched too.
 #   emulator_wanted      true where Wine must be emulated (or INSTAL_WINE_EMULATED=1)
-#   emulator_fetch       puts qemu-i386 into .deps/qemu (setup.sh)
+#   emulator_fetch       puts qemu-i386 into .deps/qemu (setup.sh, on any machine)
 #   emulator_enter CMD   runs CMD in the namespace, qemu-i386 registered there
 #   emulator_way         one line: which way Wine runs
 
@@ -42,7 +42,9 @@ emulator_way() {
   if [ -n "${INSTAL_WINE_NAMESPACE:-}" ] || emulator_wanted; then
     local why="no 32-bit code runs on this machine"
     [ "${INSTAL_WINE_EMULATED:-}" != 1 ] || why="INSTAL_WINE_EMULATED=1"
-    echo "Wine's 32-bit processes run under $("$EMULATOR_PROGRAM" --version | head -n 1) ($why)"
+    local version=qemu-i386
+    [ ! -x "$EMULATOR_PROGRAM" ] || version=$("$EMULATOR_PROGRAM" --version | head -n 1)
+    echo "Wine's 32-bit processes run under $version ($why)"
   else
     echo "Wine runs natively: this machine runs 32-bit code"
   fi

@@ -5,6 +5,8 @@
 #   deb-src    setup's deb-src entries follow the machine's deb entries
 #   winget     the build's winget manifest states the program's switches,
 #              exit codes, listing and digest
+#   emulator   with INSTAL_WINE_EMULATED=1, Wine runs under qemu-i386 and a
+#              32-bit program's exit code comes back whole through cmd
 set -euo pipefail
 group=$1 source_dir=$2 build=$(realpath -m "$3")
 failures=0
@@ -270,8 +272,57 @@ VALUES
   rm -rf "$settings" "$out"
 }
 
+# --- emulator ----------------------------------------------------------------
+
+# Chooses the way, then prints what the checks see, one a line.
+emulated_probe() {
+  source "$source_dir/scripts/wine-env.sh"
+  wine_env_choose "$0" emulated-probe "$source_dir" "$build"
+  trap wine_env_stop EXIT
+  # Not the caller's namespace, whose own binfmt_misc might run i386 already.
+  [ "$(readlink /proc/self/ns/user)" = "$caller_namespace" ] || echo "i386 handler: own"
+  emulator_runs_32bit && echo "i386 runs"
+  WINE_ENV_OWN_X=1 wine_env_start "$build" scripts-test-emulated
+  # With no installation recorded beside it, setup's removal ends with 1605.
+  printf '@"%s" /S /UNINSTALL\r\n@echo exit %%errorlevel%%\r\n' \
+    "$(winepath -w "$build/instal.exe")" >"$WINEPREFIX/drive_c/probe.bat"
+  # (wine's own status is that code cut to a byte)
+  { wine cmd /c 'C:\probe.bat' </dev/null 2>/dev/null || true; } | tr -d '\r'
+  # The prefix's own Wine services, as the kernel runs them (Wine starts
+  # them beside the first program, and may still be at it).
+  local pid found=""
+  for _ in $(seq 100); do
+    for pid in $(pgrep -f 'services.exe'); do
+      if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -x "WINEPREFIX=$WINEPREFIX" >/dev/null; then
+        found=$(basename "$(readlink "/proc/$pid/exe")")
+      fi
+    done
+    [ -z "$found" ] || break
+    sleep 0.2
+  done
+  echo "services: $found"
+  wine_env_stop
+}
+
+emulator_case() {
+  local seen
+  # As from a machine that runs 32-bit code: the choice is made afresh.
+  seen=$(env -u INSTAL_WINE_NAMESPACE INSTAL_WINE_EMULATED=1 \
+    caller_namespace="$(readlink /proc/self/ns/user)" bash "$0" emulated-probe "$source_dir" "$build" 2>&1 |
+    grep -E '^(wine-env: |i386 |exit |services: )' | sed 's/qemu-i386 version .* (/qemu-i386 (/' || true)
+  expect_same "what the emulated way shows" "wine-env: Wine's 32-bit processes run under qemu-i386 (INSTAL_WINE_EMULATED=1)
+i386 handler: own
+i386 runs
+exit 1605
+services: qemu-i386" "$seen"
+  rm -rf "$build/scripts-test-emulated"
+  rmdir "$build/small-drive-scripts-test-emulated" 2>/dev/null || true
+}
+
 case $group in
 wine-env) wine_env_case ;;
+emulator) emulator_case ;;
+emulated-probe) emulated_probe ;;
 deb-src) deb_src_case ;;
 winget) winget_case ;;
 *) echo "unknown group $group" >&2; exit 2 ;;

@@ -230,13 +230,23 @@ ProcessStart process_start(DWORD id) {
     PROCESS_BASIC_INFORMATION basic = {};
     ULONG parameters = 0;
     // 32-bit layouts: the process parameters at 0x10 of the PEB; in them the
-    // current directory at 0x24 and the command line at 0x40.
-    if (query && query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
-        ::ReadProcessMemory(process, reinterpret_cast<const char *>(basic.PebBaseAddress) + 0x10,
-                            &parameters, sizeof parameters, nullptr)) {
+    // current directory at 0x24 and the command line at 0x40. Under Wine a
+    // new process builds its parameters itself as it starts, so one just
+    // made can have none yet: they are read once its command line is there.
+    const auto read_parameters = [&] {
+        if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+            !::ReadProcessMemory(process,
+                                 reinterpret_cast<const char *>(basic.PebBaseAddress) + 0x10,
+                                 &parameters, sizeof parameters, nullptr) ||
+            parameters == 0)
+            return false;
+        start.command_line = remote_text(
+            process, reinterpret_cast<const char *>(static_cast<ULONG_PTR>(parameters)) + 0x40);
+        return !start.command_line.empty();
+    };
+    if (wait_until(read_parameters, 10000)) {
         const auto base = reinterpret_cast<const char *>(static_cast<ULONG_PTR>(parameters));
         start.current_directory = remote_text(process, base + 0x24);
-        start.command_line = remote_text(process, base + 0x40);
         // The environment block at 0x48: "NAME=value" strings, each ended
         // by a zero, and one more zero after the last.
         ULONG block = 0;
