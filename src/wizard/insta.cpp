@@ -1,18 +1,16 @@
 // The wizard: start-up check, page flow, cancel and the folder browser.
 #include "insta.h"
 #include "platform/files/paths.h"
-#include "platform/registry.h"
 #include "platform/shell.h"
 #include "window/application.h"
 #include "contiu.h"
-#include "product/manifest.h"
+#include "pacing.h"
+#include "setup/steps.h"
 
 namespace insta {
 unsigned char page_index = 0;
 platform::Text install_directory;
 unsigned char self_removal_pending = 0;
-unsigned char all_users_shortcuts = 0;
-unsigned char removal_of_own_folder = 0;
 } // namespace insta
 
 using namespace insta;
@@ -32,13 +30,33 @@ constexpr wchar_t kInstallHeading[] = L"Copy Files to destination directory";
 } // namespace
 
 namespace {
-// The installed-copy rule: the recorded folder, in any letter case of A to
-// Z, is the one the program runs from. Records are written canonical, and
-// the system gives the program its path canonical.
-bool names_running_folder(const platform::Text &recorded) {
-    return platform::ascii_lower(recorded) ==
-           platform::ascii_lower(platform::directory_part(platform::module_path()));
-}
+// What setup's procedures report, on the progress page: the status line and
+// the bar, the pauses and the waiting messages through the pacing seam, the
+// program's own boxes as boxes.
+class PageProgress : public Progress {
+public:
+    explicit PageProgress(TForm1 &form) : form_(form) {}
+    void status(const platform::Text &text) override {
+        form_.Label1->set_text(text);
+        pacing().status_shown(text);
+    }
+    void position(int position) override {
+        form_.pb1->set_position(position);
+        pacing().position_shown(position);
+    }
+    void pause(DWORD milliseconds) override { pacing().pause(milliseconds); }
+    void process_messages() override { pacing().process_messages(); }
+    void message(const wchar_t *text, const wchar_t *caption, DWORD) override {
+        ui::Application::get().show_message(text, caption);
+    }
+    void left_for_restart(const platform::Text &path) override { pacing().left_for_restart(path); }
+    void folder_skipped(const platform::Text &folder, DWORD reason) override {
+        pacing().folder_skipped(folder, reason);
+    }
+
+private:
+    TForm1 &form_;
+};
 } // namespace
 
 void TForm1::FormCreate() {
@@ -53,10 +71,7 @@ void TForm1::FormCreate() {
 
     // Started from the recorded directory, the program is the uninstaller:
     // it opens on the choice page with removal checked.
-    const auto key =
-        platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
-    if (!key.is_open()) return;
-    install_directory = key.read_text(manifest::kInstalledLocationValue);
+    install_directory = recorded_directory();
     if (names_running_folder(install_directory)) {
         Edit1->set_text(install_directory);
         rb2->set_checked(true);
@@ -67,17 +82,6 @@ void TForm1::FormCreate() {
         // installation is, not into a second copy beside it.
         Edit1->set_text(install_directory);
     }
-}
-
-bool recorded_in_own_folder() {
-    const wchar_t *const records[][2] = {
-        {manifest::kInstalledLocationKey, manifest::kInstalledLocationValue},
-        {manifest::kUninstallKey, manifest::kInstallLocationValue}};
-    for (const auto &record : records)
-        if (names_running_folder(platform::RegistryKey::open(manifest::kMachineRoot, record[0])
-                                     .read_text(record[1])))
-            return true;
-    return false;
 }
 
 void TForm1::Button2Click(ui::Control &sender) {
@@ -123,16 +127,21 @@ void TForm1::apply_page() {
             hidden->set_visible(false);
         if (rb2->checked()) {
             show_progress_page(kRemoveHeading);
-            dodel();
+            PageProgress progress(*this);
+            install_directory = dodel({}, progress);
+            self_removal_pending = 1;
+            Button2->set_text(L"finish");
+            Button2->set_enabled(true);
             Button2->set_focus();
         } else {
-            install_directory = platform::trim(Edit1->text());
+            install_directory = install_directory_from(Edit1->text());
             if (install_directory.empty()) return; // the path page stays as it is
-            if (install_directory.back() == '\\') install_directory.pop_back();
-            install_directory += '\\';
             show_progress_page(kInstallHeading);
-            docopy();
-            if (Button2->enabled()) Button2->set_focus();
+            PageProgress progress(*this);
+            if (!docopy({install_directory}, progress)) return; // stopped after its box
+            Button2->set_enabled(true);
+            Button2->set_text(L"Finish");
+            Button2->set_focus();
         }
         break;
     case 4:
@@ -176,18 +185,10 @@ void TForm1::FormClose(CloseAction &) {
     // A script that cannot be written is reported, and the close still goes
     // through, so that the user can always end the program.
     try {
-        DeleteMe();
+        PageProgress progress(*this);
+        DeleteMe(install_directory, progress);
+        ui::Application::get().terminate();
     } catch (const platform::SetupError &error) {
         ui::Application::get().show_error(error);
     }
-}
-
-void TForm1::set_status(const platform::Text &text) {
-    Label1->set_text(text);
-    pacing().status_shown(text);
-}
-
-void TForm1::set_position(int position) {
-    pb1->set_position(position);
-    pacing().position_shown(position);
 }

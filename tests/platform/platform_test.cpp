@@ -1,6 +1,7 @@
 // The platform layer and the program file itself, against Wine's real
 // registry, files, resources and shell.
-#include "wizard/insta.h"
+#include "setup/self_removal.h"
+#include "support/recorder.h"
 #include "product/manifest.h"
 #include "platform/security/acting_as_user.h"
 #include "platform/files/files.h"
@@ -957,17 +958,18 @@ TEST_F(Files, LinksAreNameRedirectionsAnywhereOnTheWay) {
 // --- Error box, title and shell -----------------------------------------
 
 TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
-    EXPECT_EQ(ui::error_box_text(L"Stream write error"), L"Stream write error.");
-    EXPECT_EQ(ui::error_box_text(L"Cannot create file C:\\x\\"), L"Cannot create file C:\\x\\.");
-    EXPECT_EQ(ui::error_box_text(L"done."), L"done.");
-    EXPECT_EQ(ui::error_box_text(L"really!"), L"really!");
-    EXPECT_EQ(ui::error_box_text(L"a-"), L"a-");
-    EXPECT_EQ(ui::error_box_text(L""), L"");
+    EXPECT_EQ(platform::error_box_text(L"Stream write error"), L"Stream write error.");
+    EXPECT_EQ(platform::error_box_text(L"Cannot create file C:\\x\\"),
+              L"Cannot create file C:\\x\\.");
+    EXPECT_EQ(platform::error_box_text(L"done."), L"done.");
+    EXPECT_EQ(platform::error_box_text(L"really!"), L"really!");
+    EXPECT_EQ(platform::error_box_text(L"a-"), L"a-");
+    EXPECT_EQ(platform::error_box_text(L""), L"");
     // The whole unit counts, not its low byte: U+3002 and U+012E end in 0x2E
     // ('.'), U+0100 in 0x00.
-    EXPECT_EQ(ui::error_box_text(L"\u3002"), L"\u3002.");
-    EXPECT_EQ(ui::error_box_text(L"\u012E"), L"\u012E.");
-    EXPECT_EQ(ui::error_box_text(L"\u0100"), L"\u0100.");
+    EXPECT_EQ(platform::error_box_text(L"\u3002"), L"\u3002.");
+    EXPECT_EQ(platform::error_box_text(L"\u012E"), L"\u012E.");
+    EXPECT_EQ(platform::error_box_text(L"\u0100"), L"\u0100.");
 }
 
 TEST(ErrorBox, TitleIsTheFileNameCutAtItsFirstDot) {
@@ -1055,6 +1057,7 @@ TEST(SelfRemoval, ScriptDeletesTheProgramThenItselfAndItsFolder) {
 }
 
 TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
+    testing_support::PacingRecorder quiet;
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
     if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
         FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
@@ -1075,7 +1078,7 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
         }
     }
 
-    EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), false, wide(root)); }),
+    EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), false, wide(root), quiet); }),
               "Disk full");
     std::vector<std::string> left;
     WIN32_FIND_DATAA found;
@@ -1093,6 +1096,7 @@ TEST(SelfRemoval, ScriptThatCannotBeWrittenLeavesNeitherScriptNorFolder) {
 // cannot be moved: both stay where they are, deleted neither by name nor by
 // a script.
 TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
+    testing_support::PacingRecorder quiet;
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
     if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
         FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
@@ -1114,9 +1118,10 @@ TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
         {
             const platform::ImageFile file(wide(program));
             ASSERT_TRUE(file.movable());
-            EXPECT_EQ(
-                error_of([&] { remove_after_exit(file, wide(program), false, wide(scripts)); }),
-                "(no error)");
+            EXPECT_EQ(error_of([&] {
+                          remove_after_exit(file, wide(program), false, wide(scripts), quiet);
+                      }),
+                      "(no error)");
         }
         EXPECT_TRUE(exists(program));
         EXPECT_EQ(scripts_entries(), empty) << "a script was left to delete it";
@@ -1131,9 +1136,10 @@ TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
         {
             const platform::ImageFile file(wide(program));
             ASSERT_FALSE(file.movable());
-            EXPECT_EQ(
-                error_of([&] { remove_after_exit(file, wide(program), false, wide(scripts)); }),
-                "(no error)");
+            EXPECT_EQ(error_of([&] {
+                          remove_after_exit(file, wide(program), false, wide(scripts), quiet);
+                      }),
+                      "(no error)");
         }
         ::CloseHandle(other);
         EXPECT_TRUE(exists(program));
@@ -1145,6 +1151,7 @@ TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
 // handle to a new name in its own folder, and the script deletes that name:
 // never the installed one, which an install started meanwhile wrote again.
 TEST(SelfRemoval, AnUninstallerOnAnotherDriveIsDeletedUnderANewName) {
+    testing_support::PacingRecorder quiet;
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
     if (!drive || !*drive || !platform::directory_exists(wide(std::string(drive) + "\\")))
         FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
@@ -1154,8 +1161,9 @@ TEST(SelfRemoval, AnUninstallerOnAnotherDriveIsDeletedUnderANewName) {
     write_text_file(program, "x");
     {
         const platform::ImageFile file(wide(program));
-        EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(scripts)); }),
-                  "(no error)");
+        EXPECT_EQ(
+            error_of([&] { remove_after_exit(file, wide(program), true, wide(scripts), quiet); }),
+            "(no error)");
         EXPECT_FALSE(exists(program));
         write_text_file(program, "a new install's");
     }
@@ -1177,6 +1185,7 @@ TEST(SelfRemoval, AnUninstallerOnAnotherDriveIsDeletedUnderANewName) {
 }
 
 TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
+    testing_support::PacingRecorder quiet;
     const std::string dir = scratch_directory("self-removal");
     const std::string parent = dir + "\\50% off";
     ::CreateDirectoryA(parent.c_str(), nullptr);
@@ -1185,7 +1194,7 @@ TEST(SelfRemoval, PercentInTheScriptsFolderLeavesTheDeletionToTheNextStart) {
     const platform::ImageFile file(wide(program));
     const RestartListGuard restart_list;
 
-    EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(parent)); }),
+    EXPECT_EQ(error_of([&] { remove_after_exit(file, wide(program), true, wide(parent), quiet); }),
               "(no error)");
     const RawValue pending = read_raw(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue);
     // Pairs of names, each ended by a zero: the file, then an empty target;

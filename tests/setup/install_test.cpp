@@ -3,6 +3,7 @@
 #include "product/manifest.h"
 #include "setup/payload/payload_check.h"
 #include "setup/payload/payload_unpack.h"
+#include "setup/steps.h"
 #include "platform/digests/large_sha256.h"
 #include "platform/files/paths.h"
 #include "platform/security/security.h"
@@ -533,10 +534,8 @@ private:
 TEST_F(Install, RefreshesTheDesktopWithF5DownAndUp) {
     PacingRecorder recorder;
     const FakeDesktop desktop;
-    create_forms();
-    insta::install_directory = wide(target);
     ::CreateDirectoryA(target.c_str(), nullptr);
-    form().makeicon();
+    makeicon({wide(target)}, recorder);
     MSG down = {}, up = {};
     ASSERT_TRUE(::PeekMessageA(&down, desktop.icons(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
     ASSERT_TRUE(::PeekMessageA(&up, desktop.icons(), WM_KEYUP, WM_KEYUP, PM_REMOVE));

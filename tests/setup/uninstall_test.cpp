@@ -1,6 +1,7 @@
 // The uninstall sequence, run in this process after a real install, with
 // its pauses recorded instead of slept.
 #include "product/manifest.h"
+#include "setup/steps.h"
 #include "setup/user_folders.h"
 #include "platform/files/paths.h"
 #include "support/dialogs.h"
@@ -43,6 +44,11 @@ protected:
         next();
         ASSERT_EQ(form().Button2->text(), "Finish");
         close_forms();
+    }
+    // As an unattended run installs: shortcuts for every user.
+    void install_for_every_user() {
+        PacingRecorder quiet;
+        ASSERT_TRUE(docopy({wide(target), true}, quiet));
     }
     // Licence, choice with removal, Next: what a user of any setup copy does.
     void uninstall() {
@@ -336,9 +342,7 @@ TEST_F(Uninstall, EveryShortcutIsSavedAndDeletedWithTheRestrictedToken) {
     // An unattended install's, in the folders of every user: setup's own,
     // as the restricted token could not write there on Windows.
     watch.unrestricted.clear();
-    insta::all_users_shortcuts = 1;
-    install();
-    insta::all_users_shortcuts = 0;
+    install_for_every_user();
     EXPECT_EQ(watch.unrestricted.size(), 6u) << "saves acting as the user";
     uninstall();
 }
@@ -352,9 +356,7 @@ TEST_F(Uninstall, AFolderOfEveryUserThatOthersMayChangeIsSkipped) {
     ::CreateDirectoryW(wide(sub).c_str(), nullptr);
     ASSERT_TRUE(set_access_list(sub, "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;WD)"));
     write_text_file(shortcuts[3].path, "anybody's");
-    insta::all_users_shortcuts = 1;
-    install();
-    insta::all_users_shortcuts = 0;
+    install_for_every_user();
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(exists(shortcuts[i].path), i <= 3) << shortcuts[i].path;
     PacingRecorder recorder;
