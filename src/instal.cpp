@@ -8,7 +8,7 @@
 #include "platform/startup_probe.h"
 #include "window/application.h"
 #include "window/common_controls.h"
-#include "unattended/command_line.h"
+#include "command_line.h"
 #include "wizard/contiu.h"
 #include "wizard/insta.h"
 #include "wizard/running_wizard.h"

@@ -8,9 +8,9 @@
 #include "setup/steps.h"
 
 namespace insta {
-unsigned char page_index = 0;
+Page page_index = Page::licence;
 platform::Text install_directory;
-unsigned char self_removal_pending = 0;
+bool self_removal_pending = false;
 } // namespace insta
 
 using namespace insta;
@@ -65,9 +65,9 @@ void TForm1::FormCreate() {
         set_top(::GetSystemMetrics(SM_CYSCREEN) / 2 - 190);
         set_left(::GetSystemMetrics(SM_CXSCREEN) / 2 - 260);
     }
-    page_index = 0;
+    page_index = Page::licence;
     install_directory.clear();
-    self_removal_pending = 0;
+    self_removal_pending = false;
 
     // Started from the recorded directory, the program is the uninstaller:
     // it opens on the choice page with removal checked.
@@ -85,17 +85,17 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Button2Click(ui::Control &sender) {
-    if (&sender == Button2) ++page_index;
-    if (&sender == Button1) --page_index;
-    Button1->set_enabled(page_index > 0);
+    const int step = (&sender == Button2) - (&sender == Button1);
+    page_index = static_cast<Page>(static_cast<unsigned char>(page_index) + step);
+    Button1->set_enabled(page_index != Page::licence);
     // With removal chosen, Next on the choice page goes straight to the work.
-    if (page_index == 2 && rb2->checked()) page_index = 3;
+    if (page_index == Page::path && rb2->checked()) page_index = Page::progress;
     apply_page();
 }
 
 void TForm1::apply_page() {
     switch (page_index) {
-    case 0:
+    case Page::licence:
         rb1->set_top(272);
         rb1->set_text(kAccept);
         rb2->set_text(kRefuseOnReturn);
@@ -105,7 +105,7 @@ void TForm1::apply_page() {
             hidden->set_visible(false);
         Button2->set_focus();
         break;
-    case 1:
+    case Page::choice:
         rb1->set_top(120);
         rb1->set_text(kInstallChoice);
         rb2->set_text(kRemoveChoice);
@@ -114,7 +114,7 @@ void TForm1::apply_page() {
         for (auto *hidden : {Memo1, Label2, Label1, Edit1, Button4, Image2})
             hidden->set_visible(false);
         break;
-    case 2:
+    case Page::path:
         for (auto *hidden : {rb1, rb2, Image3, Image4, Memo1, Label1})
             hidden->set_visible(false);
         Label2->set_text(kPathHeading);
@@ -122,14 +122,14 @@ void TForm1::apply_page() {
             shown->set_visible(true);
         Button2->set_focus();
         break;
-    case 3:
+    case Page::progress:
         for (auto *hidden : {rb1, rb2, Image3, Image4})
             hidden->set_visible(false);
         if (rb2->checked()) {
             show_progress_page(kRemoveHeading);
             PageProgress progress(*this);
             install_directory = dodel({}, progress);
-            self_removal_pending = 1;
+            self_removal_pending = true;
             Button2->set_text(L"finish");
             Button2->set_enabled(true);
             Button2->set_focus();
@@ -144,7 +144,7 @@ void TForm1::apply_page() {
             Button2->set_focus();
         }
         break;
-    case 4:
+    case Page::close:
         close();
         break;
     default:
@@ -181,7 +181,7 @@ void TForm1::Button4Click(ui::Control &) {
 }
 
 void TForm1::FormClose(CloseAction &) {
-    if (self_removal_pending != 1) return;
+    if (!self_removal_pending) return;
     // A script that cannot be written is reported, and the close still goes
     // through, so that the user can always end the program.
     try {
