@@ -32,8 +32,9 @@ void find_payloads(Carried &carried) {
 void write_payload(const Carried &carried, std::size_t index, const platform::Text &dir) {
 #ifdef INSTAL_COMPRESS_PAYLOAD
     const auto &payload = manifest::kPayloads[index];
-    unpack_payload(dir + payload.file, carried[index].data, carried[index].size,
-                   payload.lzma_properties, payload.x86, payload.file_sha256);
+    unpack_payload(dir + payload.file, manifest::kInstalledFiles[index].staged_suffix,
+                   carried[index].data, carried[index].size, payload.lzma_properties, payload.x86,
+                   payload.file_sha256);
 #else
     platform::write_file(dir + manifest::kPayloads[index].file, carried[index].data,
                          carried[index].size);
@@ -110,7 +111,7 @@ public:
 
 private:
     [[noreturn]] void cannot_create(DWORD error) const {
-        platform::raise_error(platform::format_message(L"Cannot create file %s", target_), error);
+        platform::cannot_create_file(target_, error);
     }
 
     platform::Text target_, staged_;
@@ -137,12 +138,8 @@ void check_replaceable(const platform::Text &dir) {
     for (const auto &installed : manifest::kInstalledFiles) {
         const platform::Text target = dir + installed.name;
         if (platform::same_file(running, target)) continue;
-        const platform::UniqueHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0,
-                                                        nullptr, OPEN_EXISTING,
-                                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION)
-            platform::raise_error(platform::format_message(L"Cannot create file %s", target),
-                                  ERROR_SHARING_VIOLATION);
+        if (!platform::open_unshared(target) && ::GetLastError() == ERROR_SHARING_VIOLATION)
+            platform::cannot_create_file(target, ERROR_SHARING_VIOLATION);
     }
 }
 

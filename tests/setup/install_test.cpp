@@ -251,7 +251,7 @@ TEST_F(Install, AnUnpackedFileWithOtherBytesLeavesTheTargetAsItWas) {
     const std::string path = target + "orderform.htm";
     const auto unpack = [&](const std::string &bytes, const Sha256 &digest) -> std::string {
         try {
-            unpack_payload(platform::Text(wide(path).c_str()), bytes.data(),
+            unpack_payload(platform::Text(wide(path).c_str()), L".unpacking", bytes.data(),
                            static_cast<DWORD>(bytes.size()), properties, false, digest.bytes);
             return "";
         } catch (const platform::SetupError &error) {

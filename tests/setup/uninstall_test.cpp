@@ -95,14 +95,21 @@ TEST_F(Uninstall, ReportsEachStepWithItsPositionAndPause) {
     EXPECT_FALSE(form().Button1->enabled());
     EXPECT_FALSE(form().Button3->enabled());
     EXPECT_EQ(form().pb1->position(), 100);
-    EXPECT_EQ(insta::self_removal_pending, 1);
+    EXPECT_TRUE(insta::self_removal_pending);
     EXPECT_EQ(::GetFocus(), form().Button2->handle());
 }
 
 TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
     install();
+    // What killed installs of either build left beside their targets.
+    const char *const staged[] = {"Tolmera.exe.unpacking", "Tolmera.xml.unpacking",
+                                  "install.exe.new"};
+    for (const char *name : staged)
+        write_text_file(target + name, "staged");
     PacingRecorder recorder;
     uninstall();
+    for (const char *name : staged)
+        EXPECT_FALSE(exists(target + name)) << name;
     for (const auto &payload : manifest::kPayloads)
         EXPECT_FALSE(exists(target + utf8(payload.file))) << utf8(payload.file);
     EXPECT_TRUE(exists(target + "install.exe")); // the running program deletes itself on exit
@@ -202,7 +209,7 @@ TEST_F(Uninstall, WithNothingInstalledItStillFinishesAndTouchesNoBareNames) {
     uninstall();
     EXPECT_EQ(form().Label1->text(), "unstall has finish!");
     EXPECT_EQ(form().Button2->text(), "finish");
-    EXPECT_EQ(insta::self_removal_pending, 1);
+    EXPECT_TRUE(insta::self_removal_pending);
     EXPECT_EQ(recorder.only("status")[1], "status delete Files from ");
     for (const auto &payload : manifest::kPayloads)
         EXPECT_EQ(read_file(current + "\\" + utf8(payload.file)), "the user's own")
@@ -378,7 +385,7 @@ TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
     uninstall();
     ASSERT_EQ(watcher.seen().size(), 1u);
     EXPECT_EQ(watcher.seen()[0].text, "Invalid data type for 'Start Menu'");
-    EXPECT_EQ(insta::self_removal_pending, 0);
+    EXPECT_FALSE(insta::self_removal_pending);
     EXPECT_FALSE(form().Button2->enabled());
     EXPECT_FALSE(form().Button1->enabled());
     EXPECT_FALSE(form().Button3->enabled());
