@@ -1,5 +1,6 @@
 // The uninstall sequence, run in this process after a real install, with
-// its pauses recorded instead of slept.
+// its pauses recorded instead of slept: through the wizard's pages where the
+// window plays a part, else setup's removal called alone.
 #include "product/manifest.h"
 #include "setup/steps.h"
 #include "setup/user_folders.h"
@@ -34,16 +35,10 @@ protected:
         remove_installation_traces();
     }
 
+    // Setup's install alone: the window plays no part in what is removed.
     void install() {
         PacingRecorder quiet;
-        create_forms();
-        form().rb1->set_checked(true);
-        next();
-        next();
-        form().Edit1->set_text(wide(target));
-        next();
-        ASSERT_EQ(form().Button2->text(), "Finish");
-        close_forms();
+        ASSERT_TRUE(docopy({wide(target)}, quiet));
     }
     // As an unattended run installs: shortcuts for every user.
     void install_for_every_user() {
@@ -107,7 +102,7 @@ TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
     for (const char *name : staged)
         write_text_file(target + name, "staged");
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     for (const char *name : staged)
         EXPECT_FALSE(exists(target + name)) << name;
     for (const auto &payload : manifest::kPayloads)
@@ -127,7 +122,7 @@ TEST_F(Uninstall, KeysAreRemovedWithAnythingBelowThem) {
                "x", "y");
     set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "other", "y");
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
 }
@@ -136,7 +131,7 @@ TEST_F(Uninstall, AUsersFileKeepsTheProgramsSubFolder) {
     install();
     write_text_file(programs_sub_folder() + "\\notes.txt", "mine");
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_EQ(read_file(programs_sub_folder() + "\\notes.txt"), "mine");
     for (const auto &link : shortcut_paths())
         EXPECT_FALSE(exists(link)) << link;
@@ -195,7 +190,7 @@ TEST_F(Uninstall, DeletesTheSubFolderShortcutsCorvantaUninstallReadme) {
     RemovalOrder order(programs_sub_folder());
     ::Sleep(200); // the watch is in place
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_EQ(order.names(3),
               (std::vector<std::string>{"Corvanta.lnk", "Uninstall.lnk", "Readme.lnk"}));
 }
@@ -367,7 +362,7 @@ TEST_F(Uninstall, AFolderOfEveryUserThatOthersMayChangeIsSkipped) {
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(exists(shortcuts[i].path), i <= 3) << shortcuts[i].path;
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_EQ(recorder.only("skipped"), std::vector<std::string>{"skipped " + sub + " 5"});
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(exists(shortcuts[i].path), i == 3) << shortcuts[i].path;
