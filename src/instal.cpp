@@ -8,7 +8,7 @@
 #include "platform/startup_probe.h"
 #include "window/application.h"
 #include "window/common_controls.h"
-#include "unattended/command_line.h"
+#include "command_line.h"
 #include "wizard/contiu.h"
 #include "wizard/insta.h"
 #include "wizard/running_wizard.h"
@@ -143,21 +143,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     platform::LoadedModule common_controls;
     const platform::ComApartment com(!command.unattended); // shortcuts need it
     STARTUP_PROBE("CoInitialize");
-    int exit_code = kExitDone;
+    // A run without windows calls setup's procedures itself.
+    if (command.unattended)
+        return unattended.finish(unattended.run(command.directory, command.uninstall));
     bool failed = false;
     {
         TForm1 main_form;
         application.set_main_form(&main_form);
         if (!command.directory.empty()) main_form.Edit1->set_text(command.directory);
         RestOfStartUp rest{main_form, common_controls, nullptr, failed};
-        if (command.unattended) {
-            STARTUP_PROBE("unattended: form made");
-            exit_code = unattended.run(main_form, command.uninstall); // without windows
-        } else {
-            application.run(RestOfStartUp::run_it, &rest);
-        }
+        application.run(RestOfStartUp::run_it, &rest);
         application.set_main_form(nullptr);
     } // both windows go here, without any close handler
-    if (failed) return 1;
-    return unattended.finish(exit_code);
+    return failed ? 1 : kExitDone;
 }

@@ -13,4 +13,9 @@ void raise_error(const Text &message, DWORD code) {
     throw SetupError(message, code);
 }
 
+Text error_box_text(const Text &message) {
+    if (!message.empty() && message.back() > L'.') return message + L".";
+    return message;
+}
+
 } // namespace platform

@@ -24,4 +24,9 @@ Text format_message(const wchar_t *pattern, const Text &argument);
 
 [[noreturn]] void raise_error(const Text &message, DWORD code = 0);
 
+// An error as the program reports it, in the standard error box or in the
+// log of a run without windows: the message with a full stop added when
+// its last UTF-16 unit, taken whole, sorts after '.'.
+Text error_box_text(const Text &message);
+
 } // namespace platform

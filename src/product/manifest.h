@@ -29,8 +29,23 @@ inline constexpr const auto &kPayloads = kCarriedFiles;
 inline constexpr wchar_t kApplicationFile[] = L"Tolmera.exe";
 inline constexpr wchar_t kHelpFile[] = L"readme.chm";
 inline constexpr wchar_t kUninstallerFile[] = L"install.exe";
-// The uninstaller copy while it is written and checked, before it takes its place.
-inline constexpr wchar_t kStagedUninstallerFile[] = L"install.exe.new";
+
+// The six files of an installation, in the order the install writes them:
+// the carried files, then the uninstaller, the running program's copy.
+// Each is written beside its place under its name and its staged suffix,
+// and takes its place only once it is whole; a run that was killed leaves
+// it there under that name.
+struct InstalledFile {
+    const wchar_t *name;
+    const wchar_t *staged_suffix;
+    bool uninstaller; // removed by the running program's own removal, not with the others
+};
+inline constexpr InstalledFile kInstalledFiles[] = {
+    {kPayloads[0].file, L".unpacking", false}, {kPayloads[1].file, L".unpacking", false},
+    {kPayloads[2].file, L".unpacking", false}, {kPayloads[3].file, L".unpacking", false},
+    {kPayloads[4].file, L".unpacking", false}, {kUninstallerFile, L".new", true}};
+static_assert(sizeof kPayloads / sizeof kPayloads[0] == 5, "a carried file without its row");
+inline constexpr const InstalledFile &kUninstaller = kInstalledFiles[5];
 
 // Registry records. Paths carry no leading backslash.
 inline const HKEY kMachineRoot = HKEY_LOCAL_MACHINE;
@@ -76,6 +91,42 @@ inline constexpr int kStartMenuFolder = CSIDL_STARTMENU;
 inline constexpr int kAllUsersDesktopFolder = CSIDL_COMMON_DESKTOPDIRECTORY;
 inline constexpr int kAllUsersStartMenuFolder = CSIDL_COMMON_STARTMENU;
 inline constexpr int kAllUsersProgramsFolder = CSIDL_COMMON_PROGRAMS;
+
+// The folders of the shortcuts: the user's, as the shell gives it (none for
+// Programs, which is read from the value) and as the value of the
+// Shell-folders key names it, and the one of every user.
+enum class ShortcutFolder { desktop, start_menu, programs };
+struct ShortcutFolderPlace {
+    int user_folder;
+    const wchar_t *user_value;
+    int all_users_folder;
+};
+inline constexpr ShortcutFolderPlace kShortcutFolders[] = {
+    {kDesktopFolder, kDesktopValue, kAllUsersDesktopFolder},
+    {kStartMenuFolder, kStartMenuValue, kAllUsersStartMenuFolder},
+    {-1, kProgramsValue, kAllUsersProgramsFolder}};
+constexpr const ShortcutFolderPlace &place_of(ShortcutFolder folder) {
+    return kShortcutFolders[static_cast<int>(folder)];
+}
+
+// The six shortcuts, in the order the install makes them: where, the name
+// appended to that folder's path (Programs' after one "\"), and the
+// installed file they start.
+struct Shortcut {
+    ShortcutFolder folder;
+    const wchar_t *link;
+    const wchar_t *target; // in the install directory
+};
+inline constexpr Shortcut kShortcuts[] = {
+    {ShortcutFolder::desktop, kDesktopAppLink, kApplicationFile},
+    {ShortcutFolder::desktop, kDesktopHelpLink, kHelpFile},
+    {ShortcutFolder::start_menu, kStartMenuAppLink, kApplicationFile},
+    {ShortcutFolder::programs, kProgramsAppLink, kApplicationFile},
+    {ShortcutFolder::programs, kProgramsHelpLink, kHelpFile},
+    {ShortcutFolder::programs, kProgramsUninstallLink, kUninstallerFile}};
+// A removal deletes them in this order: in the Programs sub-folder the
+// uninstaller's before the help's.
+inline constexpr unsigned char kShortcutRemovalOrder[] = {0, 1, 2, 3, 5, 4};
 
 // Held by every setup and uninstaller while it runs, machine-wide: one at a time.
 inline constexpr wchar_t kSetupMutex[] = L"Global\\Corvanta.Setup";

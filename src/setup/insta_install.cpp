@@ -9,18 +9,15 @@
 #include "platform/security/security.h"
 #include "platform/setup_error.h"
 #include "platform/startup_probe.h"
-#include "window/application.h"
-#include "wizard/insta.h"
 #include "product/manifest.h"
 #include "setup/payload/payload_check.h"
 #ifdef INSTAL_COMPRESS_PAYLOAD
 #include "setup/payload/payload_unpack.h"
 #endif
+#include "steps.h"
 #include "uninstall_entry.h"
 #include <iterator>
 #include <optional>
-
-using insta::install_directory;
 
 namespace {
 
@@ -35,8 +32,9 @@ void find_payloads(Carried &carried) {
 void write_payload(const Carried &carried, std::size_t index, const platform::Text &dir) {
 #ifdef INSTAL_COMPRESS_PAYLOAD
     const auto &payload = manifest::kPayloads[index];
-    unpack_payload(dir + payload.file, carried[index].data, carried[index].size,
-                   payload.lzma_properties, payload.x86, payload.file_sha256);
+    unpack_payload(dir + payload.file, manifest::kInstalledFiles[index].staged_suffix,
+                   carried[index].data, carried[index].size, payload.lzma_properties, payload.x86,
+                   payload.file_sha256);
 #else
     platform::write_file(dir + manifest::kPayloads[index].file, carried[index].data,
                          carried[index].size);
@@ -79,7 +77,8 @@ public:
     explicit UninstallerCopy(const platform::Text &directory)
         : target_(platform::trim(directory + manifest::kUninstallerFile)) {
         if (platform::same_file(platform::trim(platform::module_path()), target_)) return;
-        const platform::Text staged = directory + manifest::kStagedUninstallerFile;
+        const platform::Text staged = platform::joined(
+            {directory.c_str(), manifest::kUninstaller.name, manifest::kUninstaller.staged_suffix});
         const platform::ImageFile &image = platform::ImageFile::running();
         // A folder in its place would refuse the rename, after everything else.
         DWORD error = ERROR_ACCESS_DENIED;
@@ -112,7 +111,7 @@ public:
 
 private:
     [[noreturn]] void cannot_create(DWORD error) const {
-        platform::raise_error(platform::format_message(L"Cannot create file %s", target_), error);
+        platform::cannot_create_file(target_, error);
     }
 
     platform::Text target_, staged_;
@@ -121,11 +120,11 @@ private:
 // What a removal left to the next restart (files in use then) must not
 // take what this install writes: the restart would delete the new files.
 void keep_through_restart(const platform::Text &dir) {
-    platform::Text names[std::size(manifest::kPayloads) + 2];
-    for (std::size_t i = 0; i < std::size(manifest::kPayloads); ++i)
-        names[i] = dir + manifest::kPayloads[i].file;
-    names[std::size(names) - 2] = dir + manifest::kUninstallerFile;
-    names[std::size(names) - 1] = dir.substr(0, dir.size() - 1);
+    constexpr std::size_t files = std::size(manifest::kInstalledFiles);
+    platform::Text names[files + 1];
+    for (std::size_t i = 0; i < files; ++i)
+        names[i] = dir + manifest::kInstalledFiles[i].name;
+    names[files] = dir.substr(0, dir.size() - 1);
     platform::cancel_deletions_at_restart(names, std::size(names));
 }
 
@@ -136,24 +135,18 @@ void keep_through_restart(const platform::Text &dir) {
 // copy, is left alone, as the copy leaves it.
 void check_replaceable(const platform::Text &dir) {
     const platform::Text running = platform::module_path();
-    for (std::size_t i = 0; i <= std::size(manifest::kPayloads); ++i) {
-        const platform::Text target =
-            dir + (i < std::size(manifest::kPayloads) ? manifest::kPayloads[i].file
-                                                      : manifest::kUninstallerFile);
+    for (const auto &installed : manifest::kInstalledFiles) {
+        const platform::Text target = dir + installed.name;
         if (platform::same_file(running, target)) continue;
-        const platform::UniqueHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0,
-                                                        nullptr, OPEN_EXISTING,
-                                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION)
-            platform::raise_error(platform::format_message(L"Cannot create file %s", target),
-                                  ERROR_SHARING_VIOLATION);
+        if (!platform::open_unshared(target) && ::GetLastError() == ERROR_SHARING_VIOLATION)
+            platform::cannot_create_file(target, ERROR_SHARING_VIOLATION);
     }
 }
 
 } // namespace
 
-void TForm1::docopy() {
-    platform::Text &dir = install_directory;
+bool docopy(const Installation &installation, Progress &progress) {
+    platform::Text dir = installation.directory;
     const auto &payloads = manifest::kPayloads;
 
     // What is left here is later run as administrator: a folder that anyone
@@ -161,14 +154,14 @@ void TForm1::docopy() {
     // folders stay held until the last file is written.
     platform::HeldFolders folders;
     if (const DWORD failure = make_directory(dir, folders)) {
-        ui::Application::get().show_message(L"fail to make dir!", L"OOooooP", failure);
-        return;
+        progress.message(L"fail to make dir!", L"OOooooP", failure);
+        return false;
     }
     check_replaceable(dir);
     STARTUP_PROBE("install: folder made");
-    set_status(L"copy main exe to" + dir);
-    set_position(0);
-    pacing().process_messages();
+    progress.status(L"copy main exe to" + dir);
+    progress.position(0);
+    progress.process_messages();
     // Every payload is checked before the first of them is written: a
     // damaged later one must not stop the install after the earlier files
     // have already replaced a working installation. The check runs beside
@@ -189,31 +182,31 @@ void TForm1::docopy() {
     STARTUP_PROBE("install: payloads checked");
     keep_through_restart(dir);
     write_payload(carried, 0, dir);
-    set_position(10);
-    pacing().pause(400);
-    set_position(90);
+    progress.position(10);
+    progress.pause(400);
+    progress.position(90);
 
     // Settings, help, order form; each followed by its position and a return to 90.
     const int positions[] = {20, 30, 40};
     for (std::size_t i = 1; i <= 3; ++i) {
-        set_status(platform::joined({L"copy ", dir.c_str(), payloads[i].file}));
-        pacing().process_messages();
+        progress.status(platform::joined({L"copy ", dir.c_str(), payloads[i].file}));
+        progress.process_messages();
         write_payload(carried, i, dir);
-        set_position(positions[i - 1]);
-        pacing().pause(400);
-        set_position(90);
+        progress.position(positions[i - 1]);
+        progress.pause(400);
+        progress.position(90);
     }
-    set_status(platform::joined({L"copy ", dir.c_str(), payloads[4].file}));
-    pacing().process_messages();
+    progress.status(platform::joined({L"copy ", dir.c_str(), payloads[4].file}));
+    progress.process_messages();
     write_payload(carried, 4, dir);
-    set_position(50);
-    pacing().pause(400);
+    progress.position(50);
+    progress.pause(400);
 
     STARTUP_PROBE("install: files written");
-    set_status(L"Write to Registry");
-    pacing().process_messages();
-    pacing().pause(400);
-    set_position(90);
+    progress.status(L"Write to Registry");
+    progress.process_messages();
+    progress.pause(400);
+    progress.position(90);
     write_machine_value(manifest::kUninstallKey, manifest::kDisplayNameValue,
                         manifest::kProductName);
     // Quoted: unquoted, a directory with blanks would let the system start
@@ -222,20 +215,19 @@ void TForm1::docopy() {
                         platform::joined({L"\"", dir.c_str(), manifest::kUninstallerFile, L"\""}));
     write_entry_details(dir);
     write_machine_value(manifest::kInstalledLocationKey, manifest::kInstalledLocationValue, dir);
-    set_position(95);
+    progress.position(95);
 
     uninstaller->put_in_place();
     STARTUP_PROBE("install: records written");
 
-    set_position(20);
-    set_status(L"Create desktop icon  ");
-    pacing().process_messages();
-    pacing().pause(700);
-    makeicon();
+    progress.position(20);
+    progress.status(L"Create desktop icon  ");
+    progress.process_messages();
+    progress.pause(700);
+    makeicon({dir, installation.all_users_shortcuts}, progress);
     STARTUP_PROBE("install: shortcuts made");
 
-    Button2->set_enabled(true);
-    Button2->set_text(L"Finish");
-    set_position(100);
-    set_status(L"install has finish!");
+    progress.position(100);
+    progress.status(L"install has finish!");
+    return true;
 }

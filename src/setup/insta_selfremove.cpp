@@ -8,8 +8,8 @@
 #include "platform/files/paths.h"
 #include "platform/text/text_file.h"
 #include "platform/files/unique_directory.h"
-#include "window/application.h"
-#include "wizard/insta.h"
+#include "self_removal.h"
+#include "steps.h"
 #include "product/manifest.h"
 #include <cwchar>
 #include <initializer_list>
@@ -194,7 +194,8 @@ platform::Text self_removal_script(const SelfRemovalPaths &paths) {
 }
 
 void remove_after_exit(const platform::ImageFile &program, const platform::Text &program_path,
-                       bool part_of_installation, const platform::Text &scripts_parent) {
+                       bool part_of_installation, const platform::Text &scripts_parent,
+                       Progress &progress) {
     // The install directory goes after the program, when it is empty; a
     // drive's root never. Its file left to the restart, it is left too: the
     // system removes it after the file, and only when it is empty then.
@@ -213,7 +214,7 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
     // out again.
     const auto leave_to_restart = [&](const platform::Text &path) {
         if (::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-            pacing().left_for_restart(path);
+            progress.left_for_restart(path);
         delete_at_restart(directory); // none when it is empty
     };
     // Held for reading only (from a CD, or while another program holds it
@@ -265,13 +266,12 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
     if (start_hidden(folder.script(), system)) folder.keep();
 }
 
-void TForm1::DeleteMe() {
+void DeleteMe(const platform::Text &directory, Progress &progress) {
     // The Windows directory's Temp folder: ordinary users may make folders
     // there but not rename or delete another's, unlike in their own %TEMP%.
     const platform::Text program = platform::module_path();
     remove_after_exit(platform::ImageFile::running(), program,
                       platform::ascii_lower(platform::directory_part(program)) ==
-                          platform::ascii_lower(insta::install_directory),
-                      platform::windows_directory() + L"\\Temp");
-    ui::Application::get().terminate();
+                          platform::ascii_lower(directory),
+                      platform::windows_directory() + L"\\Temp", progress);
 }

@@ -4,11 +4,9 @@
 #include "platform/files/paths.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "wizard/insta.h"
 #include "product/manifest.h"
+#include "steps.h"
 #include "user_folders.h"
-
-using insta::install_directory;
 
 namespace {
 
@@ -18,15 +16,17 @@ namespace {
 // be saved is not; and the save in the user's own folders is the user's
 // own, with the user's rights. Only administrators may write the folders
 // of every user.
-void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path) {
+void save_unless_elsewhere(const platform::ShellLink &shortcut, const platform::Text &link_path,
+                           bool all_users) {
     if (platform::leads_elsewhere(link_path)) return;
-    const platform::ActingAsUser user(!insta::all_users_shortcuts);
+    const platform::ActingAsUser user(!all_users);
     shortcut_files().save(*shortcut.file.get(), link_path);
 }
 
 // One shortcut on the desktop or in the Start menu: properties first, then
 // the folder lookup, then the save.
-void make_folder_link(const platform::Text &target, int csidl, const wchar_t *link_name) {
+void make_folder_link(const platform::Text &target, int csidl, const wchar_t *link_name,
+                      bool all_users, Progress &progress) {
     const auto shortcut = platform::create_shell_link();
     shortcut.link->SetPath(target.c_str());
     shortcut.link->SetWorkingDirectory(platform::directory_part(target).c_str());
@@ -35,10 +35,10 @@ void make_folder_link(const platform::Text &target, int csidl, const wchar_t *li
     const platform::Text folder = platform::special_folder_path(csidl);
     platform::HeldFolders held;
     if (!usable_user_folder(folder) ||
-        (insta::all_users_shortcuts && !hold_all_users_folder(folder, held)))
+        (all_users && !hold_all_users_folder(folder, held, progress)))
         return;
     const platform::Text link_path = folder + link_name;
-    save_unless_elsewhere(shortcut, link_path);
+    save_unless_elsewhere(shortcut, link_path, all_users);
 }
 
 // Makes the desktop redraw its icons: F5 posted to its icon view. Where
@@ -54,33 +54,31 @@ void refresh_desktop() {
 
 } // namespace
 
-void TForm1::makeicon() {
-    const platform::Text application = install_directory + manifest::kApplicationFile;
-    const platform::Text help = install_directory + manifest::kHelpFile;
-    const platform::Text uninstaller = install_directory + manifest::kUninstallerFile;
-
+void makeicon(const Installation &installation, Progress &progress) {
     // An unattended install runs as whoever the deployment tool runs it as,
     // often SYSTEM, whose own folders nobody sees.
-    const bool all_users = insta::all_users_shortcuts;
-    const int desktop = all_users ? manifest::kAllUsersDesktopFolder : manifest::kDesktopFolder;
-    const int start_menu =
-        all_users ? manifest::kAllUsersStartMenuFolder : manifest::kStartMenuFolder;
-    make_folder_link(application, desktop, manifest::kDesktopAppLink);
-    make_folder_link(help, desktop, manifest::kDesktopHelpLink);
-    make_folder_link(application, start_menu, manifest::kStartMenuAppLink);
-    MakeLink(application, manifest::kProgramsAppLink, L" ");
-    MakeLink(help, manifest::kProgramsHelpLink, L" ");
-    MakeLink(uninstaller, manifest::kProgramsUninstallLink, L" ");
+    const bool all_users = installation.all_users_shortcuts;
+    for (const auto &shortcut : manifest::kShortcuts) {
+        const platform::Text target = installation.directory + shortcut.target;
+        const auto &place = manifest::place_of(shortcut.folder);
+        if (shortcut.folder == manifest::ShortcutFolder::programs)
+            MakeLink(installation, target, shortcut.link, L" ", progress);
+        else
+            make_folder_link(target, all_users ? place.all_users_folder : place.user_folder,
+                             shortcut.link, all_users, progress);
+    }
     refresh_desktop();
 }
 
-void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_name,
-                      const platform::Text &description) {
+void MakeLink(const Installation &installation, const platform::Text &target,
+              const platform::Text &link_name, const platform::Text &description,
+              Progress &progress) {
+    const bool all_users = installation.all_users_shortcuts;
+    const auto &place = manifest::place_of(manifest::ShortcutFolder::programs);
     const platform::Text programs =
-        insta::all_users_shortcuts
-            ? platform::special_folder_path(manifest::kAllUsersProgramsFolder)
-            : platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
-                  .read_text(manifest::kProgramsValue);
+        all_users ? platform::special_folder_path(place.all_users_folder)
+                  : platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
+                        .read_text(place.user_value);
     // Without a Programs folder the path would start at the root of the
     // current drive: such shortcuts are not made, nor any in a folder named
     // through a device.
@@ -96,10 +94,10 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     platform::Text sub_folder = platform::directory_part(link_path);
     sub_folder.pop_back();
     platform::HeldFolders held;
-    if (insta::all_users_shortcuts) {
+    if (all_users) {
         // One level only, made with the access list of Program Files.
-        if (!hold_all_users_folder(programs, held) ||
-            !hold_all_users_folder(sub_folder, held, true))
+        if (!hold_all_users_folder(programs, held, progress) ||
+            !hold_all_users_folder(sub_folder, held, progress, true))
             return;
     } else {
         const platform::ActingAsUser user;
@@ -107,5 +105,5 @@ void TForm1::MakeLink(const platform::Text &target, const platform::Text &link_n
     }
     // It may have been there already, as a link that the user put there:
     // followed, with the user's rights.
-    save_unless_elsewhere(shortcut, link_path);
+    save_unless_elsewhere(shortcut, link_path, all_users);
 }

@@ -5,11 +5,9 @@
 #include "platform/files/paths.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "wizard/insta.h"
 #include "product/manifest.h"
+#include "steps.h"
 #include "user_folders.h"
-
-using insta::install_directory;
 
 namespace {
 
@@ -18,13 +16,13 @@ namespace {
 // have put another file in its place meanwhile (the install directory lets
 // nobody else change it). Windows refuses a running program's deletion as
 // access denied, other files in use as a sharing violation.
-bool delete_installed_file(const platform::Text &path) {
+bool delete_installed_file(const platform::Text &path, Progress &progress) {
     if (platform::is_link(path) || ::DeleteFileW(path.c_str())) return false;
     const DWORD error = ::GetLastError();
     if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
         !::MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         return false;
-    pacing().left_for_restart(path);
+    progress.left_for_restart(path);
     return true;
 }
 
@@ -41,46 +39,46 @@ void delete_shortcut(const platform::Text &path) {
     if (!platform::is_link(path)) shortcut_files().remove(path);
 }
 
-// A folder of shortcuts, 0 desktop, 1 Start menu, 2 Programs: the user's,
-// from the user's key, or with none every user's.
-platform::Text shortcut_folder(const platform::RegistryKey *user_key, int which) {
-    static const wchar_t *const kUserValues[] = {manifest::kDesktopValue, manifest::kStartMenuValue,
-                                                 manifest::kProgramsValue};
-    static const int kAllUsersFolders[] = {manifest::kAllUsersDesktopFolder,
-                                           manifest::kAllUsersStartMenuFolder,
-                                           manifest::kAllUsersProgramsFolder};
-    return user_key ? user_key->read_text(kUserValues[which])
-                    : platform::special_folder_path(kAllUsersFolders[which]);
+// A folder of shortcuts: the user's, from the user's key, or with none
+// every user's.
+platform::Text shortcut_folder(const platform::RegistryKey *user_key,
+                               manifest::ShortcutFolder which) {
+    const auto &place = manifest::place_of(which);
+    return user_key ? user_key->read_text(place.user_value)
+                    : platform::special_folder_path(place.all_users_folder);
+}
+
+// The shortcuts in one folder (ending in a backslash for Programs).
+void delete_shortcuts_in(const platform::Text &folder, manifest::ShortcutFolder which) {
+    for (const auto index : manifest::kShortcutRemovalOrder)
+        if (manifest::kShortcuts[index].folder == which)
+            delete_shortcut(folder + manifest::kShortcuts[index].link);
 }
 
 // The six shortcuts and the Programs sub-folder from one set of folders,
 // each folder looked up just before its shortcuts go. Those of every user
 // are judged first and held meanwhile (see hold_all_users_folder).
-void delete_shortcuts(const platform::RegistryKey *user_key) {
+void delete_shortcuts(const platform::RegistryKey *user_key, Progress &progress) {
+    using manifest::ShortcutFolder;
     platform::HeldFolders held;
-    const auto usable = [user_key, &held](const platform::Text &folder) {
-        return usable_user_folder(folder) && (user_key || hold_all_users_folder(folder, held));
-    };
-    const platform::Text desktop = shortcut_folder(user_key, 0);
-    if (usable(desktop)) {
-        delete_shortcut(desktop + manifest::kDesktopAppLink);
-        delete_shortcut(desktop + manifest::kDesktopHelpLink);
-    }
-    const platform::Text start_menu = shortcut_folder(user_key, 1);
-    if (usable(start_menu)) delete_shortcut(start_menu + manifest::kStartMenuAppLink);
-    const platform::Text programs = shortcut_folder(user_key, 2);
-    const platform::Text sub_folder =
-        platform::joined({programs.c_str(), L"\\", manifest::kProgramsSubFolder});
-    if (usable(programs)) {
+    for (const auto which :
+         {ShortcutFolder::desktop, ShortcutFolder::start_menu, ShortcutFolder::programs}) {
+        const platform::Text folder = shortcut_folder(user_key, which);
+        if (!usable_user_folder(folder) ||
+            (!user_key && !hold_all_users_folder(folder, held, progress)))
+            continue;
+        if (which != ShortcutFolder::programs) {
+            delete_shortcuts_in(folder, which);
+            continue;
+        }
+        const platform::Text sub_folder =
+            platform::joined({folder.c_str(), L"\\", manifest::kProgramsSubFolder});
         {
             platform::HeldFolders sub;
             if (!user_key && platform::directory_exists(sub_folder) &&
-                !hold_all_users_folder(sub_folder, sub))
+                !hold_all_users_folder(sub_folder, sub, progress))
                 return;
-            const platform::Text folder = programs + L"\\";
-            delete_shortcut(folder + manifest::kProgramsAppLink);
-            delete_shortcut(folder + manifest::kProgramsUninstallLink);
-            delete_shortcut(folder + manifest::kProgramsHelpLink);
+            delete_shortcuts_in(folder + L"\\", which);
         } // let go, for its removal; Programs, held, keeps it in place
         ::RemoveDirectoryW(sub_folder.c_str());
     }
@@ -88,56 +86,59 @@ void delete_shortcuts(const platform::RegistryKey *user_key) {
 
 } // namespace
 
-void TForm1::dodel() {
-    set_position(90);
+platform::Text dodel(const Installation &installation, Progress &progress) {
+    progress.position(90);
+    platform::Text dir = installation.directory;
     {
         const auto key =
             platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
         const platform::Text recorded = key.read_text(manifest::kInstalledLocationValue);
-        if (!insta::removal_of_own_folder) install_directory = recorded;
+        if (!installation.removal_of_own_folder) dir = recorded;
         key.delete_value(manifest::kInstalledLocationValue);
         platform::delete_key_tree(manifest::kMachineRoot, manifest::kInstalledLocationKey);
     }
-    const platform::Text &dir = install_directory;
-    set_status(L"delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera");
-    pacing().process_messages();
-    pacing().pause(400);
-    set_position(90);
-    set_position(20);
+    progress.status(L"delete Key from HKEY_LOCAL_MACHINE\\SOFTWARE\\tolmera");
+    progress.process_messages();
+    progress.pause(400);
+    progress.position(90);
+    progress.position(20);
 
-    set_status(L"delete Files from " + dir);
-    pacing().process_messages();
+    progress.status(L"delete Files from " + dir);
+    progress.process_messages();
     // Anything but a full path would be resolved against the current
     // directory, which may hold anybody's files of these names.
     if (platform::is_full_path(dir) && deletable_folder(dir)) {
         bool left = false;
-        for (const auto &payload : manifest::kPayloads)
-            left |= delete_installed_file(dir + payload.file);
-        // The uninstaller's copy of an install that was stopped before it took its place.
-        left |= delete_installed_file(dir + manifest::kStagedUninstallerFile);
+        // The uninstaller goes with the running program's own removal.
+        for (const auto &file : manifest::kInstalledFiles)
+            if (!file.uninstaller) left |= delete_installed_file(dir + file.name, progress);
+        // What an install that was stopped left beside them, staged.
+        for (const auto &file : manifest::kInstalledFiles)
+            left |= delete_installed_file(
+                platform::joined({dir.c_str(), file.name, file.staged_suffix}), progress);
         // Its folder goes after it, if nothing else is left in it then.
         if (left)
             ::MoveFileExW(dir.substr(0, dir.size() - 1).c_str(), nullptr,
                           MOVEFILE_DELAY_UNTIL_REBOOT);
     }
-    pacing().pause(400);
-    set_position(90);
-    set_position(30);
+    progress.pause(400);
+    progress.position(90);
+    progress.position(30);
 
-    set_status(L"delete Desktop icon and  links");
-    pacing().process_messages();
+    progress.status(L"delete Desktop icon and  links");
+    progress.process_messages();
     {
         // The user's folders, and the user's rights in them.
         const platform::ActingAsUser user;
         const auto key =
             platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey);
-        delete_shortcuts(&key);
+        delete_shortcuts(&key, progress);
     }
     // Those of every user, which an unattended install makes.
-    delete_shortcuts(nullptr);
-    pacing().pause(400);
-    set_position(90);
-    set_position(40);
+    delete_shortcuts(nullptr, progress);
+    progress.pause(400);
+    progress.position(90);
+    progress.position(40);
 
     if (const auto key =
             platform::RegistryKey::open(manifest::kMachineRoot, manifest::kUninstallKey);
@@ -147,11 +148,9 @@ void TForm1::dodel() {
         platform::delete_key_tree(manifest::kMachineRoot, manifest::kUninstallKey);
     }
 
-    insta::self_removal_pending = 1;
-    set_position(80);
-    pacing().pause(1500);
-    set_position(100);
-    set_status(L"unstall has finish!");
-    Button2->set_text(L"finish");
-    Button2->set_enabled(true);
+    progress.position(80);
+    progress.pause(1500);
+    progress.position(100);
+    progress.status(L"unstall has finish!");
+    return dir;
 }

@@ -1,19 +1,19 @@
 #include "user_folders.h"
 #include "platform/files/paths.h"
 #include "platform/security/security.h"
-#include "wizard/pacing.h"
 #include <objidl.h>
 
 bool usable_user_folder(const platform::Text &folder) {
     return platform::is_full_path(folder + L"\\");
 }
 
-bool hold_all_users_folder(const platform::Text &folder, platform::HeldFolders &held, bool make) {
+bool hold_all_users_folder(const platform::Text &folder, platform::HeldFolders &held,
+                           Progress &progress, bool make) {
     if (!usable_user_folder(folder)) return false;
     platform::RunningAccount account;
     const DWORD refused =
         platform::hold_directories(folder, account.trusted_sid(), true, held, make);
-    if (refused) pacing().folder_skipped(folder, refused);
+    if (refused) progress.folder_skipped(folder, refused);
     return !refused;
 }
 

@@ -6,6 +6,7 @@
 // moved to another drive) is used as the user's shell uses it.
 #include "platform/files/files.h"
 #include "platform/text/text.h"
+#include "progress.h"
 
 // A drive path (X:\...) or a share (\\server\share\...): a device or object
 // name, or a relative one, counts as empty, and nothing is made or deleted
@@ -17,11 +18,11 @@ bool usable_user_folder(const platform::Text &folder);
 // on the way opened without following a link, judged for its rights, and
 // held in held. Only administrators may change these folders, so setup
 // works there with its own rights, never through a folder anybody else
-// may change. False when it fails, and the folder is then told to the
-// pacing with its reason; false too, silently, for a folder that is not
+// may change. False when it fails, and the folder is then told to
+// progress with its reason; false too, silently, for a folder that is not
 // usable at all.
 bool hold_all_users_folder(const platform::Text &folder, platform::HeldFolders &held,
-                           bool make = false);
+                           Progress &progress, bool make = false);
 
 struct IPersistFile;
 

@@ -1,16 +1,10 @@
 #include "unattended.h"
 #include "platform/registry.h"
-#include "wizard/insta.h"
 #include "product/manifest.h"
+#include "setup/steps.h"
 #include "versions.h"
 #include "platform/files/files.h"
 #include "platform/files/paths.h"
-
-UnattendedRun::~UnattendedRun() {
-    if (!started_) return;
-    ui::Application::get().set_report(nullptr);
-    set_pacing(nullptr);
-}
 
 bool UnattendedRun::start(const platform::Text &log_path) {
     if (!log_path.empty()) {
@@ -21,8 +15,6 @@ bool UnattendedRun::start(const platform::Text &log_path) {
         }
     }
     started_ = true;
-    ui::Application::get().set_report(this);
-    set_pacing(this);
     // What a tool that collects logs from many machines needs first: when,
     // which program and version, and with which switches.
     SYSTEMTIME now;
@@ -39,30 +31,39 @@ platform::Text log_time(const SYSTEMTIME &time) {
     return text;
 }
 
-int UnattendedRun::run(TForm1 &form, bool removal_only) {
+int UnattendedRun::run(const platform::Text &directory, bool removal_only) {
+    // The wizard's start-up check: run from the recorded folder, the
+    // removal; else an install into the folder given, or the recorded one,
+    // or the default one.
+    bool removal = false;
+    platform::Text path = default_directory();
+    attempt([&] {
+        const platform::Text recorded = recorded_directory();
+        removal = names_running_folder(recorded);
+        if (removal || platform::is_full_path(recorded)) path = recorded;
+    });
+    if (!directory.empty()) path = directory;
+    Installation installation;
     // From the folder either record names, the removal, whether or not the
     // start-up check found the location key: the removal of an entry whose
     // key an earlier removal took must go on, from the program's own
     // folder, and the entry's uninstall command with /S must not install.
     // Asked for the removal only, and no record names the folder: nothing.
-    if (!failed_ && (removal_only || !form.rb2->checked())) {
+    if (!failed_ && (removal_only || !removal)) {
         bool recorded = false;
-        ui::guarded([&recorded] { recorded = recorded_in_own_folder(); });
+        attempt([&recorded] { recorded = recorded_in_own_folder(); });
         if (failed_) return kExitFailed;
         if (recorded) {
-            insta::install_directory = platform::directory_part(platform::module_path());
-            insta::removal_of_own_folder = 1;
-            form.rb2->set_checked(true);
-            insta::page_index = 1;
+            installation.directory = platform::directory_part(platform::module_path());
+            installation.removal_of_own_folder = true;
+            removal = true;
         } else if (removal_only) {
             return kExitUnknownProduct;
         }
     }
-    // Removal needs nothing more: the start-up check has opened the choice
-    // page with it chosen. An install goes on from the path page, unless it
-    // would replace a newer version: a repair or an upgrade, never a
-    // downgrade that nobody sees.
-    if (!form.rb2->checked()) {
+    // An install, unless it would replace a newer version: a repair or an
+    // upgrade, never a downgrade that nobody sees.
+    if (!removal) {
         // Read as the system gives it: a value that is no text, or longer
         // than any version, names none.
         wchar_t installed[32] = L"";
@@ -73,12 +74,19 @@ int UnattendedRun::run(TForm1 &form, bool removal_only) {
                 &size) == ERROR_SUCCESS &&
             type == REG_SZ && compare_versions(installed, manifest::kVersion) > 0)
             return kExitNewerVersionInstalled;
-        insta::page_index = 2;
-        insta::all_users_shortcuts = 1;
+        installation.directory = install_directory_from(path);
+        installation.all_users_shortcuts = true;
     }
-    const auto next = [&form] { form.Button2Click(*form.Button2); };
-    if (!failed_) ui::guarded(next); // the procedure
-    if (!failed_) ui::guarded(next); // Finish, and after a removal the uninstaller's own
+    platform::Text removed_from;
+    if (!failed_)
+        attempt([&] {
+            if (removal)
+                removed_from = dodel(installation, *this);
+            else if (!installation.directory.empty())
+                docopy(installation, *this);
+        });
+    // After a removal, the uninstaller's own, as the wizard's Finish starts it.
+    if (!failed_ && removal) attempt([&] { DeleteMe(removed_from, *this); });
     if (failed_) return kExitFailed;
     return restart_needed_ ? kExitRebootRequired : kExitDone;
 }
@@ -91,8 +99,20 @@ int UnattendedRun::finish(int exit_code) {
     return failed_ && exit_code == kExitDone ? kExitFailed : exit_code;
 }
 
-void UnattendedRun::status_shown(const platform::Text &text) {
+void UnattendedRun::attempt_call(void (*call)(void *step), void *step) {
+    try {
+        call(step);
+    } catch (const platform::SetupError &error) {
+        report_error(platform::error_box_text(error.what()), error.code());
+    }
+}
+
+void UnattendedRun::status(const platform::Text &text) {
     write(text);
+}
+
+void UnattendedRun::message(const wchar_t *text, const wchar_t *, DWORD code) {
+    report_error(text, code);
 }
 
 void UnattendedRun::report_error(const platform::Text &text, DWORD code) {

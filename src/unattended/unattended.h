@@ -1,14 +1,13 @@
 #pragma once
-// A run that shows no window at all: the wizard's own procedures, driven as
-// a user would drive them, without the pauses meant for a watching user;
-// each status text, and the text of each box the wizard would show, goes to
-// a log instead.
+// A run that shows no window at all: setup's procedures, called as the
+// wizard calls them, without the pauses meant for a watching user; each
+// status text, and the text of each box the wizard would show, goes to a
+// log instead.
+#include "platform/setup_error.h"
 #include "platform/text/text_file.h"
-#include "window/application.h"
-#include "wizard/pacing.h"
+#include "setup/progress.h"
 #include <optional>
-
-class TForm1;
+#include <type_traits>
 
 // The exit codes of such a run, as the common installer systems give them.
 inline constexpr int kExitDone = 0;
@@ -24,36 +23,48 @@ inline constexpr int kExitNewerVersionInstalled = 1638;
 // every number but the year in two digits, as tools that sort logs expect.
 platform::Text log_time(const SYSTEMTIME &time);
 
-class UnattendedRun : public Pacing, public ui::Report {
+class UnattendedRun : public Progress {
 public:
     UnattendedRun() = default;
     UnattendedRun(const UnattendedRun &) = delete;
     UnattendedRun &operator=(const UnattendedRun &) = delete;
-    ~UnattendedRun() override;
+    ~UnattendedRun() = default;
 
-    // Creates the log at log_path (none when it is empty), names the time,
-    // the program and its command line in it, and takes the pauses and the
-    // boxes from here on; false when the log cannot be made.
+    // Creates the log at log_path (none when it is empty) and names the
+    // time, the program and its command line in it; false when the log
+    // cannot be made.
     bool start(const platform::Text &log_path);
-    // What the start-up check chose: an install into the directory of the
-    // path box, with the shortcuts for every user, unless a newer version is
-    // installed; or, from the installed copy, the removal; then Finish. The
-    // exit code: failed once any box would have been shown, else whether a
-    // file waits for the next restart. removal_only: the removal of the
-    // installation in the program's own folder, or, when no record names
-    // that folder, nothing at all (unknown product).
-    int run(TForm1 &form, bool removal_only);
+    // What the wizard's start-up check would choose: an install into
+    // directory (when given, else the recorded folder or the default one),
+    // with the shortcuts for every user, unless a newer version is
+    // installed; or, from the installed copy, the removal, and then the
+    // uninstaller's own. The exit code: failed once any box would have been
+    // shown, else whether a file waits for the next restart. removal_only:
+    // the removal of the installation in the program's own folder, or, when
+    // no record names that folder, nothing at all (unknown product).
+    int run(const platform::Text &directory, bool removal_only);
     // The run's last line, "exit code N"; returns the code, or the failure
     // of a log that cannot take the line.
     int finish(int exit_code);
 
+    void status(const platform::Text &text) override;
+    void position(int) override {}
     void pause(DWORD) override {}
-    void status_shown(const platform::Text &text) override;
-    void report_error(const platform::Text &text, DWORD code) override;
+    void process_messages() override {}
+    void message(const wchar_t *text, const wchar_t *caption, DWORD code) override;
     void left_for_restart(const platform::Text &path) override;
     void folder_skipped(const platform::Text &folder, DWORD reason) override;
 
 private:
+    // Runs a step; an error that leaves it is logged as the wizard's box
+    // would show it, and fails the run.
+    template <typename Step> void attempt(Step &&step) {
+        // One place catches for every step: the catch is not repeated for each.
+        using Call = std::remove_reference_t<Step>;
+        attempt_call([](void *s) { (*static_cast<Call *>(s))(); }, &step);
+    }
+    void attempt_call(void (*call)(void *step), void *step);
+    void report_error(const platform::Text &text, DWORD code);
     void write(const platform::Text &line);
 
     std::optional<platform::TextFileWriter> log_;

@@ -16,11 +16,6 @@ platform::Text application_title(const platform::Text &module_path) {
     return name;
 }
 
-platform::Text error_box_text(const platform::Text &message) {
-    if (!message.empty() && message.back() > L'.') return message + L".";
-    return message;
-}
-
 Application &Application::get() {
     static Application application;
     return application;
@@ -120,14 +115,12 @@ void Application::clear_termination() {
 }
 
 void Application::show_error(const platform::SetupError &error) {
-    const platform::Text text = error_box_text(error.what());
-    if (report_) return report_->report_error(text, error.code());
+    const platform::Text text = platform::error_box_text(error.what());
     const TaskWindowsDisabled disabled;
     ::MessageBoxW(window_, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
 }
 
-void Application::show_message(const wchar_t *text, const wchar_t *caption, DWORD code) {
-    if (report_) return report_->report_error(text, code);
+void Application::show_message(const wchar_t *text, const wchar_t *caption) {
     ::MessageBoxW(::GetFocus(), text, caption, MB_OK);
 }
 

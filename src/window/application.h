@@ -1,7 +1,7 @@
 #pragma once
 // The application: its own hidden top-level window (title and icon of the
 // taskbar button, owner of every form and message box), the message loop,
-// the standard error box, and where the boxes go when nobody watches.
+// the standard error box.
 #include <windows.h>
 #include <type_traits>
 #include "platform/setup_error.h"
@@ -10,30 +10,16 @@ namespace ui {
 
 class Form;
 
-// Takes, in a run that shows no window, the text of every box the program
-// would show; the run goes on as it would once the box was closed.
-class Report {
-public:
-    // code: the system's error code behind it, 0 when there is none.
-    virtual void report_error(const platform::Text &text, DWORD code) = 0;
-
-protected:
-    ~Report() = default;
-};
-
 // "install.exe" -> "install": the file name cut before its first '.', every
 // character after the first in lower case.
 platform::Text application_title(const platform::Text &module_path);
-// The error text with a full stop added when its last UTF-16 unit, taken
-// whole, sorts after '.'.
-platform::Text error_box_text(const platform::Text &message);
 
 class Application {
 public:
     static Application &get();
     // windows: false for a run that shows none, which then makes none at
     // all, not even its own window: its forms keep their controls' state
-    // without windows, and the boxes it would show go to the report.
+    // without windows.
     void initialize(HINSTANCE instance, bool windows = true);
     bool windowless() const { return windowless_; }
     HINSTANCE instance() const { return instance_; }
@@ -67,9 +53,7 @@ public:
     void show_error(const platform::SetupError &error);
     // A box of the program's own: the text, the caption and one OK button,
     // owned by the window that has the focus.
-    void show_message(const wchar_t *text, const wchar_t *caption, DWORD code);
-    // nullptr shows the boxes again.
-    void set_report(Report *report) { report_ = report; }
+    void show_message(const wchar_t *text, const wchar_t *caption);
 
 private:
     Application() = default;
@@ -79,7 +63,6 @@ private:
     HWND window_ = nullptr;
     platform::Text title_;
     Form *main_form_ = nullptr;
-    Report *report_ = nullptr;
     bool terminated_ = false;
     bool windowless_ = false;
     void (*after_first_page_)(void *context) = nullptr;

@@ -1,18 +1,16 @@
 // The wizard: start-up check, page flow, cancel and the folder browser.
 #include "insta.h"
 #include "platform/files/paths.h"
-#include "platform/registry.h"
 #include "platform/shell.h"
 #include "window/application.h"
 #include "contiu.h"
-#include "product/manifest.h"
+#include "pacing.h"
+#include "setup/steps.h"
 
 namespace insta {
-unsigned char page_index = 0;
+Page page_index = Page::licence;
 platform::Text install_directory;
-unsigned char self_removal_pending = 0;
-unsigned char all_users_shortcuts = 0;
-unsigned char removal_of_own_folder = 0;
+bool self_removal_pending = false;
 } // namespace insta
 
 using namespace insta;
@@ -32,13 +30,33 @@ constexpr wchar_t kInstallHeading[] = L"Copy Files to destination directory";
 } // namespace
 
 namespace {
-// The installed-copy rule: the recorded folder, in any letter case of A to
-// Z, is the one the program runs from. Records are written canonical, and
-// the system gives the program its path canonical.
-bool names_running_folder(const platform::Text &recorded) {
-    return platform::ascii_lower(recorded) ==
-           platform::ascii_lower(platform::directory_part(platform::module_path()));
-}
+// What setup's procedures report, on the progress page: the status line and
+// the bar, the pauses and the waiting messages through the pacing seam, the
+// program's own boxes as boxes.
+class PageProgress : public Progress {
+public:
+    explicit PageProgress(TForm1 &form) : form_(form) {}
+    void status(const platform::Text &text) override {
+        form_.Label1->set_text(text);
+        pacing().status_shown(text);
+    }
+    void position(int position) override {
+        form_.pb1->set_position(position);
+        pacing().position_shown(position);
+    }
+    void pause(DWORD milliseconds) override { pacing().pause(milliseconds); }
+    void process_messages() override { pacing().process_messages(); }
+    void message(const wchar_t *text, const wchar_t *caption, DWORD) override {
+        ui::Application::get().show_message(text, caption);
+    }
+    void left_for_restart(const platform::Text &path) override { pacing().left_for_restart(path); }
+    void folder_skipped(const platform::Text &folder, DWORD reason) override {
+        pacing().folder_skipped(folder, reason);
+    }
+
+private:
+    TForm1 &form_;
+};
 } // namespace
 
 void TForm1::FormCreate() {
@@ -47,16 +65,13 @@ void TForm1::FormCreate() {
         set_top(::GetSystemMetrics(SM_CYSCREEN) / 2 - 190);
         set_left(::GetSystemMetrics(SM_CXSCREEN) / 2 - 260);
     }
-    page_index = 0;
+    page_index = Page::licence;
     install_directory.clear();
-    self_removal_pending = 0;
+    self_removal_pending = false;
 
     // Started from the recorded directory, the program is the uninstaller:
     // it opens on the choice page with removal checked.
-    const auto key =
-        platform::RegistryKey::open(manifest::kMachineRoot, manifest::kInstalledLocationKey);
-    if (!key.is_open()) return;
-    install_directory = key.read_text(manifest::kInstalledLocationValue);
+    install_directory = recorded_directory();
     if (names_running_folder(install_directory)) {
         Edit1->set_text(install_directory);
         rb2->set_checked(true);
@@ -69,29 +84,18 @@ void TForm1::FormCreate() {
     }
 }
 
-bool recorded_in_own_folder() {
-    const wchar_t *const records[][2] = {
-        {manifest::kInstalledLocationKey, manifest::kInstalledLocationValue},
-        {manifest::kUninstallKey, manifest::kInstallLocationValue}};
-    for (const auto &record : records)
-        if (names_running_folder(platform::RegistryKey::open(manifest::kMachineRoot, record[0])
-                                     .read_text(record[1])))
-            return true;
-    return false;
-}
-
 void TForm1::Button2Click(ui::Control &sender) {
-    if (&sender == Button2) ++page_index;
-    if (&sender == Button1) --page_index;
-    Button1->set_enabled(page_index > 0);
+    const int step = (&sender == Button2) - (&sender == Button1);
+    page_index = static_cast<Page>(static_cast<unsigned char>(page_index) + step);
+    Button1->set_enabled(page_index != Page::licence);
     // With removal chosen, Next on the choice page goes straight to the work.
-    if (page_index == 2 && rb2->checked()) page_index = 3;
+    if (page_index == Page::path && rb2->checked()) page_index = Page::progress;
     apply_page();
 }
 
 void TForm1::apply_page() {
     switch (page_index) {
-    case 0:
+    case Page::licence:
         rb1->set_top(272);
         rb1->set_text(kAccept);
         rb2->set_text(kRefuseOnReturn);
@@ -101,7 +105,7 @@ void TForm1::apply_page() {
             hidden->set_visible(false);
         Button2->set_focus();
         break;
-    case 1:
+    case Page::choice:
         rb1->set_top(120);
         rb1->set_text(kInstallChoice);
         rb2->set_text(kRemoveChoice);
@@ -110,7 +114,7 @@ void TForm1::apply_page() {
         for (auto *hidden : {Memo1, Label2, Label1, Edit1, Button4, Image2})
             hidden->set_visible(false);
         break;
-    case 2:
+    case Page::path:
         for (auto *hidden : {rb1, rb2, Image3, Image4, Memo1, Label1})
             hidden->set_visible(false);
         Label2->set_text(kPathHeading);
@@ -118,24 +122,29 @@ void TForm1::apply_page() {
             shown->set_visible(true);
         Button2->set_focus();
         break;
-    case 3:
+    case Page::progress:
         for (auto *hidden : {rb1, rb2, Image3, Image4})
             hidden->set_visible(false);
         if (rb2->checked()) {
             show_progress_page(kRemoveHeading);
-            dodel();
+            PageProgress progress(*this);
+            install_directory = dodel({}, progress);
+            self_removal_pending = true;
+            Button2->set_text(L"finish");
+            Button2->set_enabled(true);
             Button2->set_focus();
         } else {
-            install_directory = platform::trim(Edit1->text());
+            install_directory = install_directory_from(Edit1->text());
             if (install_directory.empty()) return; // the path page stays as it is
-            if (install_directory.back() == '\\') install_directory.pop_back();
-            install_directory += '\\';
             show_progress_page(kInstallHeading);
-            docopy();
-            if (Button2->enabled()) Button2->set_focus();
+            PageProgress progress(*this);
+            if (!docopy({install_directory}, progress)) return; // stopped after its box
+            Button2->set_enabled(true);
+            Button2->set_text(L"Finish");
+            Button2->set_focus();
         }
         break;
-    case 4:
+    case Page::close:
         close();
         break;
     default:
@@ -172,22 +181,14 @@ void TForm1::Button4Click(ui::Control &) {
 }
 
 void TForm1::FormClose(CloseAction &) {
-    if (self_removal_pending != 1) return;
+    if (!self_removal_pending) return;
     // A script that cannot be written is reported, and the close still goes
     // through, so that the user can always end the program.
     try {
-        DeleteMe();
+        PageProgress progress(*this);
+        DeleteMe(install_directory, progress);
+        ui::Application::get().terminate();
     } catch (const platform::SetupError &error) {
         ui::Application::get().show_error(error);
     }
-}
-
-void TForm1::set_status(const platform::Text &text) {
-    Label1->set_text(text);
-    pacing().status_shown(text);
-}
-
-void TForm1::set_position(int position) {
-    pb1->set_position(position);
-    pacing().position_shown(position);
 }

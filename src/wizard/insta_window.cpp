@@ -5,6 +5,7 @@
 #include "window/application.h"
 #include <iterator>
 #include "insta.h"
+#include "setup/installation.h"
 #include "product/manifest.h"
 
 namespace {
@@ -83,13 +84,6 @@ struct {
 // The licence box's 38 lines, carried as text.
 platform::Text licence_text() {
     return platform::find_text_resource(ui::Application::get().instance(), L"TEXT", L"LICENCE");
-}
-// The system's folder for programs of this kind (on 64-bit Windows the one
-// for 32-bit programs), wherever and however named it is on this system.
-platform::Text default_directory() {
-    const platform::Text programs = platform::known_folder_path(CSIDL_PROGRAM_FILES);
-    if (programs.empty()) return manifest::kDefaultDirectory;
-    return platform::joined({programs.c_str(), L"\\", manifest::kInstallFolderName});
 }
 } // namespace
 

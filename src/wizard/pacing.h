@@ -1,7 +1,8 @@
 #pragma once
-// The one seam of the install and uninstall sequences: their pauses and
-// their handling of waiting messages, and a view of what they show. The
-// program uses the real thing; tests may put a recorder in its place.
+// The wizard's seam below its progress page: the pauses and the handling of
+// waiting messages between setup's steps, and a view of what the page shows
+// of them. The program uses the real thing; tests may put a recorder in its
+// place.
 #include <windows.h>
 #include "platform/text/text.h"
 

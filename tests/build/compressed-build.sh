@@ -27,6 +27,10 @@ export INSTAL_EXE="$program"
 # The Wow64 case needs a 64-bit prefix of its own (the wow64 entry).
 run "install and repair" wine "$e2e_install" --gtest_filter=-Wow64.*
 run "uninstall" wine "$e2e_uninstall"
+# The window closed during the install or the removal, and a script that
+# cannot be written: cases of the fault matrix, with both their variants.
+run "closed and unwritable" wine "$(dirname "$e2e_install")/fault_matrix_tests.exe" \
+  --gtest_filter=FaultMatrix.WindowClosedDuring*:FaultMatrix.ScriptThatCannotBeWritten*
 # The texts it carries compressed for its own use: the licence is checked in
 # the install cases, the switches' list here.
 run "switches" wine "$(dirname "$e2e_install")/e2e_startup_tests.exe" \

@@ -179,25 +179,6 @@ TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectoryTypedOtherwise) {
     }
 }
 
-TEST_F(Install, ClosingTheWindowDuringTheInstallLetsItFinish) {
-    SetupDriver setup(program);
-    ASSERT_TRUE(setup.has_window());
-    setup.accept_licence();
-    setup.next();
-    setup.next(); // install is the default choice
-    // Both posted: the close waits in the queue behind the click and is
-    // handled where the install first lets the window answer.
-    click(setup.control("Button2"));
-    setup.close_window();
-
-    ASSERT_TRUE(setup.process().wait_for_exit(30000)) << "the program did not end by itself";
-    EXPECT_EQ(0u, setup.process().exit_code());
-    expect_complete_install(directory);
-    EXPECT_FALSE(exists(directory + kScript));
-    EXPECT_FALSE(exists(program_directory + kScript));
-    EXPECT_EQ(windows_temp_entries(), temp_before) << "a script's folder was made";
-}
-
 TEST_F(Install, ClosingTheWindowAfterTheInstallWritesNoScript) {
     SetupDriver setup(program);
     ASSERT_TRUE(setup.has_window());

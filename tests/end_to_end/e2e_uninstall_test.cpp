@@ -286,52 +286,6 @@ TEST_F(Uninstall, KeepsAUsersFileInTheProgramsSubFolder) {
     ASSERT_TRUE(setup.process().wait_for_exit());
 }
 
-TEST_F(Uninstall, ClosingTheWindowDuringTheUninstallLetsItFinishWithoutSelfRemoval) {
-    const std::string copy = copy_program(elsewhere);
-    SetupDriver setup(copy);
-    ASSERT_TRUE(setup.has_window());
-    setup.accept_licence();
-    setup.next();
-    setup.click_control("rb2");
-    setup.settle();
-    // Both posted: the close waits in the queue behind the click and is
-    // handled where the uninstall first lets the window answer.
-    click(setup.control("Button2"));
-    setup.close_window();
-
-    ASSERT_TRUE(setup.process().wait_for_exit(30000)) << "the program did not end by itself";
-    EXPECT_EQ(0u, setup.process().exit_code());
-    expect_removed(directory);
-    EXPECT_FALSE(exists(elsewhere + "\\" + kScript));
-    EXPECT_EQ(windows_temp_entries(), temp_before);
-    EXPECT_TRUE(exists(copy));
-}
-
-TEST_F(Uninstall, AScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
-    const std::string copy = copy_program(elsewhere);
-    SetupDriver setup(copy);
-    ASSERT_TRUE(setup.has_window());
-    ASSERT_TRUE(setup.uninstall()) << setup.box_on_screen();
-    {
-        // No folder for the script can be made.
-        const WindowsTempBlocked blocked;
-        ASSERT_TRUE(blocked.blocked());
-        setup.next();
-
-        const ForeignDialog box = setup.wait_for_dialog();
-        ASSERT_TRUE(box.window) << "no error box";
-        EXPECT_EQ("instal", box.title);
-        EXPECT_EQ("Invalid filename.", box.text);
-        EXPECT_TRUE(box.has_icon);
-        SetupDriver::press_button(box, "OK");
-        ASSERT_TRUE(setup.process().wait_for_exit());
-    }
-    EXPECT_EQ(0u, setup.process().exit_code());
-    ::Sleep(2000); // time a wrongly started script would need to act
-    EXPECT_TRUE(exists(copy));
-    EXPECT_EQ(windows_temp_entries(), temp_before);
-}
-
 // The quiet uninstall command of the entry, as deployment tools run it: no
 // window at any moment, not even a hidden one; everything is gone when it
 // returns 0, and the uninstaller itself and the emptied install directory

@@ -257,20 +257,33 @@ TEST_F(FaultMatrix, InstallAgainAfterAnUninstallIsComplete) {
     expect_complete_install(target_);
 }
 
+// Closed while the install runs, from the path page as it opened (the
+// default choice, the offered folder) or with install chosen and a folder
+// typed: the install completes, the program ends by itself with 0, and no
+// self-removal is started.
 TEST_F(FaultMatrix, WindowClosedDuringTheInstallLetsItComplete) {
-    const std::string setup_program = program("instal.exe");
-    SetupDriver setup(setup_program);
-    setup.accept_licence();
-    setup.next();
-    setup.click_control("rb1");
-    setup.next();
-    setup.set_path(target_);
-    next_and_close(setup);
-    ASSERT_TRUE(setup.process().wait_for_exit(30000)) << "the program did not end";
-    EXPECT_EQ(setup.process().exit_code(), 0u);
-    expect_complete_install(target_);
-    EXPECT_FALSE(exists(script_beside(setup_program)));
-    EXPECT_TRUE(exists(setup_program));
+    for (const bool typed : {false, true}) {
+        SCOPED_TRACE(typed ? "install chosen, a folder typed" : "as the path page opened");
+        const std::string directory = typed ? target_ : default_install_directory();
+        if (!typed) remove_product(directory);
+        const std::string setup_program = program("instal.exe");
+        SetupDriver setup(setup_program);
+        ASSERT_TRUE(setup.has_window());
+        setup.accept_licence();
+        setup.next();
+        if (typed) setup.click_control("rb1");
+        setup.next();
+        if (typed) setup.set_path(target_);
+        next_and_close(setup);
+        ASSERT_TRUE(setup.process().wait_for_exit(30000)) << "the program did not end";
+        EXPECT_EQ(setup.process().exit_code(), 0u);
+        expect_complete_install(directory);
+        EXPECT_FALSE(exists(script_beside(setup_program)));
+        EXPECT_FALSE(exists(directory + utf8(manifest::kSelfRemovalScript)));
+        EXPECT_TRUE(exists(setup_program));
+        EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
+        if (!typed) remove_product(directory);
+    }
 }
 
 // --- Uninstalling --------------------------------------------------------------
@@ -415,38 +428,59 @@ TEST_F(FaultMatrix, EmptyRecordedLocationLeavesFilesInTheCurrentDirectory) {
         EXPECT_EQ(read_file(working + "\\" + file.name), kUserText) << file.name;
 }
 
+// Closed while the removal runs, by a setup program elsewhere or by another
+// copy, of the installation in the default folder or in one typed: the
+// removal completes, the program ends by itself with 0, and removes
+// nothing of itself.
 TEST_F(FaultMatrix, WindowClosedDuringTheUninstallLetsItCompleteWithoutSelfRemoval) {
-    install(program("instal.exe"), target_);
-    const std::string remover_program = program("remover.exe");
-    SetupDriver remover(remover_program);
-    remover.accept_licence();
-    remover.next();
-    remover.click_control("rb2");
-    next_and_close(remover);
-    ASSERT_TRUE(remover.process().wait_for_exit(30000)) << "the program did not end";
-    EXPECT_EQ(remover.process().exit_code(), 0u);
-    expect_removed(target_);
-    ::Sleep(2000);
-    EXPECT_TRUE(exists(remover_program)) << "the program removed itself";
-    EXPECT_FALSE(exists(script_beside(remover_program)));
-    EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
+    for (const bool typed : {false, true}) {
+        SCOPED_TRACE(typed ? "a copy, a folder typed" : "the setup program, the default folder");
+        const std::string directory = typed ? target_ : default_install_directory();
+        install(program("instal.exe"), directory);
+        const std::string remover_program = program(typed ? "remover.exe" : "instal.exe");
+        SetupDriver remover(remover_program);
+        remover.accept_licence();
+        remover.next();
+        remover.click_control("rb2");
+        remover.settle();
+        next_and_close(remover);
+        ASSERT_TRUE(remover.process().wait_for_exit(30000)) << "the program did not end";
+        EXPECT_EQ(remover.process().exit_code(), 0u);
+        expect_removed(directory);
+        ::Sleep(2000);
+        EXPECT_TRUE(exists(remover_program)) << "the program removed itself";
+        EXPECT_FALSE(exists(script_beside(remover_program)));
+        EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
+        if (!typed) remove_product(directory);
+    }
 }
 
+// A script that cannot be written after a removal, of an installation or of
+// nothing at all: the standard error box says why, the program still ends
+// with 0, and its file stays.
 TEST_F(FaultMatrix, ScriptThatCannotBeWrittenIsReportedAndTheProgramStillEnds) {
-    const std::string remover_program = program("remover.exe");
-    SetupDriver remover(remover_program);
-    ASSERT_TRUE(remover.uninstall());
-    {
-        // No folder for the script can be made.
-        const WindowsTempBlocked blocked;
-        ASSERT_TRUE(blocked.blocked());
-        remover.next();
-        expect_box(remover, "remover", "Invalid filename.");
-        EXPECT_TRUE(remover.process().wait_for_exit()) << "the program did not end";
+    for (const bool installed : {true, false}) {
+        SCOPED_TRACE(installed ? "an installation" : "nothing installed");
+        const std::string directory = default_install_directory();
+        if (installed) install(program("instal.exe"), directory);
+        const char *const name = installed ? "instal" : "remover";
+        const std::string remover_program = program((std::string(name) + ".exe").c_str());
+        SetupDriver remover(remover_program);
+        ASSERT_TRUE(remover.uninstall()) << remover.box_on_screen();
+        {
+            // No folder for the script can be made.
+            const WindowsTempBlocked blocked;
+            ASSERT_TRUE(blocked.blocked());
+            remover.next();
+            expect_box(remover, name, "Invalid filename.");
+            ASSERT_TRUE(remover.process().wait_for_exit()) << "the program did not end";
+        }
+        EXPECT_EQ(remover.process().exit_code(), 0u);
+        ::Sleep(2000); // time a wrongly started script would need to act
+        EXPECT_TRUE(exists(remover_program));
+        EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
+        remove_product(directory);
     }
-    ::Sleep(2000); // time a wrongly started script would need to act
-    EXPECT_TRUE(exists(remover_program));
-    EXPECT_EQ(windows_temp_entries(), temp_before_) << "a script's folder was made";
 }
 
 } // namespace

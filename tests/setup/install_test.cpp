@@ -1,8 +1,10 @@
 // The install sequence, run in this process on the real registry, files and
-// shell, with its pauses recorded instead of slept.
+// shell, with its pauses recorded instead of slept: through the wizard's
+// pages where the window plays a part, else setup's install called alone.
 #include "product/manifest.h"
 #include "setup/payload/payload_check.h"
 #include "setup/payload/payload_unpack.h"
+#include "setup/steps.h"
 #include "platform/digests/large_sha256.h"
 #include "platform/files/paths.h"
 #include "platform/security/security.h"
@@ -128,7 +130,7 @@ TEST_F(Install, WritesTheFilesTheRecordsAndTheUninstallerCopy) {
 
 TEST_F(Install, MakesSixShortcutsWithTheirProperties) {
     PacingRecorder recorder;
-    install(target);
+    ASSERT_TRUE(docopy({wide(target)}, recorder));
     const auto paths = shortcut_paths();
     const std::string targets[] = {"Tolmera.exe", "readme.chm", "Tolmera.exe",
                                    "Tolmera.exe", "readme.chm", "install.exe"};
@@ -151,15 +153,11 @@ TEST_F(Install, ReplacesFilesAndShortcutsOfAnEarlierInstall) {
     ::CreateDirectoryA(target.c_str(), nullptr);
     write_text_file(target + "misuc.dat", "an older and much longer settings file than ours");
     write_text_file(target + "keep.txt", "the user's");
-    {
-        PacingRecorder recorder;
-        install(target);
-    }
-    close_forms();
+    PacingRecorder recorder;
+    ASSERT_TRUE(docopy({wide(target)}, recorder));
     const auto first = shortcut_paths();
     write_text_file(first[5], "broken");
-    PacingRecorder recorder;
-    install(target);
+    ASSERT_TRUE(docopy({wide(target)}, recorder));
     EXPECT_EQ(read_file(target + "misuc.dat"), read_file(payload_sources()[1]));
     EXPECT_EQ(read_file(target + "keep.txt"), "the user's");
     EXPECT_EQ(read_shortcut(first[5]).target, target + "install.exe");
@@ -250,7 +248,7 @@ TEST_F(Install, AnUnpackedFileWithOtherBytesLeavesTheTargetAsItWas) {
     const std::string path = target + "orderform.htm";
     const auto unpack = [&](const std::string &bytes, const Sha256 &digest) -> std::string {
         try {
-            unpack_payload(platform::Text(wide(path).c_str()), bytes.data(),
+            unpack_payload(platform::Text(wide(path).c_str()), L".unpacking", bytes.data(),
                            static_cast<DWORD>(bytes.size()), properties, false, digest.bytes);
             return "";
         } catch (const platform::SetupError &error) {
@@ -359,8 +357,7 @@ TEST_F(Install, AnOldUninstallerWithASecondNameIsNotWrittenThrough) {
     const std::string old = target + "install.exe";
     ASSERT_TRUE(::CreateHardLinkA(old.c_str(), elsewhere.c_str(), nullptr));
     PacingRecorder recorder;
-    install(target);
-    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_TRUE(docopy({wide(target)}, recorder));
     EXPECT_TRUE(read_file(old) == read_file(utf8(platform::module_path().c_str())));
     EXPECT_EQ(read_file(elsewhere), "someone else's");
 }
@@ -374,8 +371,7 @@ TEST_F(Install, AShortcutWithASecondNameIsNotSavedThrough) {
     ::DeleteFileA(paths[1].c_str());
     ASSERT_TRUE(::CreateHardLinkA(paths[1].c_str(), elsewhere.c_str(), nullptr));
     PacingRecorder recorder;
-    install(target);
-    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_TRUE(docopy({wide(target)}, recorder));
     EXPECT_EQ(read_file(elsewhere), "someone else's");
     EXPECT_TRUE(read_shortcut(paths[0]).loaded);
     EXPECT_TRUE(read_shortcut(paths[2]).loaded);
@@ -396,8 +392,7 @@ TEST_F(Install, FoldersItMakesAreProtectedLikeProgramFiles) {
     ASSERT_NE(rights_before, protected_rights);
     const std::string parent = existing + "\\Apps", made = parent + "\\Tolmera";
     PacingRecorder recorder;
-    install(made);
-    ASSERT_EQ(form().Button2->text(), "Finish");
+    ASSERT_TRUE(docopy({wide(made + "\\")}, recorder));
     EXPECT_EQ(access_list_of(made), protected_rights);
     EXPECT_EQ(access_list_of(parent), protected_rights);
     EXPECT_EQ(access_list_of(existing), rights_before);
@@ -409,8 +404,7 @@ TEST_F(Install, WithoutAProgramsFolderTheSubFolderShortcutsAreSkipped) {
                  utf8(manifest::kProgramsValue));
     ::SetCurrentDirectoryA("C:\\");
     PacingRecorder recorder;
-    install(target);
-    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_TRUE(docopy({wide(target)}, recorder));
     EXPECT_FALSE(exists("C:\\Tolmera"));
     EXPECT_FALSE(exists("\\Tolmera"));
     const auto paths = shortcut_paths(); // Programs now reads as empty
@@ -438,13 +432,12 @@ TEST_F(Install, ALinkedProgramsFolderIsFollowedADeviceNamedOneGetsNoShortcuts) {
         remove_tree(programs_sub_folder());
         ASSERT_TRUE(make_unix_symbolic_link(elsewhere, programs_sub_folder()));
         PacingRecorder recorder;
-        install(target);
+        const bool installed = docopy({wide(target)}, recorder);
         remove_unix_symbolic_link(programs_sub_folder());
-        EXPECT_EQ(form().Button2->text(), "Finish");
+        EXPECT_TRUE(installed);
         for (const char *name : {"Corvanta.lnk", "Readme.lnk", "Uninstall.lnk"})
             EXPECT_TRUE(read_shortcut(elsewhere + "\\" + name).loaded) << name;
         EXPECT_TRUE(read_shortcut(shortcut_paths()[0]).loaded) << "the desktop's are made";
-        close_forms();
         remove_tree(elsewhere);
         ::CreateDirectoryA(elsewhere.c_str(), nullptr);
     }
@@ -452,8 +445,7 @@ TEST_F(Install, ALinkedProgramsFolderIsFollowedADeviceNamedOneGetsNoShortcuts) {
     set_string(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
                utf8(manifest::kProgramsValue), "\\\\?\\" + elsewhere);
     PacingRecorder recorder;
-    install(target);
-    EXPECT_EQ(form().Button2->text(), "Finish");
+    EXPECT_TRUE(docopy({wide(target)}, recorder));
     EXPECT_EQ(entries(), 0);
 }
 
@@ -495,9 +487,8 @@ TEST_F(Install, WithoutADesktopOrStartMenuPathThoseShortcutsAreSkipped) {
     {
         const SpecialFoldersGone gone;
         PacingRecorder recorder;
-        install(target);
+        EXPECT_TRUE(docopy({wide(target)}, recorder));
     }
-    EXPECT_EQ(form().Button2->text(), "Finish");
     for (const char *root_link : {"C:\\Corvanta.lnk", "C:\\Readme.lnk"})
         EXPECT_FALSE(exists(root_link)) << root_link;
     EXPECT_FALSE(exists("C:\\no such folder"));
@@ -533,10 +524,8 @@ private:
 TEST_F(Install, RefreshesTheDesktopWithF5DownAndUp) {
     PacingRecorder recorder;
     const FakeDesktop desktop;
-    create_forms();
-    insta::install_directory = wide(target);
     ::CreateDirectoryA(target.c_str(), nullptr);
-    form().makeicon();
+    makeicon({wide(target)}, recorder);
     MSG down = {}, up = {};
     ASSERT_TRUE(::PeekMessageA(&down, desktop.icons(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
     ASSERT_TRUE(::PeekMessageA(&up, desktop.icons(), WM_KEYUP, WM_KEYUP, PM_REMOVE));

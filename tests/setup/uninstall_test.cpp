@@ -1,6 +1,8 @@
 // The uninstall sequence, run in this process after a real install, with
-// its pauses recorded instead of slept.
+// its pauses recorded instead of slept: through the wizard's pages where the
+// window plays a part, else setup's removal called alone.
 #include "product/manifest.h"
+#include "setup/steps.h"
 #include "setup/user_folders.h"
 #include "platform/files/paths.h"
 #include "support/dialogs.h"
@@ -33,16 +35,15 @@ protected:
         remove_installation_traces();
     }
 
+    // Setup's install alone: the window plays no part in what is removed.
     void install() {
         PacingRecorder quiet;
-        create_forms();
-        form().rb1->set_checked(true);
-        next();
-        next();
-        form().Edit1->set_text(wide(target));
-        next();
-        ASSERT_EQ(form().Button2->text(), "Finish");
-        close_forms();
+        ASSERT_TRUE(docopy({wide(target)}, quiet));
+    }
+    // As an unattended run installs: shortcuts for every user.
+    void install_for_every_user() {
+        PacingRecorder quiet;
+        ASSERT_TRUE(docopy({wide(target), true}, quiet));
     }
     // Licence, choice with removal, Next: what a user of any setup copy does.
     void uninstall() {
@@ -89,14 +90,21 @@ TEST_F(Uninstall, ReportsEachStepWithItsPositionAndPause) {
     EXPECT_FALSE(form().Button1->enabled());
     EXPECT_FALSE(form().Button3->enabled());
     EXPECT_EQ(form().pb1->position(), 100);
-    EXPECT_EQ(insta::self_removal_pending, 1);
+    EXPECT_TRUE(insta::self_removal_pending);
     EXPECT_EQ(::GetFocus(), form().Button2->handle());
 }
 
 TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
     install();
+    // What killed installs of either build left beside their targets.
+    const char *const staged[] = {"Tolmera.exe.unpacking", "Tolmera.xml.unpacking",
+                                  "install.exe.new"};
+    for (const char *name : staged)
+        write_text_file(target + name, "staged");
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
+    for (const char *name : staged)
+        EXPECT_FALSE(exists(target + name)) << name;
     for (const auto &payload : manifest::kPayloads)
         EXPECT_FALSE(exists(target + utf8(payload.file))) << utf8(payload.file);
     EXPECT_TRUE(exists(target + "install.exe")); // the running program deletes itself on exit
@@ -114,7 +122,7 @@ TEST_F(Uninstall, KeysAreRemovedWithAnythingBelowThem) {
                "x", "y");
     set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey), "other", "y");
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kInstalledLocationKey)));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
 }
@@ -123,7 +131,7 @@ TEST_F(Uninstall, AUsersFileKeepsTheProgramsSubFolder) {
     install();
     write_text_file(programs_sub_folder() + "\\notes.txt", "mine");
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_EQ(read_file(programs_sub_folder() + "\\notes.txt"), "mine");
     for (const auto &link : shortcut_paths())
         EXPECT_FALSE(exists(link)) << link;
@@ -182,7 +190,7 @@ TEST_F(Uninstall, DeletesTheSubFolderShortcutsCorvantaUninstallReadme) {
     RemovalOrder order(programs_sub_folder());
     ::Sleep(200); // the watch is in place
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_EQ(order.names(3),
               (std::vector<std::string>{"Corvanta.lnk", "Uninstall.lnk", "Readme.lnk"}));
 }
@@ -196,7 +204,7 @@ TEST_F(Uninstall, WithNothingInstalledItStillFinishesAndTouchesNoBareNames) {
     uninstall();
     EXPECT_EQ(form().Label1->text(), "unstall has finish!");
     EXPECT_EQ(form().Button2->text(), "finish");
-    EXPECT_EQ(insta::self_removal_pending, 1);
+    EXPECT_TRUE(insta::self_removal_pending);
     EXPECT_EQ(recorder.only("status")[1], "status delete Files from ");
     for (const auto &payload : manifest::kPayloads)
         EXPECT_EQ(read_file(current + "\\" + utf8(payload.file)), "the user's own")
@@ -336,9 +344,7 @@ TEST_F(Uninstall, EveryShortcutIsSavedAndDeletedWithTheRestrictedToken) {
     // An unattended install's, in the folders of every user: setup's own,
     // as the restricted token could not write there on Windows.
     watch.unrestricted.clear();
-    insta::all_users_shortcuts = 1;
-    install();
-    insta::all_users_shortcuts = 0;
+    install_for_every_user();
     EXPECT_EQ(watch.unrestricted.size(), 6u) << "saves acting as the user";
     uninstall();
 }
@@ -352,13 +358,11 @@ TEST_F(Uninstall, AFolderOfEveryUserThatOthersMayChangeIsSkipped) {
     ::CreateDirectoryW(wide(sub).c_str(), nullptr);
     ASSERT_TRUE(set_access_list(sub, "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;WD)"));
     write_text_file(shortcuts[3].path, "anybody's");
-    insta::all_users_shortcuts = 1;
-    install();
-    insta::all_users_shortcuts = 0;
+    install_for_every_user();
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(exists(shortcuts[i].path), i <= 3) << shortcuts[i].path;
     PacingRecorder recorder;
-    uninstall();
+    dodel({}, recorder);
     EXPECT_EQ(recorder.only("skipped"), std::vector<std::string>{"skipped " + sub + " 5"});
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(exists(shortcuts[i].path), i == 3) << shortcuts[i].path;
@@ -376,7 +380,7 @@ TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
     uninstall();
     ASSERT_EQ(watcher.seen().size(), 1u);
     EXPECT_EQ(watcher.seen()[0].text, "Invalid data type for 'Start Menu'");
-    EXPECT_EQ(insta::self_removal_pending, 0);
+    EXPECT_FALSE(insta::self_removal_pending);
     EXPECT_FALSE(form().Button2->enabled());
     EXPECT_FALSE(form().Button1->enabled());
     EXPECT_FALSE(form().Button3->enabled());

@@ -1,7 +1,8 @@
 #pragma once
-// Stands in for the install and uninstall pacing: records every status
-// text, position, pause and message-processing point in order, without
-// sleeping.
+// Stands in for the wizard's pacing, and for whatever runs setup's
+// procedures: records every status text, position, pause, message-processing
+// point and box in order, without sleeping.
+#include "setup/progress.h"
 #include "wizard/pacing.h"
 #include "text.h"
 #include <string>
@@ -9,7 +10,7 @@
 
 namespace testing_support {
 
-class PacingRecorder : public Pacing {
+class PacingRecorder : public Pacing, public Progress {
 public:
     PacingRecorder() { set_pacing(this); }
     ~PacingRecorder() override { set_pacing(nullptr); }
@@ -31,6 +32,13 @@ public:
     void folder_skipped(const platform::Text &folder, DWORD reason) override {
         events.push_back("skipped " + utf8(folder.c_str()) + " " + std::to_string(reason));
     }
+    // Called directly, without the wizard's page in between.
+    void status(const platform::Text &text) override { status_shown(text); }
+    void position(int position) override { position_shown(position); }
+    void message(const wchar_t *text, const wchar_t *, DWORD) override {
+        events.push_back("message " + utf8(text));
+    }
+    void left_for_restart(const platform::Text &path) override { Pacing::left_for_restart(path); }
 
     std::vector<std::string> only(const std::string &kind) const;
     std::vector<std::string> events;

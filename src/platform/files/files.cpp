@@ -49,6 +49,15 @@ UniqueHandle open_for_replacing(const Text &path) {
 
 } // namespace
 
+void cannot_create_file(const Text &path, DWORD code) {
+    raise_error(format_message(L"Cannot create file %s", path), code);
+}
+
+UniqueHandle open_unshared(const Text &path) {
+    return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
 bool directory_exists(const Text &path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -175,14 +184,10 @@ namespace {
 // file that is not the one its digest names.
 constexpr DWORD kInvalidImageHash = 577;
 
-[[noreturn]] void cannot_create(const Text &path, DWORD error) {
-    raise_error(format_message(L"Cannot create file %s", path), error);
-}
-
 UniqueHandle open_or_raise(const Text &path) {
     UniqueHandle file = open_for_replacing(path);
     // The code is taken before the message is made, which may call the system.
-    if (!file) cannot_create(path, ::GetLastError());
+    if (!file) cannot_create_file(path, ::GetLastError());
     return file;
 }
 
@@ -212,7 +217,7 @@ void copy_file(HANDLE source, const Text &path, CopyCheck &check) {
     for (DWORD read = 0;; position.Offset += read) {
         if (!::ReadFile(source, part.data(), kPartSize, &read, &position) &&
             ::GetLastError() != ERROR_HANDLE_EOF)
-            cannot_create(path, ::GetLastError());
+            cannot_create_file(path, ::GetLastError());
         if (read == 0) break;
         write_or_raise(file.get(), part.data(), read);
         check.add(part.data(), read);
@@ -220,7 +225,7 @@ void copy_file(HANDLE source, const Text &path, CopyCheck &check) {
     if (check.accept()) return;
     file.reset();
     ::DeleteFileW(path.c_str());
-    cannot_create(path, kInvalidImageHash);
+    cannot_create_file(path, kInvalidImageHash);
 }
 
 UniqueHandle create_in_folder(HANDLE folder, const Text &name, DWORD access, bool &made) {

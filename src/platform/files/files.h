@@ -61,6 +61,14 @@ UniqueHandle create_in_folder(HANDLE folder, const Text &name, DWORD access, boo
 // Marks the file open at file, opened with DELETE, to go when it is closed.
 void delete_open_file(HANDLE file);
 
+// "Cannot create file %s", with path and the system's code behind it.
+[[noreturn]] void cannot_create_file(const Text &path, DWORD code = 0);
+// The probe of a target that is to be replaced: the existing file opened for
+// writing and deleting, shared with nobody, without following a link in its
+// place. Invalid, with the system's code, where that is refused: a file in
+// use refuses it as a sharing violation.
+UniqueHandle open_unshared(const Text &path);
+
 // Replaces path with exactly these bytes, written in one call:
 // "Cannot create file %s" or "Stream write error". The file gets the
 // protected access list (protected_file_descriptor), whether it is made or

@@ -3,7 +3,8 @@
 #include "platform/digests/large_sha256.h"
 #include "platform/unpacking/lzma_reader.h"
 #include "platform/setup_error.h"
-#include "platform/unpacking/staged_file.h"
+#include "platform/files/files.h"
+#include "platform/files/staged_file.h"
 #include <cstring>
 
 namespace {
@@ -11,10 +12,10 @@ namespace {
 constexpr DWORD kPartSize = 128 * 1024;
 } // namespace
 
-void unpack_payload(const platform::Text &target, const void *stream, DWORD size,
-                    const unsigned char (&properties)[5], bool x86,
+void unpack_payload(const platform::Text &target, const wchar_t *staged_suffix, const void *stream,
+                    DWORD size, const unsigned char (&properties)[5], bool x86,
                     const unsigned char (&file_sha256)[32]) {
-    platform::StagedFile staged(target);
+    platform::StagedFile staged(target, staged_suffix);
     platform::LzmaReader reader(stream, size, properties, x86);
     platform::LargeSha256 hash;
     platform::Buffer<unsigned char> part;
@@ -25,6 +26,6 @@ void unpack_payload(const platform::Text &target, const void *stream, DWORD size
     }
     const Sha256 digest = hash.finish();
     if (!reader.complete() || std::memcmp(digest.bytes, file_sha256, sizeof digest.bytes))
-        platform::raise_error(platform::format_message(L"Cannot create file %s", target));
+        platform::cannot_create_file(target);
     staged.commit();
 }

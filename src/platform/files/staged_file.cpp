@@ -7,10 +7,6 @@ namespace platform {
 
 namespace {
 
-[[noreturn]] void cannot_create(const Text &target, DWORD error) {
-    raise_error(format_message(L"Cannot create file %s", target), error);
-}
-
 // Whether an existing target could be replaced: no link and no file with
 // other names in its place (whose contents would be changed elsewhere), not
 // read-only, and not held open by anyone else. A missing one can. error:
@@ -23,27 +19,27 @@ bool replaceable(const Text &target, DWORD &error) {
     if (leads_elsewhere(target)) return false;
     error = ERROR_ACCESS_DENIED;
     if (attributes & FILE_ATTRIBUTE_READONLY) return false;
-    const UniqueHandle probe(::CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const UniqueHandle probe = open_unshared(target);
     error = ::GetLastError();
     return probe.valid();
 }
 
 } // namespace
 
-StagedFile::StagedFile(const Text &target) : target_(target), staged_(target + L".unpacking") {
+StagedFile::StagedFile(const Text &target, const wchar_t *staged_suffix)
+    : target_(target), staged_(target + staged_suffix) {
     DWORD error;
-    if (!replaceable(target_, error)) cannot_create(target_, error);
+    if (!replaceable(target_, error)) cannot_create_file(target_, error);
     // Only administrators may write into the install directory: a file of
     // this name is what an earlier install left when it was stopped.
     ::DeleteFileW(staged_.c_str());
     const LocalMemory descriptor = protected_file_descriptor();
-    if (!descriptor) cannot_create(target_, ::GetLastError());
+    if (!descriptor) cannot_create_file(target_, ::GetLastError());
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
     // Nothing is left to remove when this fails: the destructor does not run.
     file_.reset(::CreateFileW(staged_.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_) cannot_create(target_, ::GetLastError());
+    if (!file_) cannot_create_file(target_, ::GetLastError());
 }
 
 StagedFile::~StagedFile() {
@@ -63,7 +59,7 @@ void StagedFile::commit() {
     // The name is free only once the file is closed: it was opened unshared.
     file_.reset();
     if (!::MoveFileExW(staged_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING))
-        cannot_create(target_, ::GetLastError());
+        cannot_create_file(target_, ::GetLastError());
     committed_ = true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// A file written beside its target under another name and put in the
-// target's place only once it is complete: until then, and on every failure,
-// the target stays as it was.
+// A file written beside its target under another name (the target's and a
+// suffix) and put in the target's place only once it is complete: until
+// then, and on every failure, the target stays as it was.
 #include <windows.h>
 #include "platform/owners.h"
 #include "platform/text/text.h"
@@ -15,7 +15,7 @@ public:
     // it (a link, a file with other names, read-only or in use), or where
     // the new file cannot be made. The new file has the protected access
     // list (protected_file_descriptor), which the target takes with it.
-    explicit StagedFile(const Text &target);
+    StagedFile(const Text &target, const wchar_t *staged_suffix);
     // Removes the new file unless it was committed.
     ~StagedFile();
     StagedFile(const StagedFile &) = delete;
