@@ -33,8 +33,9 @@ inline constexpr wchar_t kUninstallerFile[] = L"install.exe";
 // The six files of an installation, in the order the install writes them:
 // the carried files, then the uninstaller, the running program's copy.
 // Each is written beside its place under its name and its staged suffix,
-// and takes its place only once it is whole; a run that was killed leaves
-// it there under that name.
+// and takes its place only once all six are whole; the file it replaces
+// waits under its name and kReplacedSuffix until the install is complete.
+// A run that was killed leaves them there under those names.
 struct InstalledFile {
     const wchar_t *name;
     const wchar_t *staged_suffix;
@@ -46,6 +47,7 @@ inline constexpr InstalledFile kInstalledFiles[] = {
     {kPayloads[4].file, L".unpacking", false}, {kUninstallerFile, L".new", true}};
 static_assert(sizeof kPayloads / sizeof kPayloads[0] == 5, "a carried file without its row");
 inline constexpr const InstalledFile &kUninstaller = kInstalledFiles[5];
+inline constexpr wchar_t kReplacedSuffix[] = L".replaced";
 
 // Registry records. Paths carry no leading backslash.
 inline const HKEY kMachineRoot = HKEY_LOCAL_MACHINE;

@@ -112,10 +112,12 @@ platform::Text dodel(const Installation &installation, Progress &progress) {
         // The uninstaller goes with the running program's own removal.
         for (const auto &file : manifest::kInstalledFiles)
             if (!file.uninstaller) left |= delete_installed_file(dir + file.name, progress);
-        // What an install that was stopped left beside them, staged.
+        // What an install that was stopped left beside them: staged, or
+        // replaced and not yet deleted.
         for (const auto &file : manifest::kInstalledFiles)
-            left |= delete_installed_file(
-                platform::joined({dir.c_str(), file.name, file.staged_suffix}), progress);
+            for (const wchar_t *suffix : {file.staged_suffix, manifest::kReplacedSuffix})
+                left |= delete_installed_file(platform::joined({dir.c_str(), file.name, suffix}),
+                                              progress);
         // Its folder goes after it, if nothing else is left in it then.
         if (left)
             ::MoveFileExW(dir.substr(0, dir.size() - 1).c_str(), nullptr,

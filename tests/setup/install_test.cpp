@@ -248,8 +248,13 @@ TEST_F(Install, AnUnpackedFileWithOtherBytesLeavesTheTargetAsItWas) {
     const std::string path = target + "orderform.htm";
     const auto unpack = [&](const std::string &bytes, const Sha256 &digest) -> std::string {
         try {
-            unpack_payload(platform::Text(wide(path).c_str()), L".unpacking", bytes.data(),
-                           static_cast<DWORD>(bytes.size()), properties, false, digest.bytes);
+            platform::StagedFile staged(platform::Text(wide(path).c_str()),
+                                        {L".unpacking", L".replaced"}, true);
+            staged.open();
+            unpack_payload(staged, bytes.data(), static_cast<DWORD>(bytes.size()), properties,
+                           false, digest.bytes);
+            staged.commit();
+            staged.keep();
             return "";
         } catch (const platform::SetupError &error) {
             return utf8(error.what());

@@ -6,6 +6,7 @@
 #include "platform/security/security.h"
 #include "platform/setup_error.h"
 #include <winternl.h>
+#include <cstring>
 #include <utility>
 
 namespace platform {
@@ -51,11 +52,6 @@ UniqueHandle open_for_replacing(const Text &path) {
 
 void cannot_create_file(const Text &path, DWORD code) {
     raise_error(format_message(L"Cannot create file %s", path), code);
-}
-
-UniqueHandle open_unshared(const Text &path) {
-    return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
 }
 
 bool directory_exists(const Text &path) {
@@ -180,10 +176,6 @@ DWORD hold_directories(Text path, void *trusted_user, bool judge, HeldFolders &h
 
 namespace {
 
-// ERROR_INVALID_IMAGE_HASH, which the headers lack: the system's code for a
-// file that is not the one its digest names.
-constexpr DWORD kInvalidImageHash = 577;
-
 UniqueHandle open_or_raise(const Text &path) {
     UniqueHandle file = open_for_replacing(path);
     // The code is taken before the message is made, which may call the system.
@@ -203,29 +195,6 @@ void write_or_raise(HANDLE file, const void *bytes, DWORD size) {
 void write_file(const Text &path, const void *bytes, DWORD size) {
     const UniqueHandle file = open_or_raise(path);
     if (size) write_or_raise(file.get(), bytes, size);
-}
-
-void copy_file(HANDLE source, const Text &path, CopyCheck &check) {
-    UniqueHandle file = open_or_raise(path);
-    // Parts large enough that the calls into the system cost little beside
-    // the bytes they move (under Wine, 64 MiB are read in 35 ms in parts of
-    // 256 KiB, in 6 to 12 ms in parts of 1 MiB).
-    constexpr DWORD kPartSize = 1024 * 1024;
-    Buffer<unsigned char> part;
-    part.resize(kPartSize);
-    OVERLAPPED position = {};
-    for (DWORD read = 0;; position.Offset += read) {
-        if (!::ReadFile(source, part.data(), kPartSize, &read, &position) &&
-            ::GetLastError() != ERROR_HANDLE_EOF)
-            cannot_create_file(path, ::GetLastError());
-        if (read == 0) break;
-        write_or_raise(file.get(), part.data(), read);
-        check.add(part.data(), read);
-    }
-    if (check.accept()) return;
-    file.reset();
-    ::DeleteFileW(path.c_str());
-    cannot_create_file(path, kInvalidImageHash);
 }
 
 UniqueHandle create_in_folder(HANDLE folder, const Text &name, DWORD access, bool &made) {
@@ -257,14 +226,64 @@ UniqueHandle create_in_folder(HANDLE folder, const Text &name, DWORD access, boo
     return UniqueHandle(file);
 }
 
-void delete_open_file(HANDLE file) {
+namespace {
+
+// NtSetInformationFile, by kind: false, with the system's code, where it fails.
+bool set_file_information(HANDLE file, int kind, void *information, ULONG size) {
     using SetInformationFile = LONG(NTAPI *)(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, int);
-    const auto set =
-        dll_function<SetInformationFile>(::GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile");
+    using StatusToError = ULONG(NTAPI *)(LONG);
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    const auto set = dll_function<SetInformationFile>(ntdll, "NtSetInformationFile");
+    const auto error_of = dll_function<StatusToError>(ntdll, "RtlNtStatusToDosError");
     IO_STATUS_BLOCK status = {};
+    const LONG result = set && error_of ? set(file, &status, information, size, kind) : -1;
+    if (result >= 0) return true;
+    ::SetLastError(set && error_of ? error_of(result) : ERROR_INVALID_FUNCTION);
+    return false;
+}
+
+} // namespace
+
+void delete_open_file(HANDLE file) {
     BOOLEAN delete_it = TRUE;
     constexpr int kFileDispositionInformation = 13;
-    if (set) set(file, &status, &delete_it, sizeof delete_it, kFileDispositionInformation);
+    set_file_information(file, kFileDispositionInformation, &delete_it, sizeof delete_it);
+}
+
+UniqueHandle open_held(const Text &path, DWORD access) {
+    return UniqueHandle(::CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+bool rename_open_file(HANDLE file, const Text &path, bool replace) {
+    // FILE_RENAME_INFORMATION, with the name in the system's own form.
+    struct Rename {
+        BOOLEAN replace_if_exists;
+        HANDLE root;
+        ULONG name_bytes;
+        wchar_t name[1];
+    };
+    const Text name = L"\\??\\" + path;
+    Buffer<unsigned char> information;
+    information.resize(sizeof(Rename) + name.size() * sizeof(wchar_t));
+    auto &rename = *reinterpret_cast<Rename *>(information.data());
+    rename.replace_if_exists = replace;
+    rename.root = nullptr;
+    rename.name_bytes = static_cast<ULONG>(name.size() * sizeof(wchar_t));
+    std::memcpy(rename.name, name.c_str(), rename.name_bytes);
+    constexpr int kFileRenameInformation = 10;
+    return set_file_information(file, kFileRenameInformation, information.data(),
+                                static_cast<ULONG>(information.size()));
+}
+
+void clear_read_only(HANDLE file) {
+    FILE_BASIC_INFO basic;
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
+    if (!basic.FileAttributes) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
 }
 
 bool redirects_name(DWORD attributes, DWORD tag) {

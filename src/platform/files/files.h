@@ -63,11 +63,6 @@ void delete_open_file(HANDLE file);
 
 // "Cannot create file %s", with path and the system's code behind it.
 [[noreturn]] void cannot_create_file(const Text &path, DWORD code = 0);
-// The probe of a target that is to be replaced: the existing file opened for
-// writing and deleting, shared with nobody, without following a link in its
-// place. Invalid, with the system's code, where that is refused: a file in
-// use refuses it as a sharing violation.
-UniqueHandle open_unshared(const Text &path);
 
 // Replaces path with exactly these bytes, written in one call:
 // "Cannot create file %s" or "Stream write error". The file gets the
@@ -84,13 +79,14 @@ public:
 protected:
     ~CopyCheck() = default;
 };
-// Replaces path the same way with the whole of the file open at source,
-// read from its start once: each part goes to the copy and to check. The
-// copy is open without sharing from before its first byte until the
-// verdict, so the bytes written are the copy's bytes, and none is read
-// back. Unless check accepts them, the copy is deleted and that is "Cannot
-// create file %s" too.
-void copy_file(HANDLE source, const Text &path, CopyCheck &check);
+// Opens the existing file path, not following a link in its place, with
+// access, shared with nobody: nobody else can open, move or delete it while
+// it is held. Invalid, with the system's code, where that is refused.
+UniqueHandle open_held(const Text &path, DWORD access);
+// Gives the file open at file (with DELETE) the full path as its name,
+// replacing a file of that name only with replace: false, with the
+// system's code, where that is refused.
+bool rename_open_file(HANDLE file, const Text &path, bool replace);
 
 // Whether a directory entry with these attributes and reparse tag sends its
 // name elsewhere: a symbolic link, junction or mount point. Other reparse
@@ -119,5 +115,7 @@ bool query_file_information(HANDLE file, int kind, void *information, DWORD size
 bool opened_as(HANDLE file, HANDLE folder, const Text &name);
 // Clears the read-only attribute, which would stop a deletion or overwrite.
 void clear_read_only(const Text &path);
+// The same for the file open at file (with FILE_WRITE_ATTRIBUTES).
+void clear_read_only(HANDLE file);
 
 } // namespace platform

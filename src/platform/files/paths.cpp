@@ -100,6 +100,26 @@ Text full_path(const Text &path) {
     return length && length < buffer.size() ? buffer.substr(0, length) : path;
 }
 
+namespace {
+bool expand(const Text &path, Text &expanded) {
+    expanded.resize(::GetLongPathNameW(path.c_str(), nullptr, 0));
+    const DWORD length =
+        ::GetLongPathNameW(path.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    if (!length || length >= expanded.size()) return false;
+    expanded.resize(length);
+    return true;
+}
+} // namespace
+
+Text long_path(const Text &path) {
+    Text expanded;
+    if (expand(path, expanded)) return expanded;
+    const std::size_t slash = path.find_last_of(L"\\");
+    if (slash == Text::npos || !expand(path.substr(0, slash + 1), expanded)) return path;
+    if (expanded.back() != L'\\') expanded += L'\\';
+    return expanded + path.substr(slash + 1);
+}
+
 Text module_path() {
     // The system cuts the path to the buffer without saying so but by
     // filling it: a longer path is asked for again with more room.

@@ -29,6 +29,10 @@ Text canonical_directory(Text path);
 bool is_acceptable_path(const Text &path);
 // path as a full path, from the current directory where it is relative.
 Text full_path(const Text &path);
+// The long form of every name in path, where the file or folder exists; of
+// its folder's names where only the folder does (the system's short names,
+// such as PROGRA~1, expanded); else path as it is.
+Text long_path(const Text &path);
 // The running program's full path, as the system reports it.
 Text module_path();
 // The system's own folders, as the system reports them (no trailing '\');

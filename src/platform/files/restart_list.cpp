@@ -1,5 +1,6 @@
 #include "restart_list.h"
 #include "platform/buffer.h"
+#include "platform/files/paths.h"
 #include "platform/registry.h"
 #include <cwchar>
 
@@ -10,11 +11,15 @@ namespace {
 constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
 
+// Whether name, as the list holds it, is one of the paths: MoveFileEx
+// writes the system's own form of a name ("\\??\\", and "!" before a
+// replaced one), and may have been given the short form of a path.
 bool names_one_of(const wchar_t *name, const Text *paths, std::size_t count) {
-    // MoveFileEx writes the system's own form of the name.
+    if (*name == L'!') ++name;
     if (std::wcsncmp(name, L"\\??\\", 4) == 0) name += 4;
+    const Text named = long_path(name);
     for (std::size_t i = 0; i < count; ++i)
-        if (::lstrcmpiW(name, paths[i].c_str()) == 0) return true;
+        if (::lstrcmpiW(named.c_str(), paths[i].c_str()) == 0) return true;
     return false;
 }
 
@@ -45,7 +50,9 @@ void cancel_deletions_at_restart(const Text *paths, std::size_t count) {
             kept.append(from, end - at);
             break;
         }
-        if (from[from_size] || !names_one_of(from, paths, count)) kept.append(from, pair_size);
+        // A file moved onto one of them would replace it: that goes too.
+        const wchar_t *const to = from + from_size;
+        if (!names_one_of(*to ? to : from, paths, count)) kept.append(from, pair_size);
         at += pair_size;
     }
     if (kept.size() == end) return;

@@ -8,8 +8,10 @@
 
 namespace platform {
 
-// Takes every deletion of one of the paths (full paths, compared in any
-// letter case) out of the list, and keeps every other entry as it was.
+// Takes every deletion of one of the paths (full paths in their long form,
+// compared in any letter case and with the list's names in their long form
+// too), and every move onto one of them, out of the list, and keeps every
+// other entry as it was.
 void cancel_deletions_at_restart(const Text *paths, std::size_t count);
 
 } // namespace platform

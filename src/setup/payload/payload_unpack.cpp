@@ -4,7 +4,6 @@
 #include "platform/unpacking/lzma_reader.h"
 #include "platform/setup_error.h"
 #include "platform/files/files.h"
-#include "platform/files/staged_file.h"
 #include <cstring>
 
 namespace {
@@ -12,10 +11,9 @@ namespace {
 constexpr DWORD kPartSize = 128 * 1024;
 } // namespace
 
-void unpack_payload(const platform::Text &target, const wchar_t *staged_suffix, const void *stream,
-                    DWORD size, const unsigned char (&properties)[5], bool x86,
+void unpack_payload(platform::StagedFile &staged, const void *stream, DWORD size,
+                    const unsigned char (&properties)[5], bool x86,
                     const unsigned char (&file_sha256)[32]) {
-    platform::StagedFile staged(target, staged_suffix);
     platform::LzmaReader reader(stream, size, properties, x86);
     platform::LargeSha256 hash;
     platform::Buffer<unsigned char> part;
@@ -26,6 +24,5 @@ void unpack_payload(const platform::Text &target, const wchar_t *staged_suffix, 
     }
     const Sha256 digest = hash.finish();
     if (!reader.complete() || std::memcmp(digest.bytes, file_sha256, sizeof digest.bytes))
-        platform::cannot_create_file(target);
-    staged.commit();
+        platform::cannot_create_file(staged.target());
 }
