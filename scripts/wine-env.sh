@@ -95,7 +95,7 @@ wine_env_stop() {
   fi
 }
 
-# A drive T: that is full after 64 KiB, for the disk-full cases: a tmpfs of
+# A drive T: that is full after 16 MiB, for the disk-full cases: a tmpfs of
 # that size linked into the prefix's drives, announced in INSTAL_SMALL_DRIVE.
 # Mounting needs root; without it the drive is simply not there, and the
 # tests that need it say so and fail. The mount point lies outside the run's
@@ -106,7 +106,7 @@ wine_env_small_drive_start() {
   unset INSTAL_SMALL_DRIVE
   mkdir -p "$mount_point"
   if mountpoint -q "$mount_point"; then umount "$mount_point" 2>/dev/null || true; fi
-  if mount -t tmpfs -o size=64k,mode=0755 instal-small-drive "$mount_point" 2>/dev/null; then
+  if mount -t tmpfs -o size=16m,mode=0755 instal-small-drive "$mount_point" 2>/dev/null; then
     WINE_ENV_SMALL_DRIVE=$mount_point
     ln -sfn "$mount_point" "$WINEPREFIX/dosdevices/t:"
     export INSTAL_SMALL_DRIVE='T:'

@@ -35,9 +35,15 @@ template <typename Each> void for_each_value(HKEY key, Each each) {
 } // namespace
 
 RegistrySnapshot::RegistrySnapshot(HKEY root, const wchar_t *path) : root_(root), path_(path) {
-    const auto key = RegistryKey::open(root, path);
-    existed_ = key.is_open();
-    if (!existed_) return;
+    HKEY opened = nullptr;
+    const LONG error = ::RegOpenKeyExW(root, path, 0, KEY_READ, &opened);
+    const UniqueKey key(error ? nullptr : opened);
+    existed_ = error != ERROR_FILE_NOT_FOUND;
+    // One that cannot be read cannot be put back either.
+    if (error) {
+        kept_ = existed_;
+        return;
+    }
     for_each_value(key.get(), [this](const wchar_t *name, DWORD name_chars, DWORD type,
                                      const unsigned char *data, DWORD size) {
         const ValueHeader header = {name_chars, type, size};

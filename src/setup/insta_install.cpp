@@ -95,7 +95,6 @@ DWORD make_directory(platform::Text &dir, platform::HeldFolders &held, MadeFolde
     if (const DWORD failure = platform::force_directories(dir, account.trusted_sid(), held))
         return failure;
     dir = platform::long_path(dir);
-    if (dir.back() != L'\\') dir += L'\\';
     return 0;
 }
 
@@ -109,9 +108,14 @@ void stage_uninstaller(platform::StagedFile *file) {
     if (!file) return;
     const platform::ImageFile &image = platform::ImageFile::running();
     if (!image.opened()) platform::cannot_create_file(file->target(), ERROR_ACCESS_DENIED);
-    file->open();
-    platform::RunningProgramCopy check;
-    file->copy_from(image.handle(), check);
+    // Whatever stops the copy, a full disk included, is the uninstaller's.
+    try {
+        file->open();
+        platform::RunningProgramCopy check;
+        file->copy_from(image.handle(), check);
+    } catch (const platform::SetupError &failure) {
+        platform::cannot_create_file(file->target(), failure.code());
+    }
 }
 
 // What a removal left to the next restart (files in use then) must not

@@ -168,10 +168,12 @@ TEST_F(Install, FromTheInstalledCopyIntoItsOwnDirectoryTypedOtherwise) {
         setup.next();
         ASSERT_TRUE(setup.wait_for_next_caption("Finish")) << setup.box_on_screen();
         EXPECT_TRUE(read_file(uninstaller) == before) << "install.exe was changed";
-        // Recorded as the file system resolves it: "." and ".." gone.
-        const std::string installed = typed.find("\\.") != std::string::npos ? directory
-                                      : typed.back() == '\\'                 ? typed
-                                                                             : typed + "\\";
+        // Recorded as the file system resolves it: "." and ".." gone, short
+        // names expanded.
+        const std::string installed = typed.find("\\.") != std::string::npos || typed == short_form
+                                          ? directory
+                                      : typed.back() == '\\' ? typed
+                                                             : typed + "\\";
         EXPECT_EQ(read_string(HKEY_LOCAL_MACHINE, "SOFTWARE\\tolmera", "exepath"), installed);
         for (const auto &file : carried_files())
             EXPECT_TRUE(read_file(directory + file.name) == read_file(file.source)) << file.name;

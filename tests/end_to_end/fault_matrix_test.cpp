@@ -163,14 +163,13 @@ TEST_F(FaultMatrix, TargetThatCannotBeWrittenNamesTheFileAndRecordsNothing) {
 // The uninstaller copy, written first under another name, finds the disk
 // full before any of the five files is written.
 TEST_F(FaultMatrix, DiskFullIsFoundWithTheUninstallerCopyBeforeTheFirstFile) {
-    const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
-    if (!drive || !*drive || !is_directory(std::string(drive) + "\\"))
-        FAIL() << "no small drive T: the test environment could not mount one (it needs root)";
-    const std::string root = std::string(drive) + "\\";
+    const std::string root = small_drive();
+    ASSERT_FALSE(root.empty());
     const std::string directory = root + "Tolmera\\";
-    also_remove_ = {root + "Tolmera", root + kUserFile};
+    also_remove_ = {root + "Tolmera", root + kUserFile, root + "filler"};
     write_text_file(root + kUserFile, kUserText);
-    // The application alone is larger than the whole drive.
+    // The application alone is larger than what is left.
+    fill_drive(root, 64 * 1024);
     ASSERT_GT(read_file(path_from_environment("INSTAL_APPLICATION_FILE")).size(), 64u * 1024);
 
     const std::string setup_program = program("instal.exe");

@@ -7,6 +7,7 @@
 // own (wineboot -r), which carries out the list of what to delete at a
 // restart as Windows does when it starts.
 #include "support/environment.h"
+#include "support/installation.h"
 #include "support/installed_product.h"
 #include "support/registry_state.h"
 #include "support/setup_driver.h"
@@ -125,17 +126,42 @@ TEST_F(Sequences, AHalfFinishedRemovalIsFinishedByTheUninstallerWithS) {
     EXPECT_EQ(0u, remove("/S"));
 }
 
-// The wizard killed half-way through an install: whatever it left, an
-// unattended install repairs it, and the removal takes everything.
+// The wizard killed at each step of an install, over nothing and over an
+// older installation: until its records are written nothing that was there
+// has changed and nothing is left staged; killed after that, the
+// installation is whole. Either way an unattended install repairs it, and
+// the removal takes everything.
 TEST_F(Sequences, AKilledInstallIsRepairedAndRemoved) {
-    {
-        SetupDriver setup(program);
-        ASSERT_TRUE(setup.has_window());
-        setup.start_install(directory);
-        ::Sleep(1200);
-    } // ended here, in the middle of the install
-    entry_holds();
-    EXPECT_EQ(0u, install());
-    restart();
-    EXPECT_EQ(0u, remove());
+    const std::string steps[] = {"copy main exe to" + directory,
+                                 "copy " + directory + "misuc.dat",
+                                 "copy " + directory + "readme.chm",
+                                 "copy " + directory + "orderform.htm",
+                                 "copy " + directory + "Tolmera.xml",
+                                 "Write to Registry",
+                                 "Create desktop icon  "};
+    for (const bool over_older : {false, true})
+        for (const std::string &step : steps) {
+            SCOPED_TRACE(step + (over_older ? ", over an older install" : ""));
+            if (over_older) {
+                ASSERT_EQ(0u, install());
+                for (const CarriedFile &file : carried_files())
+                    write_text_file(directory + file.name, "older");
+            }
+            const std::string before = installation_state(directory);
+            {
+                SetupDriver setup(program);
+                ASSERT_TRUE(setup.has_window());
+                setup.start_install(directory);
+                EXPECT_TRUE(wait_until(
+                    [&] { return child_with_text(setup.window(), step.c_str()) != nullptr; },
+                    30000));
+            } // ended here, in the middle of the install
+            if (&step != &steps[6])
+                EXPECT_EQ(installation_state(directory), before);
+            else
+                EXPECT_TRUE(entry_holds());
+            EXPECT_EQ(0u, install());
+            if (&step == &steps[0] && !over_older) restart();
+            EXPECT_EQ(0u, remove());
+        }
 }

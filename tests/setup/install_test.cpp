@@ -17,6 +17,9 @@
 #include "support/registry_state.h"
 #include "support/shortcuts.h"
 #include "support/wizard_fixture.h"
+#include <sddl.h>
+#include <cstdlib>
+#include <functional>
 
 using namespace testing_support;
 
@@ -541,3 +544,121 @@ TEST_F(Install, RefreshesTheDesktopWithF5DownAndUp) {
 }
 
 } // namespace
+
+namespace {
+
+// Runs the install, and at the start of one of its steps (the n-th status
+// line: the uninstaller and the first file, the four other files, the
+// records) does what the machine does to it then.
+class FaultAtStep : public PacingRecorder {
+public:
+    FaultAtStep(int step, std::function<void()> fault) : step_(step), fault_(std::move(fault)) {}
+    void status(const platform::Text &text) override {
+        PacingRecorder::status(text);
+        if (seen_++ == step_ && fault_) fault_();
+    }
+
+private:
+    int step_, seen_ = 0;
+    std::function<void()> fault_;
+};
+
+// Lets everybody read the key (made if missing) and nobody change it.
+void refuse_writes(const wchar_t *key_path, bool refuse) {
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, 0, READ_CONTROL | WRITE_DAC,
+                      nullptr, &key, nullptr);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        refuse ? L"D:P(A;;KR;;;WD)" : L"D:P(A;;KA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr);
+    ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    ::LocalFree(descriptor);
+    ::RegCloseKey(key);
+}
+
+} // namespace
+
+// Every way an install can stop, over nothing and over an older
+// installation: it either completes, or leaves the files, records,
+// shortcuts and restart list exactly as they were, a folder it made gone.
+// What another program tries meanwhile on a file it holds is refused.
+TEST_F(Install, StoppedAnywhereItLeavesEverythingAsItWasOrCompletes) {
+    const std::string root = small_drive(), dir = root + "Tolmera\\";
+    ASSERT_FALSE(root.empty());
+    const std::wstring wide_dir = wide(dir);
+    const ULONGLONG uninstaller_pages =
+        (read_file(utf8(platform::module_path().c_str())).size() + 4095) / 4096 * 4096;
+    const auto refused_to_others = [&](const char *name) {
+        return [this, path = dir + name] {
+            const HANDLE file =
+                ::CreateFileA(path.c_str(), GENERIC_READ, 7, nullptr, OPEN_EXISTING, 0, nullptr);
+            EXPECT_EQ(file, INVALID_HANDLE_VALUE) << path << " was opened by another program";
+            ::CloseHandle(file);
+        };
+    };
+    const struct {
+        const char *what;
+        int step; // -1: before the install starts
+        std::function<void()> fault;
+        bool completes;
+    } cases[] = {
+        {"a full disk at install.exe", 0, [&] { fill_drive(root, 0); }, false},
+        {"a full disk at Tolmera.exe", 0, [&] { fill_drive(root, uninstaller_pages); }, false},
+        {"a full disk at misuc.dat", 1, [&] { fill_drive(root, 0); }, false},
+        {"a full disk at readme.chm", 2, [&] { fill_drive(root, 0); }, false},
+        {"a full disk at orderform.htm", 3, [&] { fill_drive(root, 0); }, false},
+        {"a full disk at Tolmera.xml", 4, [&] { fill_drive(root, 0); }, false},
+        {"the entry's key refuses its values", -1,
+         [] { refuse_writes(manifest::kUninstallKey, true); }, false},
+        {"the location's key refuses its value", -1,
+         [] { refuse_writes(manifest::kInstalledLocationKey, true); }, false},
+        {"a target opened after the pre-flight", 2, refused_to_others("Tolmera.xml"), true},
+        {"the staged uninstaller opened", 1, refused_to_others("install.exe.new"), true},
+    };
+    const RestartListGuard restart_list;
+    for (const bool over_older : {false, true})
+        for (const auto &row : cases) {
+            SCOPED_TRACE(std::string(row.what) + (over_older ? ", over an older install" : ""));
+            if (over_older) {
+                PacingRecorder quiet;
+                ASSERT_TRUE(docopy({wide_dir}, quiet));
+                for (const auto &payload : manifest::kPayloads)
+                    write_text_file(dir + utf8(payload.file), "older");
+                set_string(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey), "DisplayVersion",
+                           "1.0");
+            }
+            // What a removal left to the restart: this install's to cancel.
+            std::wstring pending;
+            for (const auto &file : manifest::kInstalledFiles)
+                pending += L"\\??\\" + wide_dir + file.name + L'\0' + L'\0';
+            pending += L"\\??\\" + wide_dir.substr(0, wide_dir.size() - 1) + L'\0' + L'\0' + L'\0';
+            ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, wide(kSessionManagerKey).c_str(),
+                              wide(kPendingRenamesValue).c_str(), REG_MULTI_SZ, pending.data(),
+                              static_cast<DWORD>(pending.size() * sizeof(wchar_t)));
+            if (row.step < 0) row.fault();
+            const std::string before = installation_state(dir);
+            FaultAtStep run(row.step, row.fault);
+            std::string error;
+            try {
+                EXPECT_TRUE(docopy({wide_dir}, run));
+            } catch (const platform::SetupError &failure) {
+                error = utf8(failure.what());
+            }
+            const std::string after = installation_state(dir);
+            ::DeleteFileA((root + "filler").c_str());
+            if (row.completes) {
+                EXPECT_EQ(error, "");
+                EXPECT_EQ(after.find(".new "), std::string::npos) << after;
+                EXPECT_EQ(after.find(".replaced "), std::string::npos) << after;
+                EXPECT_NE(after.find("restart list none"), std::string::npos) << after;
+            } else {
+                EXPECT_NE(error, "");
+                EXPECT_EQ(after, before);
+                EXPECT_EQ(exists(dir), over_older) << "the folder the install made";
+            }
+            refuse_writes(manifest::kUninstallKey, false);
+            refuse_writes(manifest::kInstalledLocationKey, false);
+            remove_installation_traces();
+            remove_tree(root + "Tolmera");
+        }
+}

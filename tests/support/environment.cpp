@@ -178,4 +178,20 @@ std::string access_list_text(void *security_descriptor) {
     return text;
 }
 
+std::string small_drive() {
+    const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
+    const std::string root = drive && *drive ? std::string(drive) + "\\" : "";
+    if (root.empty() || !(::GetFileAttributesA(root.c_str()) & FILE_ATTRIBUTE_DIRECTORY))
+        ADD_FAILURE()
+            << "no small drive T: the test environment could not mount one (it needs root)";
+    return root;
+}
+
+void fill_drive(const std::string &root, unsigned long long spare) {
+    ULARGE_INTEGER free_bytes = {};
+    ASSERT_TRUE(::GetDiskFreeSpaceExA(root.c_str(), &free_bytes, nullptr, nullptr));
+    ASSERT_GE(free_bytes.QuadPart, spare);
+    write_text_file(root + "filler", std::string(free_bytes.QuadPart - spare, '\0'));
+}
+
 } // namespace testing_support

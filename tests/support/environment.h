@@ -12,6 +12,12 @@ std::string path_from_environment(const char *name);
 std::string read_file(const std::string &path);
 void write_text_file(const std::string &path, const std::string &bytes);
 bool exists(const std::string &path);
+// The drive of the disk-full cases ("T:\\"), which the test environment
+// mounts with a size of 16 MiB; the test fails where it is missing.
+std::string small_drive();
+// Leaves spare bytes free on the drive of root, in root's file "filler",
+// which takes the rest.
+void fill_drive(const std::string &root, unsigned long long spare);
 // A fresh, empty directory under the prefix's temporary folder.
 std::string scratch_directory(const std::string &name);
 void remove_tree(const std::string &path);

@@ -5,6 +5,8 @@
 #include "registry_state.h"
 #include "text.h"
 #include <windows.h>
+#include <algorithm>
+#include <functional>
 
 namespace testing_support {
 
@@ -12,6 +14,49 @@ std::string shell_folder(const wchar_t *value_name) {
     return utf8(platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
                     .read_text(value_name)
                     .c_str());
+}
+
+namespace {
+std::string digest(const std::string &bytes) {
+    return std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes));
+}
+} // namespace
+
+std::string installation_state(const std::string &directory) {
+    std::vector<std::string> lines;
+    WIN32_FIND_DATAA found;
+    if (const HANDLE search = ::FindFirstFileA((directory + "*").c_str(), &found);
+        search != INVALID_HANDLE_VALUE) {
+        do
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                lines.push_back(std::string(found.cFileName) + " " +
+                                digest(read_file(directory + found.cFileName)));
+        while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    for (const wchar_t *key_path : {manifest::kUninstallKey, manifest::kInstalledLocationKey}) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, KEY_READ, &key)) continue;
+        lines.push_back(utf8(key_path));
+        char name[256];
+        unsigned char data[4096];
+        for (DWORD index = 0;; ++index) {
+            DWORD name_size = sizeof name, type = 0, size = sizeof data;
+            if (::RegEnumValueA(key, index, name, &name_size, nullptr, &type, data, &size)) break;
+            lines.push_back(utf8(key_path) + "\\" + name + " " + std::to_string(type) + " " +
+                            digest(std::string(reinterpret_cast<char *>(data), size)));
+        }
+        ::RegCloseKey(key);
+    }
+    std::sort(lines.begin(), lines.end());
+    for (const auto &path : shortcut_paths())
+        lines.push_back(path + (exists(path) ? " " + digest(read_file(path)) : " none"));
+    const RawValue restart = read_raw(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue);
+    lines.push_back("restart list " + (restart.present ? digest(restart.bytes) : "none"));
+    std::string state;
+    for (const auto &line : lines)
+        state += line + "\n";
+    return state;
 }
 
 std::vector<std::string> shortcut_paths() {

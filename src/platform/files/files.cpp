@@ -244,10 +244,10 @@ bool set_file_information(HANDLE file, int kind, void *information, ULONG size) 
 
 } // namespace
 
-void delete_open_file(HANDLE file) {
-    BOOLEAN delete_it = TRUE;
+bool delete_open_file(HANDLE file, bool go) {
+    BOOLEAN delete_it = go;
     constexpr int kFileDispositionInformation = 13;
-    set_file_information(file, kFileDispositionInformation, &delete_it, sizeof delete_it);
+    return set_file_information(file, kFileDispositionInformation, &delete_it, sizeof delete_it);
 }
 
 UniqueHandle open_held(const Text &path, DWORD access) {

@@ -58,8 +58,10 @@ DWORD hold_directories(Text path, void *trusted_user, bool judge, HeldFolders &h
 // place, shared for reading only; made tells which. A null handle, with
 // the system's code, when it cannot.
 UniqueHandle create_in_folder(HANDLE folder, const Text &name, DWORD access, bool &made);
-// Marks the file open at file, opened with DELETE, to go when it is closed.
-void delete_open_file(HANDLE file);
+// Marks the file open at file, opened with DELETE, to go when it is closed
+// (by whatever ends its process, too), or with go false no more: false,
+// with the system's code, where that is refused.
+bool delete_open_file(HANDLE file, bool go = true);
 
 // "Cannot create file %s", with path and the system's code behind it.
 [[noreturn]] void cannot_create_file(const Text &path, DWORD code = 0);

@@ -1,4 +1,5 @@
 #include "paths.h"
+#include "platform/owners.h"
 #include <windows.h>
 #include <cwchar>
 
@@ -100,24 +101,26 @@ Text full_path(const Text &path) {
     return length && length < buffer.size() ? buffer.substr(0, length) : path;
 }
 
-namespace {
-bool expand(const Text &path, Text &expanded) {
-    expanded.resize(::GetLongPathNameW(path.c_str(), nullptr, 0));
-    const DWORD length =
-        ::GetLongPathNameW(path.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-    if (!length || length >= expanded.size()) return false;
-    expanded.resize(length);
-    return true;
-}
-} // namespace
-
 Text long_path(const Text &path) {
+    // Only the names with a tilde can be short ones; the others stay as
+    // they are written.
     Text expanded;
-    if (expand(path, expanded)) return expanded;
-    const std::size_t slash = path.find_last_of(L"\\");
-    if (slash == Text::npos || !expand(path.substr(0, slash + 1), expanded)) return path;
-    if (expanded.back() != L'\\') expanded += L'\\';
-    return expanded + path.substr(slash + 1);
+    for (std::size_t start = 0; start < path.size();) {
+        std::size_t end = path.find(L'\\', start);
+        if (end == Text::npos) end = path.size();
+        const Text name = path.substr(start, end - start);
+        WIN32_FIND_DATAW found;
+        if (name.find(L'~') != Text::npos && start > 0) {
+            const FindHandle search(::FindFirstFileW((expanded + name).c_str(), &found));
+            if (!search.valid()) return path;
+            expanded += found.cFileName;
+        } else {
+            expanded += name;
+        }
+        if (end < path.size()) expanded += L'\\';
+        start = end + 1;
+    }
+    return expanded;
 }
 
 Text module_path() {

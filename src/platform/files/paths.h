@@ -29,9 +29,9 @@ Text canonical_directory(Text path);
 bool is_acceptable_path(const Text &path);
 // path as a full path, from the current directory where it is relative.
 Text full_path(const Text &path);
-// The long form of every name in path, where the file or folder exists; of
-// its folder's names where only the folder does (the system's short names,
-// such as PROGRA~1, expanded); else path as it is.
+// path with each of the system's short names in it (such as PROGRA~1)
+// expanded to the long name it stands for, every other name as it is
+// written; path as it is where a short name names nothing.
 Text long_path(const Text &path);
 // The running program's full path, as the system reports it.
 Text module_path();

@@ -76,7 +76,8 @@ void StagedFile::open() {
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
     new_.reset(::CreateFileW(staged_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, &attributes,
                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!new_) cannot_create_file(target_, ::GetLastError());
+    // Until the commit it goes when closed, also when the run is killed.
+    if (!new_ || !delete_open_file(new_.get())) cannot_create_file(target_, ::GetLastError());
 }
 
 void StagedFile::write(const void *bytes, DWORD size) {
@@ -106,7 +107,8 @@ void StagedFile::copy_from(HANDLE source, CopyCheck &check) {
 }
 
 void StagedFile::commit() {
-    if (old_ && !rename_open_file(old_.get(), aside_, true))
+    if (!delete_open_file(new_.get(), false) ||
+        (old_ && !rename_open_file(old_.get(), aside_, true)))
         cannot_create_file(target_, ::GetLastError());
     if (!rename_open_file(new_.get(), target_, false)) {
         const DWORD error = ::GetLastError();

@@ -2,10 +2,11 @@
 // One file of an installation replaced as a step of a larger change that
 // completes or is given back whole. The file in the target's place is held
 // from the start, so that nobody can block its replacement; the new file is
-// written beside it under a staged name, held with no sharing; at the
-// commit the old file moves aside and the new one into its place, both
-// through their handles; and only once the whole change is kept does the
-// old file go. Until then every step is undone when the object goes.
+// written beside it under a staged name, held with no sharing and marked to
+// go when closed, so that a killed run leaves nothing staged; at the commit
+// the old file moves aside and the new one into its place, both through
+// their handles; and only once the whole change is kept does the old file
+// go. Until then every step is undone when the object goes.
 #include <windows.h>
 #include "platform/owners.h"
 #include "platform/text/text.h"
