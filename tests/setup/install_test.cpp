@@ -614,6 +614,12 @@ TEST_F(Install, StoppedAnywhereItLeavesEverythingAsItWasOrCompletes) {
          [] { refuse_writes(manifest::kInstalledLocationKey, true); }, false},
         {"a target opened after the pre-flight", 2, refused_to_others("Tolmera.xml"), true},
         {"the staged uninstaller opened", 1, refused_to_others("install.exe.new"), true},
+        {"what a commit killed half-way left", -1,
+         [&] {
+             ::MoveFileA((dir + "Tolmera.exe").c_str(), (dir + "Tolmera.exe.replaced").c_str());
+             ::CopyFileA((dir + "misuc.dat").c_str(), (dir + "misuc.dat.replaced").c_str(), TRUE);
+         },
+         true},
     };
     const RestartListGuard restart_list;
     for (const bool over_older : {false, true})

@@ -96,9 +96,9 @@ TEST_F(Uninstall, ReportsEachStepWithItsPositionAndPause) {
 
 TEST_F(Uninstall, RemovesEverythingButTheUninstallerAndTheDirectory) {
     install();
-    // What killed installs of either build left beside their targets.
+    // What killed installs left beside their targets: staged, or moved aside.
     const char *const staged[] = {"Tolmera.exe.unpacking", "Tolmera.xml.unpacking",
-                                  "install.exe.new"};
+                                  "install.exe.new", "readme.chm.replaced", "install.exe.replaced"};
     for (const char *name : staged)
         write_text_file(target + name, "staged");
     PacingRecorder recorder;

@@ -277,13 +277,18 @@ bool rename_open_file(HANDLE file, const Text &path, bool replace) {
 }
 
 void clear_read_only(HANDLE file) {
-    FILE_BASIC_INFO basic;
-    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
-        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+    // FILE_BASIC_INFORMATION: four times (none set: unchanged), then the attributes.
+    struct {
+        LARGE_INTEGER times[4];
+        ULONG attributes;
+    } basic = {};
+    constexpr int kFileBasicInformation = 4;
+    if (!query_file_information(file, kFileBasicInformation, &basic, sizeof basic) ||
+        !(basic.attributes & FILE_ATTRIBUTE_READONLY))
         return;
-    basic.FileAttributes &= ~FILE_ATTRIBUTE_READONLY;
-    if (!basic.FileAttributes) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    basic = {{}, basic.attributes & ~FILE_ATTRIBUTE_READONLY};
+    if (!basic.attributes) basic.attributes = FILE_ATTRIBUTE_NORMAL;
+    set_file_information(file, kFileBasicInformation, &basic, sizeof basic);
 }
 
 bool redirects_name(DWORD attributes, DWORD tag) {
