@@ -1,5 +1,6 @@
 // docopy: the install sequence, step by step as the user watches it.
 #include "platform/files/files.h"
+#include "platform/files/made_folders.h"
 #include "platform/files/image_file.h"
 #include "platform/owners.h"
 #include "platform/files/paths.h"
@@ -48,44 +49,14 @@ void write_machine_value(const wchar_t *key_path, const wchar_t *name, const pla
     if (key.is_open()) key.write_text(name, data);
 }
 
-// The folders an install makes on the way to its directory: removed again,
-// deepest first and only while empty, unless the install is kept.
-class MadeFolders {
-public:
-    MadeFolders() = default;
-    MadeFolders(const MadeFolders &) = delete;
-    MadeFolders &operator=(const MadeFolders &) = delete;
-    ~MadeFolders() {
-        if (first_.empty()) return;
-        for (platform::Text folder = last_; folder.size() >= first_.size();
-             folder = folder.substr(0, folder.find_last_of(L"\\")))
-            if (!::RemoveDirectoryW(folder.c_str())) return;
-    }
-    // dir: canonical, ending in a backslash, before it is made.
-    void note(const platform::Text &dir) {
-        // After the drive, or the share.
-        const std::size_t root = dir[1] == L':' ? 2 : dir.find(L'\\', dir.find(L'\\', 2) + 1);
-        for (std::size_t end = dir.find(L'\\', root + 1); end != platform::Text::npos;
-             end = dir.find(L'\\', end + 1))
-            if (!platform::directory_exists(dir.substr(0, end))) {
-                first_ = dir.substr(0, end);
-                last_ = dir.substr(0, dir.size() - 1);
-                return;
-            }
-    }
-    void keep() { first_.clear(); }
-
-private:
-    platform::Text first_, last_;
-};
-
 // Makes dir canonical, in its long form, so that every record and shortcut
 // names the folder as the file system does, and creates it and its missing
 // parents, noted in made, holding each folder on the way: 0 when done, else
 // the system's error code for why not. A path that is not full would be
 // resolved against the current directory, which an elevated setup was
 // never told to use.
-DWORD make_directory(platform::Text &dir, platform::HeldFolders &held, MadeFolders &made) {
+DWORD make_directory(platform::Text &dir, platform::HeldFolders &held,
+                     platform::MadeFolders &made) {
     if (!platform::is_acceptable_path(dir)) return ERROR_INVALID_NAME;
     platform::Text canonical = platform::canonical_directory(dir);
     if (canonical.empty()) return ERROR_BAD_PATHNAME;
@@ -139,7 +110,7 @@ bool docopy(const Installation &installation, Progress &progress) {
     // What is left here is later run as administrator: a folder that anyone
     // else may change, or that is reached through a link, is not used. The
     // folders stay held until the last file is written.
-    MadeFolders made;
+    platform::MadeFolders made;
     platform::HeldFolders folders;
     if (const DWORD failure = make_directory(dir, folders, made)) {
         progress.message(L"fail to make dir!", L"OOooooP", failure);
