@@ -101,6 +101,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // without: a deployment tool that used another installer's switches
     // learns it at once instead of waiting for a wizard nobody sees.
     if (!command.understood) return kExitBadCommandLine;
+    // A folder is for an install: the installed uninstaller, which would
+    // remove the installation instead, refuses it rather than ignore it.
+    if (command.unattended && !command.directory.empty() && runs_as_installed_uninstaller())
+        return kExitBadCommandLine;
     if (command.help) {
         ui::guarded([instance] {
             ::MessageBoxW(nullptr,

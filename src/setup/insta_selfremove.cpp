@@ -263,7 +263,16 @@ void remove_after_exit(const platform::ImageFile &program, const platform::Text 
     }
     write_script(folder.script(), self_removal_script({short_target, folder.script(),
                                                        folder.folder(), system, short_directory}));
-    if (start_hidden(folder.script(), system)) folder.keep();
+    if (!start_hidden(folder.script(), system)) return;
+    folder.keep();
+    // The script gives up after its minute: a copy that another program
+    // (a scanner) holds that long would stay in the install directory for
+    // good. The system deletes it at the next restart, then the directory
+    // if it is empty; a copy the script deleted first is simply not there.
+    if (target != moved) {
+        delete_at_restart(target);
+        delete_at_restart(directory);
+    }
 }
 
 void DeleteMe(const platform::Text &directory, Progress &progress) {

@@ -77,8 +77,9 @@ void MakeLink(const Installation &installation, const platform::Text &target,
     const auto &place = manifest::place_of(manifest::ShortcutFolder::programs);
     const platform::Text programs =
         all_users ? platform::special_folder_path(place.all_users_folder)
-                  : platform::RegistryKey::open(manifest::kUserRoot, manifest::kShellFoldersKey)
-                        .read_text(place.user_value);
+                  : user_folder_value(platform::RegistryKey::open(manifest::kUserRoot,
+                                                                  manifest::kShellFoldersKey),
+                                      place.user_value, progress);
     // Without a Programs folder the path would start at the root of the
     // current drive: such shortcuts are not made, nor any in a folder named
     // through a device.

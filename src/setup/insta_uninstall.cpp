@@ -42,9 +42,9 @@ void delete_shortcut(const platform::Text &path) {
 // A folder of shortcuts: the user's, from the user's key, or with none
 // every user's.
 platform::Text shortcut_folder(const platform::RegistryKey *user_key,
-                               manifest::ShortcutFolder which) {
+                               manifest::ShortcutFolder which, Progress &progress) {
     const auto &place = manifest::place_of(which);
-    return user_key ? user_key->read_text(place.user_value)
+    return user_key ? user_folder_value(*user_key, place.user_value, progress)
                     : platform::special_folder_path(place.all_users_folder);
 }
 
@@ -63,7 +63,7 @@ void delete_shortcuts(const platform::RegistryKey *user_key, Progress &progress)
     platform::HeldFolders held;
     for (const auto which :
          {ShortcutFolder::desktop, ShortcutFolder::start_menu, ShortcutFolder::programs}) {
-        const platform::Text folder = shortcut_folder(user_key, which);
+        const platform::Text folder = shortcut_folder(user_key, which, progress);
         if (!usable_user_folder(folder) ||
             (!user_key && !hold_all_users_folder(folder, held, progress)))
             continue;

@@ -1,10 +1,26 @@
 #include "user_folders.h"
 #include "platform/files/paths.h"
+#include "platform/registry.h"
 #include "platform/security/security.h"
+#include "platform/setup_error.h"
+#include "product/manifest.h"
 #include <objidl.h>
 
 bool usable_user_folder(const platform::Text &folder) {
     return platform::is_full_path(folder + L"\\");
+}
+
+platform::Text user_folder_value(const platform::RegistryKey &key, const wchar_t *value,
+                                 Progress &progress) {
+    try {
+        return key.read_text(value);
+    } catch (const platform::SetupError &) {
+        // Whatever put it there, one value must not stop every removal.
+        progress.folder_skipped(
+            platform::joined({L"HKEY_CURRENT_USER\\", manifest::kShellFoldersKey, L"\\", value}),
+            ERROR_INVALID_DATATYPE);
+        return {};
+    }
 }
 
 bool hold_all_users_folder(const platform::Text &folder, platform::HeldFolders &held,

@@ -13,6 +13,15 @@
 // there.
 bool usable_user_folder(const platform::Text &folder);
 
+namespace platform {
+class RegistryKey;
+}
+// The folder that value of the user's Shell Folders key, open at key,
+// names. A value of another type than text names none: told to progress,
+// and the rest of the install or the removal goes on without that folder.
+platform::Text user_folder_value(const platform::RegistryKey &key, const wchar_t *value,
+                                 Progress &progress);
+
 // A folder of every user, judged as the destination is (see
 // force_directories, which makes nothing here but with make): each folder
 // on the way opened without following a link, judged for its rights, and

@@ -24,6 +24,14 @@ bool UnattendedRun::start(const platform::Text &log_path) {
     return !failed_;
 }
 
+bool runs_as_installed_uninstaller() {
+    try {
+        return recorded_in_own_folder();
+    } catch (const platform::SetupError &) {
+        return false;
+    }
+}
+
 platform::Text log_time(const SYSTEMTIME &time) {
     wchar_t text[40];
     ::wsprintfW(text, L"%04u-%02u-%02uT%02u:%02u:%02u ", time.wYear, time.wMonth, time.wDay,

@@ -19,6 +19,11 @@ inline constexpr int kExitRebootRequired = 3010; // done; a file goes at the nex
 // ERROR_PRODUCT_VERSION: a newer version is installed; nothing was changed.
 inline constexpr int kExitNewerVersionInstalled = 1638;
 
+// Whether a run with /S from this program file would be the removal: either
+// record of the installation names the program's folder. A record that
+// cannot be read names none here; the run itself then says why it fails.
+bool runs_as_installed_uninstaller();
+
 // How the log's first line begins: the local time as "2026-01-05T03:04:05 ",
 // every number but the year in two digits, as tools that sort logs expect.
 platform::Text log_time(const SYSTEMTIME &time);

@@ -289,9 +289,16 @@ TEST_F(Uninstall, KeepsAUsersFileInTheProgramsSubFolder) {
 // The quiet uninstall command of the entry, as deployment tools run it: no
 // window at any moment, not even a hidden one; everything is gone when it
 // returns 0, and the uninstaller itself and the emptied install directory
-// a moment later.
+// a moment later. A folder given to it, which only an install could use,
+// is refused first, with nothing done.
 TEST_F(Uninstall, UnattendedFromTheInstalledCopyRemovesEverythingAndThenItself) {
     const std::string log = elsewhere + "\\removal.log";
+    const UnattendedResult refused =
+        run_unattended(uninstaller, "/S /LOG=" + log + " /D=" + elsewhere + "\\Tolmera");
+    ASSERT_TRUE(refused.ended);
+    EXPECT_EQ(87u, refused.exit_code);
+    EXPECT_FALSE(exists(log));
+    expect_complete_install(directory);
     const UnattendedResult run = run_unattended(uninstaller, "/S /LOG=" + log);
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(0u, run.exit_code);

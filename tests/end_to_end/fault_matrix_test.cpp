@@ -327,31 +327,42 @@ TEST_F(FaultMatrix, NonTextInstalledLocationStopsTheUninstallBeforeAnyDeletion) 
     EXPECT_TRUE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
 }
 
-// Each folder value of the shell-folders key stored as a number.
+// Each folder value of the shell-folders key stored as a number: it names
+// no folder, and what lies there stays. The removal without windows goes on
+// and its log names the value; an install with it completes too.
 class NonTextShellFolder : public FaultMatrix,
                            public ::testing::WithParamInterface<const char *> {};
 
-TEST_P(NonTextShellFolder, StopsTheUninstallAndStartsNoSelfRemoval) {
+TEST_P(NonTextShellFolder, NamesNoFolderAndTheRemovalAndAnInstallStillComplete) {
     const ShellFoldersGuard restore_folders;
-    install(program("instal.exe"), target_);
+    const std::string setup_program = program("instal.exe");
+    install(setup_program, target_);
     const auto shortcuts = expected_shortcuts(target_);
     const std::string name = GetParam();
     set_dword(manifest::kUserRoot, utf8(manifest::kShellFoldersKey), name, 1);
 
-    const std::string remover_program = program("remover.exe");
-    SetupDriver remover(remover_program);
-    remover.start_uninstall();
-    expect_box(remover, "remover", "Invalid data type for '" + name + "'");
-    expect_stuck_then_closed(remover, remover_program);
-
-    // The files went before the shortcuts; the shortcuts of the bad value
-    // and of the values after it stay, and so does the uninstall entry.
+    const std::string uninstaller = target_ + "install.exe", log = programs_ + "\\removal.log";
+    const UnattendedResult run = run_unattended(uninstaller, "/S /UNINSTALL /LOG=" + log);
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(0u, run.exit_code);
+    EXPECT_NE(read_file(log).find("\r\nfolder skipped: HKEY_CURRENT_USER\\" +
+                                  utf8(manifest::kShellFoldersKey) + "\\" + name +
+                                  " (system error 1804)\r\n"),
+              std::string::npos)
+        << read_file(log);
     for (const auto &file : carried_files())
         EXPECT_FALSE(exists(target_ + file.name)) << file.name;
-    const std::size_t first_kept = name == "Desktop" ? 0 : name == "Start Menu" ? 2 : 3;
+    const auto [first_kept, last_kept] = name == "Desktop"      ? std::make_pair(0u, 1u)
+                                         : name == "Start Menu" ? std::make_pair(2u, 2u)
+                                                                : std::make_pair(3u, 5u);
     for (std::size_t i = 0; i < shortcuts.size(); ++i)
-        EXPECT_EQ(exists(shortcuts[i].path), i >= first_kept) << shortcuts[i].path;
-    EXPECT_TRUE(key_exists(manifest::kMachineRoot, utf8(manifest::kUninstallKey)));
+        EXPECT_EQ(exists(shortcuts[i].path), i >= first_kept && i <= last_kept)
+            << shortcuts[i].path;
+    expect_no_registry_records();
+    EXPECT_TRUE(wait_until_gone(uninstaller, 90000)) << "no self-removal";
+    EXPECT_TRUE(wait_until_windows_temp_holds(temp_before_, 15000)) << "the script's folder stayed";
+
+    install(setup_program, target_);
 }
 
 INSTANTIATE_TEST_SUITE_P(FaultMatrix, NonTextShellFolder,

@@ -133,6 +133,12 @@ TEST_F(Files, AFileIsKnownByItsWholeNameThroughTheFoldersHandle) {
     EXPECT_TRUE(platform::opened_as(file.get(), open(dir + "\\logs").get(), L"T.LOG"));
     EXPECT_FALSE(platform::opened_as(file.get(), open(dir + "\\other").get(), L"t.log"));
     EXPECT_FALSE(platform::opened_as(file.get(), open(dir).get(), L"t.log"));
+    // In a drive's root, whose own name already ends in the separator.
+    const std::string in_root = "C:\\instal-files-test.log";
+    EXPECT_EQ(error_of([&] { platform::TextFileWriter(wide(in_root)).close(); }), "(no error)");
+    EXPECT_TRUE(
+        platform::opened_as(open(in_root).get(), open("C:\\").get(), L"instal-files-test.log"));
+    ::DeleteFileA(in_root.c_str());
 }
 
 TEST_F(Files, TextFileErrorsUseTheRuntimeTexts) {

@@ -138,6 +138,8 @@ TEST(SelfRemoval, AProgramOnAnotherDriveOrHeldForReadingOnlyStays) {
 // The uninstaller on another drive than the scripts' folder is moved by its
 // handle to a new name in its own folder, and the script deletes that name:
 // never the installed one, which an install started meanwhile wrote again.
+// Should the script not manage within its time, the system deletes that
+// name at the next restart, and the folder after it.
 TEST(SelfRemoval, AnUninstallerOnAnotherDriveIsDeletedUnderANewName) {
     testing_support::PacingRecorder quiet;
     const char *drive = std::getenv("INSTAL_SMALL_DRIVE");
@@ -147,6 +149,7 @@ TEST(SelfRemoval, AnUninstallerOnAnotherDriveIsDeletedUnderANewName) {
     const std::string scripts = scratch_directory("self-removal-other-drive");
     ::CreateDirectoryA(folder.c_str(), nullptr);
     write_text_file(program, "x");
+    const RestartListGuard restart_list;
     {
         const platform::ImageFile file(wide(program));
         EXPECT_EQ(
@@ -154,6 +157,14 @@ TEST(SelfRemoval, AnUninstallerOnAnotherDriveIsDeletedUnderANewName) {
             "(no error)");
         EXPECT_FALSE(exists(program));
         write_text_file(program, "a new install's");
+        WIN32_FIND_DATAA copy;
+        platform::FindHandle search(::FindFirstFileA((folder + "\\*.tmp").c_str(), &copy));
+        ASSERT_TRUE(search.valid()) << "no copy under a new name";
+        const std::string pending =
+            read_raw(HKEY_LOCAL_MACHINE, kSessionManagerKey, kPendingRenamesValue).bytes;
+        EXPECT_NE(pending.find("\\??\\" + folder + "\\" + copy.cFileName + '\0' + '\0' + "\\??\\" +
+                               folder + '\0' + '\0'),
+                  std::string::npos);
     }
     // The script's folder goes last.
     const auto script_done = [&] {

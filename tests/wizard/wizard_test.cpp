@@ -15,6 +15,7 @@
 #include "product/manifest.h"
 #include "command_line.h"
 #include "window/pictures.h"
+#include "wizard/running_wizard.h"
 #include <algorithm>
 #include <oleacc.h>
 #include <set>
@@ -464,6 +465,28 @@ TEST(CommandLine, TheProgramsOwnPathQuotedOrNotIsNoArgument) {
         const CommandLine command = parse_command_line(line, L"C:\\My Downloads\\instal.exe");
         EXPECT_EQ(std::make_pair(command.understood, command.unattended), expected) << utf8(line);
     }
+}
+
+// --- A second wizard ----------------------------------------------------------
+
+// What a second wizard brings forward: the recorded window only while the
+// recorded process runs it.
+TEST(RunningWizard, OnlyTheRecordedProcessesOwnWindowCounts) {
+    const HWND own = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                       nullptr, nullptr); // hidden: nothing comes forward
+    const DWORD us = ::GetCurrentProcessId();
+    DWORD other = 0;
+    ::GetWindowThreadProcessId(::GetDesktopWindow(), &other);
+    ASSERT_NE(other, us) << "the desktop's window belongs to no other process";
+    const std::pair<HWND, DWORD> records[] = {{own, us}, {own, other}, {::GetDesktopWindow(), us}};
+    for (const auto &[window, process] : records) {
+        const DWORD record[] = {static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(window)), process};
+        ::RegSetKeyValueW(manifest::kMachineRoot, manifest::kRunningWizardKey, nullptr, REG_BINARY,
+                          record, sizeof record);
+        EXPECT_EQ(bring_running_wizard_forward(), window == own && process == us) << process;
+    }
+    ::RegDeleteKeyW(manifest::kMachineRoot, manifest::kRunningWizardKey);
+    ::DestroyWindow(own);
 }
 
 // --- Cancel dialog ------------------------------------------------------------
