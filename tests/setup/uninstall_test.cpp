@@ -370,24 +370,27 @@ TEST_F(Uninstall, AFolderOfEveryUserThatOthersMayChangeIsSkipped) {
     remove_tree(sub);
 }
 
-TEST_F(Uninstall, ANonTextShellFolderStopsItBeforeTheFlagIsSet) {
+// A folder value that is no text names no folder: what lies there stays,
+// the rest goes, and the value is named as skipped.
+TEST_F(Uninstall, ANonTextShellFolderIsSkippedAndTheRemovalCompletes) {
     install();
     const ShellFoldersGuard restore;
+    const std::string start_menu_link =
+        shell_folder(manifest::kStartMenuValue) + utf8(manifest::kStartMenuAppLink);
     set_dword(manifest::kUserRoot, utf8(manifest::kShellFoldersKey),
               utf8(manifest::kStartMenuValue), 3);
     PacingRecorder recorder;
     DialogWatcher watcher;
     uninstall();
-    ASSERT_EQ(watcher.seen().size(), 1u);
-    EXPECT_EQ(watcher.seen()[0].text, "Invalid data type for 'Start Menu'");
-    EXPECT_FALSE(insta::self_removal_pending);
-    EXPECT_FALSE(form().Button2->enabled());
-    EXPECT_FALSE(form().Button1->enabled());
-    EXPECT_FALSE(form().Button3->enabled());
-    EXPECT_EQ(form().Label1->text(), "delete Desktop icon and  links");
-    // What went before it stays deleted.
+    EXPECT_TRUE(watcher.seen().empty());
+    EXPECT_EQ(recorder.only("skipped"),
+              std::vector<std::string>{"skipped HKEY_CURRENT_USER\\" +
+                                       utf8(manifest::kShellFoldersKey) + "\\Start Menu 1804"});
+    EXPECT_TRUE(insta::self_removal_pending);
+    EXPECT_EQ(form().Button2->text(), "finish");
+    EXPECT_TRUE(exists(start_menu_link));
     EXPECT_FALSE(exists(shell_folder(manifest::kDesktopValue) + utf8(manifest::kDesktopAppLink)));
-    EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, utf8(manifest::kUninstallKey)));
 }
 
 TEST_F(Uninstall, EmptyShellFoldersReachNothingAtTheDriveRoot) {
